@@ -1,0 +1,20 @@
+#pragma once
+
+#include <memory>
+
+// The source of time for the whole process: dates ("now") and the run loop's timers, delayed performs and
+// animations. Hosts use the system clock; tests install a SteppedClock and move time by hand.
+class Clock {
+public:
+    virtual ~Clock() = default;
+
+    // Wall time: seconds since the reference date 2001-01-01 00:00:00 UTC.
+    virtual double referenceTime() const = 0;
+    // Time that only moves forward, in seconds from an arbitrary origin; timers are measured on it.
+    virtual double monotonicTime() const = 0;
+
+    // The process's clock: the system clock unless another one was installed.
+    static std::shared_ptr<Clock> current();
+    // Replaces the process's clock (nullptr restores the system clock). Meant for tests and hosts at start-up.
+    static void install(std::shared_ptr<Clock> clock);
+};
