@@ -1,6 +1,7 @@
 #include "UITextEngine.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -96,8 +97,8 @@ CGSize roundedUp(CGFloat width, CGFloat height) { return {std::ceil(width - 1e-9
 
 UITextEngine& UITextEngine::shared()
 {
-    static UITextEngine* engine = new UITextEngine();  // lives as long as the process; never torn down
-    return *engine;
+    static UITextEngine engine;
+    return engine;
 }
 
 UITextEngine::UITextEngine()
@@ -117,6 +118,9 @@ UITextEngine::~UITextEngine()
     g_object_unref(measureLayout_);
     g_object_unref(measureContext_);
     g_object_unref(fontMap_);
+    // Pango keeps fontconfig's patterns until its font maps go; with ours gone, fontconfig's own caches
+    // can be released too, so that the process ends without fontconfig memory outstanding.
+    FcFini();
 }
 
 UITextEngine::Fit UITextEngine::layOut(PangoLayout* layout, const Request& request)
