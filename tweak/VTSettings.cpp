@@ -1,5 +1,6 @@
 #include "VTSettings.h"
 
+#include "MutexLocker.h"
 #include "NSArray.h"
 #include "NSNumber.h"
 
@@ -137,7 +138,7 @@ void VTSettings::reset()
     musicOnHomescreen_.store(true, std::memory_order_relaxed);
     lockscreenAllowed_.store(true, std::memory_order_relaxed);
     springBoardAllowed_.store(true, std::memory_order_relaxed);
-    const std::lock_guard guard(objectsMutex_);
+    const MutexLocker guard(objectsMutex_);
     groupBy_ = nullptr;
     redirections_ = nullptr;
     ignoredApplications_ = nullptr;
@@ -159,7 +160,7 @@ void VTSettings::apply(const std::shared_ptr<NSDictionary>& file)
     }
     auto newIgnored = ignoredSetOf(contents->objectForKey("Ignored Applications"));
 
-    const std::lock_guard guard(objectsMutex_);
+    const MutexLocker guard(objectsMutex_);
     groupBy_ = std::move(newGroupBy);
     redirections_ = std::move(newRedirections);
     ignoredApplications_ = std::move(newIgnored);
@@ -182,18 +183,18 @@ void VTSettings::applyScalars(const NSDictionary& file)
 
 std::shared_ptr<NSString> VTSettings::groupBy() const
 {
-    const std::lock_guard guard(objectsMutex_);
+    const MutexLocker guard(objectsMutex_);
     return groupBy_;
 }
 
 std::shared_ptr<NSDictionary> VTSettings::redirections() const
 {
-    const std::lock_guard guard(objectsMutex_);
+    const MutexLocker guard(objectsMutex_);
     return redirections_;
 }
 
 std::shared_ptr<const VTSettings::IgnoredSet> VTSettings::ignoredApplications() const
 {
-    const std::lock_guard guard(objectsMutex_);
+    const MutexLocker guard(objectsMutex_);
     return ignoredApplications_;
 }

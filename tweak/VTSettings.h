@@ -1,12 +1,13 @@
 #pragma once
 
 #include "NSDictionary.h"
+#include "Mutex.h"
 #include "NSString.h"
+#include "ThreadSafety.h"
 
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <string>
 
@@ -66,8 +67,8 @@ private:
     std::atomic<bool> lockscreenAllowed_;
     std::atomic<bool> springBoardAllowed_;
 
-    mutable std::mutex objectsMutex_;
-    std::shared_ptr<NSString> groupBy_;
-    std::shared_ptr<NSDictionary> redirections_;
-    std::shared_ptr<const IgnoredSet> ignoredApplications_;
+    mutable Mutex objectsMutex_;
+    std::shared_ptr<NSString> groupBy_ VT_GUARDED_BY(objectsMutex_);
+    std::shared_ptr<NSDictionary> redirections_ VT_GUARDED_BY(objectsMutex_);
+    std::shared_ptr<const IgnoredSet> ignoredApplications_ VT_GUARDED_BY(objectsMutex_);
 };

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "MutexLocker.h"
+#include "ThreadSafety.h"
 #include <cstdint>
 #include <functional>
-#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -17,7 +18,7 @@ public:
 
     Token add(Observer observer)
     {
-        const std::lock_guard guard(mutex_);
+        const MutexLocker guard(mutex_);
         const Token token = ++lastToken_;
         observers_.emplace_back(token, std::move(observer));
         return token;
@@ -25,7 +26,7 @@ public:
 
     void remove(Token token)
     {
-        const std::lock_guard guard(mutex_);
+        const MutexLocker guard(mutex_);
         std::erase_if(observers_, [token](const auto& entry) { return entry.first == token; });
     }
 
@@ -33,7 +34,7 @@ public:
     {
         std::vector<std::pair<Token, Observer>> snapshot;
         {
-            const std::lock_guard guard(mutex_);
+            const MutexLocker guard(mutex_);
             snapshot = observers_;
         }
         for (const auto& [token, observer] : snapshot) {
@@ -42,7 +43,7 @@ public:
     }
 
 private:
-    mutable std::mutex mutex_;
-    Token lastToken_ = 0;
-    std::vector<std::pair<Token, Observer>> observers_;
+    mutable Mutex mutex_;
+    Token lastToken_ VT_GUARDED_BY(mutex_) = 0;
+    std::vector<std::pair<Token, Observer>> observers_ VT_GUARDED_BY(mutex_);
 };

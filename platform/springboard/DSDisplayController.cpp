@@ -8,13 +8,13 @@ DSDisplayController& DSDisplayController::sharedInstance()
 
 std::shared_ptr<SBApplication> DSDisplayController::activeApp() const
 {
-    const std::lock_guard guard(mutex_);
+    const MutexLocker guard(mutex_);
     return activeApp_;
 }
 
 void DSDisplayController::setActiveApp(std::shared_ptr<SBApplication> application)
 {
-    const std::lock_guard guard(mutex_);
+    const MutexLocker guard(mutex_);
     activeApp_ = std::move(application);
 }
 
@@ -22,7 +22,7 @@ void DSDisplayController::activateAppWithDisplayIdentifier(const std::string& di
 {
     const Activation activation{displayIdentifier, animated};
     {
-        const std::lock_guard guard(mutex_);
+        const MutexLocker guard(mutex_);
         activations_.push_back(activation);
     }
     observers_.notify(activation);
@@ -30,6 +30,6 @@ void DSDisplayController::activateAppWithDisplayIdentifier(const std::string& di
 
 std::vector<DSDisplayController::Activation> DSDisplayController::activations() const
 {
-    const std::lock_guard guard(mutex_);
+    const MutexLocker guard(mutex_);
     return activations_;
 }

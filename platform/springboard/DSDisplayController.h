@@ -1,10 +1,11 @@
 #pragma once
 
+#include "MutexLocker.h"
 #include "ObserverList.h"
 #include "SBApplication.h"
+#include "ThreadSafety.h"
 
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,8 @@ public:
 private:
     DSDisplayController() = default;
 
-    mutable std::mutex mutex_;
-    std::shared_ptr<SBApplication> activeApp_;
-    std::vector<Activation> activations_;
+    mutable Mutex mutex_;
+    std::shared_ptr<SBApplication> activeApp_ VT_GUARDED_BY(mutex_);
+    std::vector<Activation> activations_ VT_GUARDED_BY(mutex_);
     ObserverList<Activation> observers_;
 };

@@ -11,7 +11,7 @@ void SBRemoteNotificationServer::remoteLocalNotificationAlertShouldLaunch(id ale
 {
     const LaunchRequest request{std::move(alert), std::move(application)};
     {
-        const std::lock_guard guard(mutex_);
+        const MutexLocker guard(mutex_);
         requests_.push_back(request);
     }
     observers_.notify(request);
@@ -19,6 +19,6 @@ void SBRemoteNotificationServer::remoteLocalNotificationAlertShouldLaunch(id ale
 
 std::vector<SBRemoteNotificationServer::LaunchRequest> SBRemoteNotificationServer::launchRequests() const
 {
-    const std::lock_guard guard(mutex_);
+    const MutexLocker guard(mutex_);
     return requests_;
 }

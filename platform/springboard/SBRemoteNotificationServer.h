@@ -1,11 +1,12 @@
 #pragma once
 
+#include "MutexLocker.h"
 #include "NSObject.h"
 #include "ObserverList.h"
 #include "SBApplication.h"
+#include "ThreadSafety.h"
 
 #include <memory>
-#include <mutex>
 #include <vector>
 
 // The shell's server of push and local notifications. `remoteLocalNotificationAlertShouldLaunch` opens a
@@ -27,7 +28,7 @@ public:
 private:
     SBRemoteNotificationServer() = default;
 
-    mutable std::mutex mutex_;
-    std::vector<LaunchRequest> requests_;
+    mutable Mutex mutex_;
+    std::vector<LaunchRequest> requests_ VT_GUARDED_BY(mutex_);
     ObserverList<LaunchRequest> observers_;
 };

@@ -1,14 +1,15 @@
 #include "UIApplication.h"
 
 #include <algorithm>
+#include <map>
 
 struct UIApplication::Private {};
 
 namespace {
 
 struct SelectorTable {
-    std::mutex mutex;
-    std::map<std::string, bool, std::less<>> responds{
+    Mutex mutex;
+    std::map<std::string, bool, std::less<>> responds VT_GUARDED_BY(mutex){
         {"addStatusBarImageNamed:", true},
         {"removeStatusBarImageNamed:", true},
         {"openURL:", true},
@@ -34,7 +35,7 @@ std::shared_ptr<UIApplication> UIApplication::sharedApplication()
 bool UIApplication::instancesRespondToSelector(std::string_view selector)
 {
     auto& table = selectorTable();
-    const std::lock_guard guard(table.mutex);
+    const MutexLocker guard(table.mutex);
     const auto found = table.responds.find(selector);
     return found != table.responds.end() && found->second;
 }
@@ -42,14 +43,14 @@ bool UIApplication::instancesRespondToSelector(std::string_view selector)
 void UIApplication::setInstancesRespondToSelector(std::string_view selector, bool responds)
 {
     auto& table = selectorTable();
-    const std::lock_guard guard(table.mutex);
+    const MutexLocker guard(table.mutex);
     table.responds.insert_or_assign(std::string(selector), responds);
 }
 
 void UIApplication::addStatusBarImageNamed(const std::string& name)
 {
     {
-        const std::lock_guard guard(mutex_);
+        const MutexLocker guard(mutex_);
         if (std::find(statusBarImages_.begin(), statusBarImages_.end(), name) == statusBarImages_.end()) {
             statusBarImages_.push_back(name);
         }
@@ -60,7 +61,7 @@ void UIApplication::addStatusBarImageNamed(const std::string& name)
 void UIApplication::removeStatusBarImageNamed(const std::string& name)
 {
     {
-        const std::lock_guard guard(mutex_);
+        const MutexLocker guard(mutex_);
         std::erase(statusBarImages_, name);
     }
     statusBarObservers_.notify({name, false});
@@ -68,13 +69,13 @@ void UIApplication::removeStatusBarImageNamed(const std::string& name)
 
 std::vector<std::string> UIApplication::statusBarImageNames() const
 {
-    const std::lock_guard guard(mutex_);
+    const MutexLocker guard(mutex_);
     return statusBarImages_;
 }
 
 bool UIApplication::hasStatusBarImageNamed(const std::string& name) const
 {
-    const std::lock_guard guard(mutex_);
+    const MutexLocker guard(mutex_);
     return std::find(statusBarImages_.begin(), statusBarImages_.end(), name) != statusBarImages_.end();
 }
 
@@ -85,7 +86,7 @@ bool UIApplication::openURL(const std::shared_ptr<NSURL>& url)
     }
     URLOpener opener;
     {
-        const std::lock_guard guard(mutex_);
+        const MutexLocker guard(mutex_);
         requestedURLs_.push_back(url->absoluteString());
         opener = opener_;
     }
@@ -94,12 +95,12 @@ bool UIApplication::openURL(const std::shared_ptr<NSURL>& url)
 
 void UIApplication::setURLOpener(URLOpener opener)
 {
-    const std::lock_guard guard(mutex_);
+    const MutexLocker guard(mutex_);
     opener_ = std::move(opener);
 }
 
 std::vector<std::string> UIApplication::requestedURLs() const
 {
-    const std::lock_guard guard(mutex_);
+    const MutexLocker guard(mutex_);
     return requestedURLs_;
 }

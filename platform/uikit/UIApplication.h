@@ -1,11 +1,12 @@
 #pragma once
 
+#include "MutexLocker.h"
 #include "NSObject.h"
 #include "NSURL.h"
 #include "ObserverList.h"
+#include "ThreadSafety.h"
 
 #include <functional>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,9 +52,9 @@ public:
     std::string className() const override { return "UIApplication"; }
 
 private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> statusBarImages_;
-    std::vector<std::string> requestedURLs_;
-    URLOpener opener_;
+    mutable Mutex mutex_;
+    std::vector<std::string> statusBarImages_ VT_GUARDED_BY(mutex_);
+    std::vector<std::string> requestedURLs_ VT_GUARDED_BY(mutex_);
+    URLOpener opener_ VT_GUARDED_BY(mutex_);
     ObserverList<StatusBarChange> statusBarObservers_;
 };

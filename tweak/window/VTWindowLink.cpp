@@ -1,12 +1,13 @@
 #include "VTWindowLink.h"
 
-#include <mutex>
+#include "MutexLocker.h"
+#include "ThreadSafety.h"
 
 namespace {
 
 struct SharedLink {
-    std::mutex mutex;
-    std::shared_ptr<VTWindowLink> link;
+    Mutex mutex;
+    std::shared_ptr<VTWindowLink> link VT_GUARDED_BY(mutex);
 };
 
 SharedLink& shared()
@@ -20,14 +21,14 @@ SharedLink& shared()
 std::shared_ptr<VTWindowLink> VTWindowLink::sharedLink()
 {
     auto& state = shared();
-    const std::lock_guard guard(state.mutex);
+    const MutexLocker guard(state.mutex);
     return state.link;
 }
 
 void VTWindowLink::setSharedLink(std::shared_ptr<VTWindowLink> link)
 {
     auto& state = shared();
-    const std::lock_guard guard(state.mutex);
+    const MutexLocker guard(state.mutex);
     state.link = std::move(link);
 }
 
