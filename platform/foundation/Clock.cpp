@@ -2,7 +2,11 @@
 
 #include "SystemClock.h"
 
+#include "Mutex.h"
+#include "MutexLocker.h"
+
 #include <atomic>
+#include <vector>
 
 namespace {
 
@@ -19,6 +23,11 @@ std::atomic<std::shared_ptr<Clock>*>& installedSlot()
     return slot;
 }
 
+// Every clock ever installed, kept reachable for the rest of the process (see install). Never destroyed,
+// so a thread still reading the clock while the process exits finds it alive.
+Mutex keptClocksMutex;
+auto* const keptClocks VT_PT_GUARDED_BY(keptClocksMutex) = new std::vector<std::unique_ptr<std::shared_ptr<Clock>>>;
+
 } // namespace
 
 std::shared_ptr<Clock> Clock::current()
@@ -31,6 +40,12 @@ void Clock::install(std::shared_ptr<Clock> clock)
 {
     // Each installed clock is kept for the rest of the process, so a reader on another thread never sees a
     // clock destroyed under it.
-    auto* slot = clock ? new std::shared_ptr<Clock>(std::move(clock)) : nullptr;
+    // They stay reachable from keptClocks, so leak checkers do not report them.
+    std::shared_ptr<Clock>* slot = nullptr;
+    if (clock) {
+        MutexLocker locker(keptClocksMutex);
+        keptClocks->push_back(std::make_unique<std::shared_ptr<Clock>>(std::move(clock)));
+        slot = keptClocks->back().get();
+    }
     installedSlot().store(slot, std::memory_order_release);
 }

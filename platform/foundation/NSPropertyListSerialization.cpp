@@ -49,7 +49,7 @@ double secondsFromDateNode(plist_t node)
 {
     std::int32_t seconds = 0, microseconds = 0;
     plist_get_date_val(node, &seconds, &microseconds);
-    const double fraction = std::abs(microseconds) / 1e6;
+    const double fraction = std::fabs(static_cast<double>(microseconds)) / 1e6;
     return seconds < 0 ? seconds - fraction : seconds + fraction;
 }
 
