@@ -2,10 +2,8 @@
 
 #include "SystemClock.h"
 
-#include "Mutex.h"
-#include "MutexLocker.h"
-
 #include <atomic>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -23,10 +21,19 @@ std::atomic<std::shared_ptr<Clock>*>& installedSlot()
     return slot;
 }
 
-// Every clock ever installed, kept reachable for the rest of the process (see install). Never destroyed,
-// so a thread still reading the clock while the process exits finds it alive.
-Mutex keptClocksMutex;
-auto* const keptClocks VT_PT_GUARDED_BY(keptClocksMutex) = new std::vector<std::unique_ptr<std::shared_ptr<Clock>>>;
+// Every clock ever installed, so a reader on another thread never sees a clock destroyed under it. Kept
+// reachable (not merely leaked), so the leak checker does not report each install.
+std::vector<std::shared_ptr<Clock>*>& keptSlots()
+{
+    static auto* slots = new std::vector<std::shared_ptr<Clock>*>;
+    return *slots;
+}
+
+std::mutex& keptSlotsMutex()
+{
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
 
 } // namespace
 
@@ -38,14 +45,10 @@ std::shared_ptr<Clock> Clock::current()
 
 void Clock::install(std::shared_ptr<Clock> clock)
 {
-    // Each installed clock is kept for the rest of the process, so a reader on another thread never sees a
-    // clock destroyed under it.
-    // They stay reachable from keptClocks, so leak checkers do not report them.
-    std::shared_ptr<Clock>* slot = nullptr;
-    if (clock) {
-        MutexLocker locker(keptClocksMutex);
-        keptClocks->push_back(std::make_unique<std::shared_ptr<Clock>>(std::move(clock)));
-        slot = keptClocks->back().get();
+    auto* slot = clock ? new std::shared_ptr<Clock>(std::move(clock)) : nullptr;
+    if (slot) {
+        std::lock_guard<std::mutex> locked(keptSlotsMutex());
+        keptSlots().push_back(slot);
     }
     installedSlot().store(slot, std::memory_order_release);
 }
