@@ -1,9 +1,9 @@
-#include "Clock.h"
 #include "NSArray.h"
 #include "NSDate.h"
 #include "NSDictionary.h"
 #include "NSFileManager.h"
 #include "NSString.h"
+#include "SteppedClockScope.h"
 #include "TemporaryDeviceRoot.h"
 
 #include <gtest/gtest.h>
@@ -68,16 +68,6 @@ private:
     Step step_;
     int error_;
     bool wroteOnce_ = false;
-};
-
-class FixedClock final : public Clock {
-public:
-    explicit FixedClock(double reference) : reference_(reference) {}
-    double referenceTime() const override { return reference_; }
-    double monotonicTime() const override { return 0; }
-
-private:
-    double reference_;
 };
 
 std::string hostContents(const std::filesystem::path& path)
@@ -227,7 +217,7 @@ TEST_F(NSFileManagerTest, StaleTemporaryFilesAreRemovedButNeverALiveWritersFile)
 
 TEST_F(NSFileManagerTest, UnreadableFilesAreMovedAsideUnderUniqueNames)
 {
-    Clock::install(std::make_shared<FixedClock>(818368415.9)); // 2026-12-07 20:33:35 UTC
+    SteppedClockScope time(818368415.9); // 2026-12-07 20:33:35 UTC
     ASSERT_EQ(manager.createFileAtPath(kLog, "damaged one"), std::nullopt);
     const auto first = manager.moveAsideUnreadableFileAtPath(kLog);
     ASSERT_TRUE(first.ok()) << first.error().reason();
@@ -236,7 +226,6 @@ TEST_F(NSFileManagerTest, UnreadableFilesAreMovedAsideUnderUniqueNames)
     const auto second = manager.moveAsideUnreadableFileAtPath(kLog);
     ASSERT_TRUE(second.ok());
     EXPECT_EQ(second.value(), first.value() + "-2");
-    Clock::install(nullptr);
 
     EXPECT_EQ(hostContents(root.hostPath(first.value())), "damaged one");
     EXPECT_EQ(hostContents(root.hostPath(second.value())), "damaged two");
