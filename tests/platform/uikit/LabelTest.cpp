@@ -3,6 +3,7 @@
 #include "UIImageView.h"
 #include "UILabel.h"
 #include "UIRenderer.h"
+#include "UITestClock.h"
 
 #include <gtest/gtest.h>
 
@@ -34,13 +35,6 @@ Ink inkOf(const UIImage& image, int threshold = 160)
     }
     return ink;
 }
-
-class FixedClock : public Clock {
-public:
-    double referenceTime() const override { return now; }
-    double monotonicTime() const override { return now; }
-    double now = 100;
-};
 
 TEST(Label, TextIsDrawnInsideTheFrameAlignedAndCentredVertically)
 {
@@ -145,8 +139,7 @@ TEST(Label, ImageViewsFitTheirImageByContentMode)
 
 TEST(Label, ActivityIndicatorHidesWhenStoppedAndTurnsWithTheClock)
 {
-    auto clock = std::make_shared<FixedClock>();
-    Clock::install(clock);
+    UITestClock& clock = UITestClock::installed();
     auto spinner = UIActivityIndicatorView::initWithActivityIndicatorStyle(UIActivityIndicatorViewStyleGray);
     EXPECT_EQ(spinner->frame().size, CGSizeMake(20, 20));
     EXPECT_TRUE(spinner->isHidden());
@@ -154,9 +147,9 @@ TEST(Label, ActivityIndicatorHidesWhenStoppedAndTurnsWithTheClock)
     EXPECT_FALSE(spinner->isHidden());
     EXPECT_TRUE(spinner->isAnimating());
     EXPECT_EQ(spinner->leadingSpoke(), 0);
-    clock->now += 0.25;
+    clock.advance(0.25);
     EXPECT_EQ(spinner->leadingSpoke(), 3);
-    clock->now += 1.0;
+    clock.advance(1.0);
     EXPECT_EQ(spinner->leadingSpoke(), 3);  // a full turn per second
 
     const Ink ink = inkOf(*UIRenderer::renderView(*spinner, 2), 200);
@@ -166,7 +159,6 @@ TEST(Label, ActivityIndicatorHidesWhenStoppedAndTurnsWithTheClock)
     EXPECT_TRUE(spinner->isHidden());
     spinner->setHidesWhenStopped(false);
     EXPECT_FALSE(spinner->isHidden());
-    Clock::install(nullptr);
 }
 
 } // namespace
