@@ -1,5 +1,7 @@
 #include "PLWriter.h"
 
+#include "CFNotificationCenter.h"
+#include "CPDistributedMessagingCenter.h"
 #include "NSArray.h"
 #include "NSDictionary-Vantle.h"
 #include "NSFileManager.h"
@@ -112,6 +114,11 @@ void handToWindow(const std::shared_ptr<NSDictionary>& plainRecord)
         false);
 }
 
+void postDarwinNotification(const char* name)
+{
+    CFNotificationCenter::getDarwinNotifyCenter().postNotification(name);
+}
+
 void broadcastInProcess(const std::shared_ptr<NSDictionary>& record)
 {
     const auto notification = NSNotification::notificationWithName(PLWriter::kNewNotificationBroadcast, nullptr, record);
@@ -177,6 +184,33 @@ void PLWriter::deleteNotificationsForApplication(const std::string& bundleIdenti
     }
 }
 
+std::shared_ptr<PLWriter> PLWriter::sharedListener()
+{
+    static const std::shared_ptr<PLWriter> listener = [] {
+        auto made = std::make_shared<PLWriter>(Private{});
+        made->startServer();
+        return made;
+    }();
+    return listener;
+}
+
+void PLWriter::startServer()
+{
+    const auto center = CPDistributedMessagingCenter::centerNamed(kMessagingCenterName);
+    // The tweak reports nothing: without a bus (or with another shell serving the name) plug-ins in
+    // other processes simply cannot reach this one.
+    (void)center->runServerOnCurrentThread();
+    center->registerForMessageName(kNewNotificationMessage,
+                                   [this](const std::string& name, const std::shared_ptr<NSDictionary>& userInfo) {
+                                       receiveNotificationNamed(name, userInfo);
+                                   });
+}
+
+void PLWriter::receiveNotificationNamed(const std::string&, const id& userInfo)
+{
+    UIApplicationVantle::registerNotification(userInfo);
+}
+
 void PLWriter::reloadSettings()
 {
     const auto read = NSFileManager::defaultManager().readPropertyListAtPath(kPreferencesPath);
@@ -189,4 +223,9 @@ void PLWriter::reloadSettings()
 void PLWriter::resetSettings()
 {
     settings().reset();
+}
+
+void loadSettings(CFNotificationCenter*, void*, const std::string&, const void*, const std::shared_ptr<NSDictionary>&)
+{
+    PLWriter::reloadSettings();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CFNotificationCenter.h"
 #include "NSDictionary.h"
 #include "NSObject.h"
 #include "NSRecursiveLock.h"
@@ -95,5 +96,11 @@ public:
     explicit PLWriter(Private);
 
 private:
+    void startServer();
     static VTSettings& settings() { return VTSettings::shared(); }
 };
+
+// The Darwin notification callback that reloads the settings ("net.torvask.LoadSettings"); its arguments
+// are ignored. The library's initialiser registers it with the Darwin centre.
+void loadSettings(CFNotificationCenter* center, void* observer, const std::string& name, const void* object,
+                  const std::shared_ptr<NSDictionary>& userInfo);
