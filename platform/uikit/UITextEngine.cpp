@@ -1,6 +1,7 @@
 #include "UITextEngine.h"
 
 #include <cairo.h>
+#include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
 
 #include <algorithm>
@@ -96,12 +97,14 @@ CGSize roundedUp(CGFloat width, CGFloat height) { return {std::ceil(width - 1e-9
 
 UITextEngine& UITextEngine::shared()
 {
-    static UITextEngine* engine = new UITextEngine();  // lives as long as the process; never torn down
-    return *engine;
+    static UITextEngine engine;
+    return engine;
 }
 
 UITextEngine::UITextEngine()
-    : fontMap_(pango_cairo_font_map_new())
+    // Fontconfig is loaded here, on the calling thread, before Pango would load it on a helper thread of
+    // its own: the font caches are then mapped by this thread, and no unsynchronised hand-over remains.
+    : fontconfigLoaded_(FcInit() == FcTrue), fontMap_(pango_cairo_font_map_new())
 {
     pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(fontMap_), 72.0);
     measureContext_ = newContext(fontMap_);
@@ -117,6 +120,11 @@ UITextEngine::~UITextEngine()
     g_object_unref(measureLayout_);
     g_object_unref(measureContext_);
     g_object_unref(fontMap_);
+    // Pango keeps fontconfig's patterns until its font maps go; with ours gone, fontconfig's own caches
+    // can be released too, so that the process ends without fontconfig memory outstanding.
+    if (fontconfigLoaded_) {
+        FcFini();
+    }
 }
 
 UITextEngine::Fit UITextEngine::layOut(PangoLayout* layout, const Request& request)

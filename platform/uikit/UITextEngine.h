@@ -66,6 +66,7 @@ private:
     static std::string cacheKey(const Request& request);
 
     std::mutex mutex_;
+    bool fontconfigLoaded_;
     PangoFontMap* fontMap_;
     PangoContext* measureContext_;
     PangoLayout* measureLayout_;

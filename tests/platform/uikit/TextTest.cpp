@@ -93,3 +93,40 @@ TEST(Text, ShrinkingToFitPicksTheLargestSizeThatFits)
 }
 
 } // namespace
+
+#include <thread>
+#include <vector>
+
+namespace {
+
+TEST(Text, MeasuringFromSeveralThreadsAnswersWhatOneThreadDoes)
+{
+    auto font = UIFont::systemFontOfSize(14);
+    std::vector<std::string> texts;
+    for (int i = 0; i < 40; ++i) {
+        texts.push_back("Entry number " + std::to_string(i) + " with enough words to wrap across a couple of lines");
+    }
+    std::vector<CGSize> expected;
+    for (const auto& text : texts) {
+        expected.push_back(sizeWithFontConstrainedToSize(text, font, CGSizeMake(200, 9999)));
+    }
+    std::vector<std::vector<CGSize>> results(4);
+    std::vector<std::thread> threads;
+    for (std::size_t t = 0; t < results.size(); ++t) {
+        threads.emplace_back([&, t] {
+            auto own = UIFont::boldSystemFontOfSize(13 + t);  // new fonts and sizes on each thread
+            for (const auto& text : texts) {
+                sizeWithFont(text, own);
+                results[t].push_back(sizeWithFontConstrainedToSize(text, font, CGSizeMake(200, 9999)));
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    for (const auto& result : results) {
+        EXPECT_EQ(result, expected);
+    }
+}
+
+} // namespace
