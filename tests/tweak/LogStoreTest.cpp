@@ -4,6 +4,7 @@
 #include "LogTestSupport.h"
 #include "NSNotification.h"
 #include "NSNotificationCenter.h"
+#include "NSNumber.h"
 
 #include <gtest/gtest.h>
 
