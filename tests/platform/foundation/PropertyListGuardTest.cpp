@@ -2,12 +2,15 @@
 #include "NSArray.h"
 #include "NSDate.h"
 #include "NSDictionary.h"
+#include "NSNumber.h"
 #include "NSPropertyListSerialization.h"
 #include "NSString.h"
 #include "PropertyListGuard.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 
@@ -237,4 +240,33 @@ TEST(PropertyListGuard, DamagedLogFilesReadAsUnreadableOrAsATreeNeverCrash)
         // Many single flips only change a character of text.
         EXPECT_GT(trees, 0u);
     }
+}
+
+TEST(PropertyListGuard, ListsFromAnotherWriterReadTheSameInBothForms)
+{
+    const std::string corpus = std::string(VANTLE_SOURCE_DIR) + "/fuzz/corpus/property_list_reader/";
+    const auto read = [&](const std::string& name) -> id {
+        std::ifstream in(corpus + name, std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        auto value = NSPropertyListSerialization::propertyListWithData(bytes);
+        EXPECT_TRUE(value.ok()) << name << ": " << (value.ok() ? "" : value.error().reason());
+        return value.ok() ? value.value() : nullptr;
+    };
+    for (const std::string stem : {"log", "preferences"}) {
+        const id xml = read(stem + ".xml");
+        const id binary = read(stem + ".bplist");
+        ASSERT_NE(xml, nullptr);
+        ASSERT_NE(binary, nullptr);
+        EXPECT_TRUE(xml->isEqual(*binary)) << xml->description() << "\n" << binary->description();
+    }
+    const auto preferences = as<NSDictionary>(read("preferences.bplist"));
+    ASSERT_NE(preferences, nullptr);
+    EXPECT_EQ(preferences->objectForKey<NSNumber>("Huge")->kind(), NSNumber::Kind::Unsigned);
+    EXPECT_EQ(preferences->objectForKey<NSNumber>("Negative")->integerValue(), -7);
+    const auto log = as<NSArray>(read("log.bplist"));
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(log->objectAtIndex<NSDictionary>(0)->objectForKey<NSDate>("Date")->description(),
+              "2026-12-07 20:33:35 +0000");
+    EXPECT_EQ(log->objectAtIndex<NSDictionary>(0)->stringForKey("Body"),
+              "Message 0: caf\xC3\xA9 \xE2\x98\x83 see you at 8?");
 }
