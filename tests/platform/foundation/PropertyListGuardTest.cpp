@@ -180,6 +180,16 @@ TEST(PropertyListGuard, MalformedBinaryStructureIsRefused)
     EXPECT_EQ(reasonFor(numericKey.build(numericKey.addDictionary({{one, one}}))),
               "binary property list dictionary key that is not a string");
 
+    // libplist aborts on a key holding NUL; as a value such a string is harmless.
+    BinaryPropertyListBuilder nulKey;
+    const auto key = nulKey.addRaw(std::string("\x53" "a\0b", 4));
+    const auto utf16Key = nulKey.addRaw(std::string("\x62\0a\0\0", 5));
+    EXPECT_EQ(reasonFor(nulKey.build(nulKey.addDictionary({{key, key}}))),
+              "binary property list dictionary key with a NUL character");
+    EXPECT_EQ(reasonFor(nulKey.build(nulKey.addDictionary({{utf16Key, key}}))),
+              "binary property list dictionary key with a NUL character");
+    EXPECT_EQ(reasonFor(nulKey.build(nulKey.addArray({key, utf16Key}))), "read");
+
     BinaryPropertyListBuilder longString;
     longString.addRaw("\x5F\x13" + std::string("\x7F\xFF\xFF\xFF\xFF\xFF\xFF\xFF") + "abc");
     EXPECT_EQ(reasonFor(longString.build(0)), "binary property list object runs past the object area");
@@ -211,6 +221,7 @@ TEST(PropertyListGuard, XMLMarkupTheScannerCannotBoundIsRefused)
     EXPECT_EQ(reasonFor("<plist>< array></plist>"), "malformed markup at byte 7");
     EXPECT_EQ(reasonFor("<plist><array a=\"<array>\"></array></plist>"), "'<' inside a tag at byte 17");
     EXPECT_EQ(reasonFor("<plist><!-- never closed"), "unterminated comment");
+    EXPECT_EQ(reasonFor(std::string("<plist><dict><key>a\0b</key><true/></dict></plist>", 45)), "NUL byte in XML");
     EXPECT_EQ(reasonFor("<plist><array"), "unterminated tag");
 }
 
