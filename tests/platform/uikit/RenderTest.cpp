@@ -43,7 +43,6 @@ constexpr Pixel kRed{255, 0, 0, 255};
 constexpr Pixel kBlue{0, 0, 255, 255};
 constexpr Pixel kWhite{255, 255, 255, 255};
 constexpr Pixel kBlack{0, 0, 0, 255};
-constexpr Pixel kClear{0, 0, 0, 0};
 
 std::shared_ptr<UIView> coloured(CGRect frame, std::shared_ptr<UIColor> colour)
 {
