@@ -81,7 +81,8 @@ TEST_F(LogStoreFailures, AFailedWriteLeavesThePreviousFileIntact)
         for (const int error : {ENOSPC, EIO}) {
             SCOPED_TRACE(std::string(name) + " fails with " + std::to_string(error));
             writeLog(kNew, {makeRecord("Chat", "B", "com.example.chat"), makeRecord("Mail", "A", "com.example.mail")});
-            writeLog(kOld, {makeRecord("Chat", "old", "com.example.chat")});
+            // Each file keeps a record after the deletion, so the deletion has to rewrite both.
+            writeLog(kOld, {makeRecord("Chat", "old", "com.example.chat"), makeRecord("Mail", "older", "com.example.mail")});
             const auto newBefore = fileBytes(root.hostPath(kNew));
             const auto oldBefore = fileBytes(root.hostPath(kOld));
             {

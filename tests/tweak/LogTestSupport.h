@@ -3,6 +3,7 @@
 // Helpers shared by the log store's tests: records, reading the log files back, the preference file, a
 // window that tests control, and draining job threads and the main run loop.
 
+#include "CrossProcessChannels.h"
 #include "DeviceRoot.h"
 #include "JobThreadTracker.h"
 #include "NSArray.h"
@@ -110,6 +111,8 @@ class LogFixture : public ::testing::Test {
 protected:
     LogFixture()
     {
+        // Announcements to other processes stay inside the test process.
+        CrossProcessChannels::useLoopback();
         root.createDirectory("/var/mobile/Library/Vantle");
         root.createDirectory("/var/mobile/Library/Preferences");
         PLWriter::resetSettings();

@@ -118,7 +118,7 @@ TEST_F(Settings, AFileThatIsNoDictionaryYieldsNoKeys)
 {
     writePreferences(kEveryKey);
     PLWriter::reloadSettings();
-    for (const std::string contents : {std::string("garbage, not a property list"),
+    for (const std::string& contents : {std::string("garbage, not a property list"),
                                        std::string("<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>")}) {
         std::ofstream(root.hostPath(PLWriter::kPreferencesPath), std::ios::trunc) << contents;
         PLWriter::reloadSettings();
