@@ -3,6 +3,8 @@
 #include "SystemClock.h"
 
 #include <atomic>
+#include <mutex>
+#include <vector>
 
 namespace {
 
@@ -19,6 +21,20 @@ std::atomic<std::shared_ptr<Clock>*>& installedSlot()
     return slot;
 }
 
+// Every clock ever installed, so a reader on another thread never sees a clock destroyed under it. Kept
+// reachable (not merely leaked), so the leak checker does not report each install.
+std::vector<std::shared_ptr<Clock>*>& keptSlots()
+{
+    static auto* slots = new std::vector<std::shared_ptr<Clock>*>;
+    return *slots;
+}
+
+std::mutex& keptSlotsMutex()
+{
+    static auto* mutex = new std::mutex;
+    return *mutex;
+}
+
 } // namespace
 
 std::shared_ptr<Clock> Clock::current()
@@ -29,8 +45,10 @@ std::shared_ptr<Clock> Clock::current()
 
 void Clock::install(std::shared_ptr<Clock> clock)
 {
-    // Each installed clock is kept for the rest of the process, so a reader on another thread never sees a
-    // clock destroyed under it.
     auto* slot = clock ? new std::shared_ptr<Clock>(std::move(clock)) : nullptr;
+    if (slot) {
+        std::lock_guard<std::mutex> locked(keptSlotsMutex());
+        keptSlots().push_back(slot);
+    }
     installedSlot().store(slot, std::memory_order_release);
 }

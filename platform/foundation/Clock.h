@@ -12,6 +12,9 @@ public:
     virtual double referenceTime() const = 0;
     // Time that only moves forward, in seconds from an arbitrary origin; timers are measured on it.
     virtual double monotonicTime() const = 0;
+    // Whether time passes without anyone moving it. A run loop waits for a due timer in real time only on
+    // such a clock; on a stepped clock it waits until the clock is stepped (which wakes every run loop).
+    virtual bool advancesByItself() const { return true; }
 
     // The process's clock: the system clock unless another one was installed.
     static std::shared_ptr<Clock> current();

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "ThreadSafety.h"
+
+#include <condition_variable>
+#include <mutex>
+
+// A plain (non-recursive) mutex that clang's thread-safety analysis understands, for the platform's own
+// internal state. libstdc++'s std::mutex carries no capability annotations, so fields guarded by one could
+// not say VT_GUARDED_BY. Condition waits go through wait(), which keeps the analysis aware that the mutex is
+// held again when the wait returns.
+class VT_CAPABILITY("mutex") Mutex {
+public:
+    Mutex() = default;
+    Mutex(const Mutex&) = delete;
+    Mutex& operator=(const Mutex&) = delete;
+
+    void lock() VT_ACQUIRE() { mutex_.lock(); }
+    void unlock() VT_RELEASE() { mutex_.unlock(); }
+
+    // Waits on the condition until it is notified (spurious wake-ups included); the caller rechecks its
+    // predicate in a loop.
+    void wait(std::condition_variable& condition) VT_REQUIRES(this)
+    {
+        std::unique_lock<std::mutex> held(mutex_, std::adopt_lock);
+        condition.wait(held);
+        held.release();
+    }
+
+private:
+    std::mutex mutex_;
+};

@@ -1,0 +1,255 @@
+#include "UITextEngine.h"
+
+#include <cairo.h>
+#include <fontconfig/fontconfig.h>
+#include <pango/pangocairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr std::size_t kMaximumCachedSizes = 4096;
+
+cairo_font_options_t* unhintedOptions()
+{
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    return options;
+}
+
+PangoContext* newContext(PangoFontMap* fontMap)
+{
+    PangoContext* context = pango_font_map_create_context(fontMap);
+    cairo_font_options_t* options = unhintedOptions();
+    pango_cairo_context_set_font_options(context, options);
+    cairo_font_options_destroy(options);
+    pango_context_set_round_glyph_positions(context, FALSE);
+    return context;
+}
+
+PangoEllipsizeMode ellipsisFor(UILineBreakMode mode)
+{
+    switch (mode) {
+    case UILineBreakModeHeadTruncation:
+        return PANGO_ELLIPSIZE_START;
+    case UILineBreakModeMiddleTruncation:
+        return PANGO_ELLIPSIZE_MIDDLE;
+    case UILineBreakModeTailTruncation:
+        return PANGO_ELLIPSIZE_END;
+    default:
+        return PANGO_ELLIPSIZE_NONE;
+    }
+}
+
+CGFloat fromPango(int units) { return static_cast<CGFloat>(units) / PANGO_SCALE; }
+int toPango(CGFloat points) { return static_cast<int>(std::lround(points * PANGO_SCALE)); }
+
+// The plain layout of the text: font, wrapping, no ellipsis and no height limit yet.
+void configure(PangoLayout* layout, const UITextEngine::Request& request)
+{
+    pango_layout_set_font_description(layout, request.font->pangoDescription());
+    pango_layout_set_text(layout, request.text.data(), static_cast<int>(request.text.size()));
+    pango_layout_set_single_paragraph_mode(layout, request.singleLine);
+    pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_NONE);
+    pango_layout_set_height(layout, -1);
+    pango_layout_set_alignment(layout, PANGO_ALIGN_LEFT);
+    pango_layout_set_wrap(layout, request.mode == UILineBreakModeCharacterWrap ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD_CHAR);
+    const bool wraps = !request.singleLine && request.width > 0;
+    pango_layout_set_width(layout, wraps ? toPango(request.width) : -1);
+}
+
+struct LineRun {
+    int count = 0;
+    int kept = 0;
+    CGFloat keptHeight = 0;
+    CGFloat keptWidth = 0;
+};
+
+// Counts the lines and those whose bottom lies within the height bound (at least one).
+LineRun keptLines(PangoLayout* layout, CGFloat heightBound)
+{
+    LineRun run;
+    PangoLayoutIter* iter = pango_layout_get_iter(layout);
+    do {
+        int top = 0, bottom = 0;
+        pango_layout_iter_get_line_yrange(iter, &top, &bottom);
+        PangoRectangle logical;
+        pango_layout_iter_get_line_extents(iter, nullptr, &logical);
+        ++run.count;
+        const bool fits = heightBound <= 0 || fromPango(bottom) <= heightBound + 1e-6;
+        if (run.kept == 0 || (fits && run.kept == run.count - 1)) {
+            run.kept = run.count;
+            run.keptHeight = fromPango(bottom);
+            run.keptWidth = std::max(run.keptWidth, fromPango(logical.width));
+        }
+    } while (pango_layout_iter_next_line(iter));
+    pango_layout_iter_free(iter);
+    return run;
+}
+
+CGSize roundedUp(CGFloat width, CGFloat height) { return {std::ceil(width - 1e-9), std::ceil(height - 1e-9)}; }
+
+} // namespace
+
+UITextEngine& UITextEngine::shared()
+{
+    static UITextEngine engine;
+    return engine;
+}
+
+UITextEngine::UITextEngine()
+    // Fontconfig is loaded here, on the calling thread, before Pango would load it on a helper thread of
+    // its own: the font caches are then mapped by this thread, and no unsynchronised hand-over remains.
+    : fontconfigLoaded_(FcInit() == FcTrue), fontMap_(pango_cairo_font_map_new())
+{
+    pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(fontMap_), 72.0);
+    measureContext_ = newContext(fontMap_);
+    measureLayout_ = pango_layout_new(measureContext_);
+    drawContext_ = newContext(fontMap_);
+    drawLayout_ = pango_layout_new(drawContext_);
+}
+
+UITextEngine::~UITextEngine()
+{
+    g_object_unref(drawLayout_);
+    g_object_unref(drawContext_);
+    g_object_unref(measureLayout_);
+    g_object_unref(measureContext_);
+    g_object_unref(fontMap_);
+    // Pango keeps fontconfig's patterns until its font maps go; with ours gone, fontconfig's own caches
+    // can be released too, so that the process ends without fontconfig memory outstanding.
+    if (fontconfigLoaded_) {
+        FcFini();
+    }
+}
+
+UITextEngine::Fit UITextEngine::layOut(PangoLayout* layout, const Request& request)
+{
+    configure(layout, request);
+    Fit fit;
+    if (request.text.empty()) {
+        return fit;
+    }
+    const PangoEllipsizeMode ellipsis = ellipsisFor(request.mode);
+    if (request.singleLine) {
+        if (request.width > 0 && ellipsis != PANGO_ELLIPSIZE_NONE) {
+            pango_layout_set_width(layout, toPango(request.width));
+            pango_layout_set_ellipsize(layout, ellipsis);
+        }
+        PangoRectangle logical;
+        pango_layout_get_extents(layout, nullptr, &logical);
+        CGFloat width = fromPango(logical.width);
+        if (request.width > 0) {
+            width = std::min(width, request.width);
+        }
+        fit.size = roundedUp(width, fromPango(logical.height));
+        fit.lines = 1;
+        fit.truncated = pango_layout_is_ellipsized(layout) || fromPango(logical.width) > request.width + 1e-6;
+        fit.keptHeight = fromPango(logical.height);
+        return fit;
+    }
+    const LineRun run = keptLines(layout, request.height);
+    fit.lines = run.kept;
+    fit.keptHeight = run.keptHeight;
+    fit.truncated = run.kept < run.count;
+    CGFloat width = run.keptWidth;
+    if (fit.truncated && ellipsis != PANGO_ELLIPSIZE_NONE) {
+        pango_layout_set_ellipsize(layout, ellipsis);
+        pango_layout_set_height(layout, toPango(run.keptHeight));
+        width = keptLines(layout, 0).keptWidth;
+    }
+    fit.size = roundedUp(width, run.keptHeight);
+    return fit;
+}
+
+std::string UITextEngine::cacheKey(const Request& r)
+{
+    char parameters[96];
+    std::snprintf(parameters, sizeof parameters, "%d|%a|%a|%a|%d|%d|", r.font->isBold() ? 1 : 0, r.font->pointSize(),
+                  r.width, r.height, static_cast<int>(r.mode), r.singleLine ? 1 : 0);
+    std::string key(parameters);
+    key.append(r.text);
+    return key;
+}
+
+CGSize UITextEngine::measure(const Request& request)
+{
+    if (request.font == nullptr) {
+        return CGSizeZero;
+    }
+    const std::string key = cacheKey(request);
+    std::lock_guard<std::mutex> held(mutex_);
+    if (auto found = sizes_.find(key); found != sizes_.end()) {
+        return found->second;
+    }
+    const CGSize size = layOut(measureLayout_, request).size;
+    if (sizes_.size() >= kMaximumCachedSizes) {
+        sizes_.clear();
+    }
+    sizes_.emplace(key, size);
+    return size;
+}
+
+CGSize UITextEngine::draw(cairo_t* cairo, const Request& request, CGPoint origin)
+{
+    if (request.font == nullptr || request.text.empty()) {
+        return CGSizeZero;
+    }
+    std::lock_guard<std::mutex> held(mutex_);
+    pango_cairo_update_context(cairo, drawContext_);
+    pango_layout_context_changed(drawLayout_);
+    const Fit fit = layOut(drawLayout_, request);
+    const bool aligned = request.width > 0 && request.alignment != UITextAlignmentLeft;
+
+    cairo_save(cairo);
+    if (request.singleLine) {
+        CGFloat x = origin.x;
+        if (aligned) {
+            const CGFloat slack = request.width - fit.size.width;
+            x += request.alignment == UITextAlignmentCenter ? slack / 2 : slack;
+        }
+        if (request.width > 0 && fit.truncated) {
+            cairo_rectangle(cairo, origin.x, origin.y, request.width, fit.keptHeight);
+            cairo_clip(cairo);
+        }
+        cairo_move_to(cairo, x, origin.y);
+    } else {
+        if (aligned) {
+            pango_layout_set_alignment(drawLayout_,
+                                       request.alignment == UITextAlignmentCenter ? PANGO_ALIGN_CENTER : PANGO_ALIGN_RIGHT);
+        }
+        if (fit.truncated) {
+            cairo_rectangle(cairo, origin.x - fit.keptHeight, origin.y,
+                            std::max(request.width, fit.size.width) + 2 * fit.keptHeight, fit.keptHeight);
+            cairo_clip(cairo);
+        }
+        cairo_move_to(cairo, origin.x, origin.y);
+    }
+    pango_cairo_show_layout(cairo, drawLayout_);
+    cairo_restore(cairo);
+    return fit.size;
+}
+
+UITextEngine::Metrics UITextEngine::metrics(const UIFont& font)
+{
+    std::lock_guard<std::mutex> held(mutex_);
+    const auto key = std::make_pair(font.isBold(), font.pointSize());
+    if (auto found = metrics_.find(key); found != metrics_.end()) {
+        return found->second;
+    }
+    PangoFontMetrics* fontMetrics = pango_context_get_metrics(measureContext_, font.pangoDescription(), nullptr);
+    Metrics result;
+    result.ascender = fromPango(pango_font_metrics_get_ascent(fontMetrics));
+    result.descender = -fromPango(pango_font_metrics_get_descent(fontMetrics));
+    pango_font_metrics_unref(fontMetrics);
+    configure(measureLayout_, Request{"X", &font, 0, 0, UILineBreakModeWordWrap, true, UITextAlignmentLeft});
+    PangoRectangle logical;
+    pango_layout_get_extents(measureLayout_, nullptr, &logical);
+    result.lineHeight = fromPango(logical.height);
+    metrics_.emplace(key, result);
+    return result;
+}

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "CGGeometry.h"
+#include "NSString-UIStringDrawing.h"
+#include "UIFont.h"
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+
+typedef struct _cairo cairo_t;
+typedef struct _PangoFontMap PangoFontMap;
+typedef struct _PangoContext PangoContext;
+typedef struct _PangoLayout PangoLayout;
+
+// The one place where text meets Pango: a font map over fontconfig, one context and one reused layout for
+// measuring, one for drawing, and a bounded cache of measured sizes (a table measures every row's text on
+// every reload). Glyph metrics are unhinted, so a text measures the same at every scale and draws exactly
+// where it was measured. Safe to call from any thread: one lock serialises all Pango work.
+class UITextEngine {
+public:
+    struct Request {
+        std::string_view text;
+        const UIFont* font = nullptr;
+        // Wrap (multi-line) or cut (single-line) at this width; 0 or less: no limit.
+        CGFloat width = 0;
+        // Keep only whole lines within this height; 0 or less: no limit. Multi-line only.
+        CGFloat height = 0;
+        UILineBreakMode mode = UILineBreakModeWordWrap;
+        bool singleLine = false;
+        UITextAlignment alignment = UITextAlignmentLeft;
+    };
+
+    struct Metrics {
+        CGFloat lineHeight = 0;
+        CGFloat ascender = 0;
+        CGFloat descender = 0;
+    };
+
+    static UITextEngine& shared();
+
+    UITextEngine(const UITextEngine&) = delete;
+    UITextEngine& operator=(const UITextEngine&) = delete;
+
+    CGSize measure(const Request& request);
+    // Draws with the context's current source at the origin (the top-left of the first line) and answers
+    // the size drawn. A width given aligns the lines in it.
+    CGSize draw(cairo_t* cairo, const Request& request, CGPoint origin);
+    Metrics metrics(const UIFont& font);
+
+private:
+    UITextEngine();
+    ~UITextEngine();
+
+    struct Fit {
+        CGSize size;
+        int lines = 0;
+        bool truncated = false;
+        CGFloat keptHeight = 0;
+    };
+
+    Fit layOut(PangoLayout* layout, const Request& request);
+    static std::string cacheKey(const Request& request);
+
+    std::mutex mutex_;
+    bool fontconfigLoaded_;
+    PangoFontMap* fontMap_;
+    PangoContext* measureContext_;
+    PangoLayout* measureLayout_;
+    PangoContext* drawContext_;
+    PangoLayout* drawLayout_;
+    std::unordered_map<std::string, CGSize> sizes_;
+    std::map<std::pair<bool, CGFloat>, Metrics> metrics_;
+};
