@@ -854,6 +854,12 @@ void UITableView::touchesMovedWithEvent(const UITouchSet& touches, UIEvent*)
         return;
     }
     continueTracking(point);
+    if (touchMode_ == TouchMode::Pending &&
+        std::hypot(point.x - touchStart_.x, point.y - touchStart_.y) > dragThreshold) {
+        // A finger that travelled is not a tap, even where the table cannot scroll along its way.
+        highlightTouchedRow(false);
+        touchMode_ = TouchMode::Drag;
+    }
 }
 
 void UITableView::touchesEndedWithEvent(const UITouchSet& touches, UIEvent*)
