@@ -1,5 +1,6 @@
 #include "UIImage.h"
 
+#include "DeviceRoot.h"
 #include "UIGraphics.h"
 
 #include <cairo.h>
@@ -12,7 +13,7 @@ namespace {
 
 // The host file behind a device path. Every image read goes through here, so the device root applies in
 // one place.
-std::string hostPathFor(const std::string& devicePath) { return devicePath; }
+std::string hostPathFor(const std::string& devicePath) { return DeviceRoot::resolve(devicePath).string(); }
 
 struct PNGReader {
     const std::uint8_t* bytes;

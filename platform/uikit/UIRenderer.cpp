@@ -1,6 +1,10 @@
 #include "UIRenderer.h"
 
+#include "CALayer.h"
+#include "CATransaction.h"
+#include "Clock.h"
 #include "UIGraphics.h"
+#include "UIPageCurl.h"
 #include "UIScreen.h"
 #include "UIView.h"
 #include "UIWindow.h"
@@ -47,6 +51,7 @@ std::shared_ptr<UIImage> UIRenderer::renderScreen() { return renderScreenAtScale
 std::shared_ptr<UIImage> UIRenderer::renderScreenAtScale(CGFloat scale)
 {
     const auto screen = UIScreen::mainScreen();
+    CATransaction::flush();
     return renderInto(screen->bounds().size, scale > 0 ? scale : screen->scale(), true, [&](CGContext& context) {
         for (UIWindow* window : screen->visibleWindows()) {
             const std::shared_ptr<UIView> keep = window->sharedView();
@@ -76,20 +81,33 @@ bool UIRenderer::writeViewPNG(UIView& view, const std::string& hostPath, CGFloat
 
 void UIRenderer::drawView(UIView& view, CGContext& context)
 {
-    if (view.isHidden() || view.alpha() <= 0) {
+    const CGFloat alpha = view.presentationAlpha();
+    if (view.isHidden() || alpha <= 0) {
         return;
     }
     cairo_t* cairo = context.cairo();
     cairo_save(cairo);
-    applyTransform(cairo, view.transformToSuperview());
-    drawViewContents(view, context, view.alpha());
+    applyTransform(cairo, view.presentationTransformToSuperview());
+    drawViewContents(view, context, alpha);
     cairo_restore(cairo);
+}
+
+std::shared_ptr<UIImage> UIRenderer::renderLayerContent(UIView& view)
+{
+    const CGRect bounds = view.presentationBounds();
+    return renderInto(bounds.size, UIScreen::mainScreen()->scale(), false, [&](CGContext& context) {
+        context.translateCTM(-bounds.origin.x, -bounds.origin.y);
+        if (view.clipsToBounds()) {
+            context.clipToRect(bounds);
+        }
+        drawLayerContent(view, context);
+    });
 }
 
 void UIRenderer::drawViewContents(UIView& view, CGContext& context, CGFloat alpha)
 {
     cairo_t* cairo = context.cairo();
-    const CGRect bounds = view.bounds();
+    const CGRect bounds = view.presentationBounds();
     cairo_save(cairo);
     if (view.clipsToBounds()) {
         cairo_rectangle(cairo, bounds.origin.x, bounds.origin.y, bounds.size.width, bounds.size.height);
@@ -99,6 +117,59 @@ void UIRenderer::drawViewContents(UIView& view, CGContext& context, CGFloat alph
     if (grouped) {
         cairo_push_group(cairo);
     }
+    if (view.layer()->activeTransition(Clock::current()->monotonicTime(), nullptr)) {
+        drawThroughTransition(view, context);
+    } else {
+        drawLayerContent(view, context);
+    }
+    if (grouped) {
+        cairo_pop_group_to_source(cairo);
+        cairo_paint_with_alpha(cairo, alpha);
+    }
+    cairo_restore(cairo);
+}
+
+void UIRenderer::drawThroughTransition(UIView& view, CGContext& context)
+{
+    cairo_t* cairo = context.cairo();
+    double progress = 0;
+    const std::shared_ptr<CATransition> transition =
+        view.layer()->activeTransition(Clock::current()->monotonicTime(), &progress);
+    const CGRect bounds = view.presentationBounds();
+
+    cairo_push_group(cairo);
+    drawLayerContent(view, context);
+    cairo_pattern_t* current = cairo_pop_group(cairo);
+
+    cairo_pattern_t* previous = nullptr;
+    if (const std::shared_ptr<UIImage>& before = transition->previousContent()) {
+        previous = cairo_pattern_create_for_surface(before->surface());
+        cairo_matrix_t toImage;
+        cairo_matrix_init_scale(&toImage, before->scale(), before->scale());
+        cairo_matrix_translate(&toImage, -bounds.origin.x, -bounds.origin.y);
+        cairo_pattern_set_matrix(previous, &toImage);
+    } else {
+        previous = cairo_pattern_create_rgba(0, 0, 0, 0);
+    }
+
+    if (transition->type() == kCATransitionPageCurl) {
+        UIPageCurl::draw(cairo, bounds, previous, current, progress);
+    } else if (transition->type() == kCATransitionPageUnCurl) {
+        UIPageCurl::draw(cairo, bounds, current, previous, 1 - progress);
+    } else {
+        cairo_set_source(cairo, previous);
+        cairo_paint_with_alpha(cairo, 1 - progress);
+        cairo_set_source(cairo, current);
+        cairo_paint_with_alpha(cairo, progress);
+    }
+    cairo_pattern_destroy(previous);
+    cairo_pattern_destroy(current);
+}
+
+void UIRenderer::drawLayerContent(UIView& view, CGContext& context)
+{
+    cairo_t* cairo = context.cairo();
+    const CGRect bounds = view.presentationBounds();
     if (const auto& background = view.backgroundColor(); background && background->alpha() > 0) {
         cairo_set_source_rgba(cairo, background->red(), background->green(), background->blue(), background->alpha());
         cairo_rectangle(cairo, bounds.origin.x, bounds.origin.y, bounds.size.width, bounds.size.height);
@@ -111,17 +182,12 @@ void UIRenderer::drawViewContents(UIView& view, CGContext& context, CGFloat alph
     for (const auto& subview : std::vector<std::shared_ptr<UIView>>(view.subviews())) {
         drawView(*subview, context);
     }
-    if (grouped) {
-        cairo_pop_group_to_source(cairo);
-        cairo_paint_with_alpha(cairo, alpha);
-    }
-    cairo_restore(cairo);
 }
 
 void UIRenderer::drawOwnContent(UIView& view, CGContext& context)
 {
     cairo_t* cairo = context.cairo();
-    const CGRect bounds = view.bounds();
+    const CGRect bounds = view.presentationBounds();
     if (bounds.size.width <= 0 || bounds.size.height <= 0) {
         return;
     }

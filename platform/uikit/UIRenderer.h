@@ -15,6 +15,9 @@ class UIView;
 // when it clips; within it come its background colour, then its own drawRect content (in a layer of its
 // own, so a clear blend mode erases only that content), then its subviews back to front. Hidden views and
 // views with alpha 0 are skipped with their subviews. Layout runs (layoutIfNeeded) before each picture.
+// What is drawn is the presentation state: running animations show their current values, and a view whose
+// layer runs a transition is drawn through it (a page curl between its previous and current content).
+// Rendering the screen commits the view trees (CATransaction::flush).
 class UIRenderer {
 public:
     // The main screen at its scale.
@@ -31,7 +34,12 @@ public:
     static void drawView(UIView& view, CGContext& context);
     // Draws the view's content and subviews in its own bounds coordinates, at the given group alpha.
     static void drawViewContents(UIView& view, CGContext& context, CGFloat alpha);
+    // A picture of the view's content in its own bounds at the screen's scale, without its own layer's
+    // transition: the "before" picture of a transition.
+    static std::shared_ptr<UIImage> renderLayerContent(UIView& view);
 
 private:
+    static void drawLayerContent(UIView& view, CGContext& context);
+    static void drawThroughTransition(UIView& view, CGContext& context);
     static void drawOwnContent(UIView& view, CGContext& context);
 };

@@ -1,5 +1,7 @@
 #include "UITextEngine.h"
 
+#include "MutexLocker.h"
+
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
 #include <pango/pangocairo.h>
@@ -182,7 +184,7 @@ CGSize UITextEngine::measure(const Request& request)
         return CGSizeZero;
     }
     const std::string key = cacheKey(request);
-    std::lock_guard<std::mutex> held(mutex_);
+    MutexLocker held(mutex_);
     if (auto found = sizes_.find(key); found != sizes_.end()) {
         return found->second;
     }
@@ -199,7 +201,7 @@ CGSize UITextEngine::draw(cairo_t* cairo, const Request& request, CGPoint origin
     if (request.font == nullptr || request.text.empty()) {
         return CGSizeZero;
     }
-    std::lock_guard<std::mutex> held(mutex_);
+    MutexLocker held(mutex_);
     pango_cairo_update_context(cairo, drawContext_);
     pango_layout_context_changed(drawLayout_);
     const Fit fit = layOut(drawLayout_, request);
@@ -236,7 +238,7 @@ CGSize UITextEngine::draw(cairo_t* cairo, const Request& request, CGPoint origin
 
 UITextEngine::Metrics UITextEngine::metrics(const UIFont& font)
 {
-    std::lock_guard<std::mutex> held(mutex_);
+    MutexLocker held(mutex_);
     const auto key = std::make_pair(font.isBold(), font.pointSize());
     if (auto found = metrics_.find(key); found != metrics_.end()) {
         return found->second;

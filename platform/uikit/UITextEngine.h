@@ -1,11 +1,12 @@
 #pragma once
 
 #include "CGGeometry.h"
+#include "Mutex.h"
 #include "NSString-UIStringDrawing.h"
+#include "ThreadSafety.h"
 #include "UIFont.h"
 
 #include <map>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -45,11 +46,11 @@ public:
     UITextEngine(const UITextEngine&) = delete;
     UITextEngine& operator=(const UITextEngine&) = delete;
 
-    CGSize measure(const Request& request);
+    CGSize measure(const Request& request) VT_EXCLUDES(mutex_);
     // Draws with the context's current source at the origin (the top-left of the first line) and answers
     // the size drawn. A width given aligns the lines in it.
-    CGSize draw(cairo_t* cairo, const Request& request, CGPoint origin);
-    Metrics metrics(const UIFont& font);
+    CGSize draw(cairo_t* cairo, const Request& request, CGPoint origin) VT_EXCLUDES(mutex_);
+    Metrics metrics(const UIFont& font) VT_EXCLUDES(mutex_);
 
 private:
     UITextEngine();
@@ -62,16 +63,16 @@ private:
         CGFloat keptHeight = 0;
     };
 
-    Fit layOut(PangoLayout* layout, const Request& request);
+    Fit layOut(PangoLayout* layout, const Request& request) VT_REQUIRES(mutex_);
     static std::string cacheKey(const Request& request);
 
-    std::mutex mutex_;
-    bool fontconfigLoaded_;
-    PangoFontMap* fontMap_;
-    PangoContext* measureContext_;
-    PangoLayout* measureLayout_;
-    PangoContext* drawContext_;
-    PangoLayout* drawLayout_;
-    std::unordered_map<std::string, CGSize> sizes_;
-    std::map<std::pair<bool, CGFloat>, Metrics> metrics_;
+    Mutex mutex_;
+    const bool fontconfigLoaded_;
+    PangoFontMap* const fontMap_;
+    PangoContext* measureContext_ VT_GUARDED_BY(mutex_);
+    PangoLayout* measureLayout_ VT_GUARDED_BY(mutex_);
+    PangoContext* drawContext_ VT_GUARDED_BY(mutex_);
+    PangoLayout* drawLayout_ VT_GUARDED_BY(mutex_);
+    std::unordered_map<std::string, CGSize> sizes_ VT_GUARDED_BY(mutex_);
+    std::map<std::pair<bool, CGFloat>, Metrics> metrics_ VT_GUARDED_BY(mutex_);
 };

@@ -1,5 +1,8 @@
 #include "UIView.h"
 
+#include "CALayer.h"
+#include "CATransaction.h"
+#include "Clock.h"
 #include "UIWindow.h"
 
 #include <algorithm>
@@ -19,11 +22,24 @@ CGRect snapped(CGRect rect)
                       snapped(rect.size.height));
 }
 
+double now() { return Clock::current()->monotonicTime(); }
+
+template <class Value>
+Value presented(const CALayer& layer, const char* keyPath, const Value& model)
+{
+    if (const std::optional<CAAnimationValue> shown = layer.presentationValue(keyPath, now())) {
+        if (const auto* value = std::get_if<Value>(&*shown)) {
+            return *value;
+        }
+    }
+    return model;
+}
+
 } // namespace
 
 UIView::UIView() : UIView(CGRectZero) {}
 
-UIView::UIView(CGRect frame)
+UIView::UIView(CGRect frame) : layer_(std::make_unique<CALayer>(this))
 {
     const CGRect f = CGRectStandardize(frame);
     center_ = CGPointMake(CGRectGetMidX(f), CGRectGetMidY(f));
@@ -32,6 +48,7 @@ UIView::UIView(CGRect frame)
 
 UIView::~UIView()
 {
+    layer_.reset();
     for (const auto& subview : subviews_) {
         subview->superview_ = nullptr;
     }
@@ -55,32 +72,138 @@ void UIView::setFrame(CGRect frame)
             CGRectApplyAffineTransform(CGRectMake(0, 0, f.size.width, f.size.height), CGAffineTransformInvert(transform_));
         size = CGSizeMake(snapped(back.size.width), snapped(back.size.height));
     }
-    setCenter(CGPointMake(CGRectGetMidX(f), CGRectGetMidY(f)));
+    applyCenter(CGPointMake(CGRectGetMidX(f), CGRectGetMidY(f)));
     setBoundsSize(size);
 }
 
-void UIView::setBounds(CGRect bounds)
-{
-    const CGRect b = CGRectStandardize(bounds);
-    bounds_.origin = b.origin;
-    setBoundsSize(b.size);
-}
+void UIView::setBounds(CGRect bounds) { applyBounds(CGRectStandardize(bounds)); }
 
-void UIView::setBoundsSize(CGSize size)
+void UIView::setBoundsSize(CGSize size) { applyBounds(CGRectMake(bounds_.origin.x, bounds_.origin.y, size.width, size.height)); }
+
+void UIView::applyBounds(CGRect bounds)
 {
-    if (bounds_.size != size) {
-        bounds_.size = size;
+    if (UIViewAnimationGroup* block = UIViewAnimationGroup::recording()) {
+        block->noteChange(*this, "bounds", presentationBounds(), bounds);
+    }
+    const bool resized = bounds_.size != bounds.size;
+    bounds_ = bounds;
+    if (resized) {
         setNeedsLayout();
     }
 }
 
-void UIView::setCenter(CGPoint center) { center_ = center; }
+void UIView::applyCenter(CGPoint center)
+{
+    if (UIViewAnimationGroup* block = UIViewAnimationGroup::recording()) {
+        block->noteChange(*this, "position", presentationCenter(), center);
+    }
+    center_ = center;
+}
 
-void UIView::setTransform(CGAffineTransform transform) { transform_ = transform; }
+void UIView::setCenter(CGPoint center) { applyCenter(center); }
 
-void UIView::setAlpha(CGFloat alpha) { alpha_ = std::clamp(alpha, 0.0, 1.0); }
+void UIView::setTransform(CGAffineTransform transform)
+{
+    if (UIViewAnimationGroup* block = UIViewAnimationGroup::recording()) {
+        block->noteChange(*this, "transform", presentationTransform(), transform);
+    }
+    transform_ = transform;
+}
 
-void UIView::setHidden(bool hidden) { hidden_ = hidden; }
+void UIView::setAlpha(CGFloat alpha)
+{
+    const CGFloat clamped = std::clamp(alpha, 0.0, 1.0);
+    if (UIViewAnimationGroup* block = UIViewAnimationGroup::recording()) {
+        block->noteChange(*this, "opacity", presentationAlpha(), clamped);
+    }
+    alpha_ = clamped;
+}
+
+void UIView::setHidden(bool hidden)
+{
+    if (hidden != hidden_) {
+        CATransaction::noteHiddenChange(this, hidden_, hidden);
+    }
+    hidden_ = hidden;
+}
+
+CGPoint UIView::presentationCenter() const { return presented(*layer_, "position", center_); }
+CGRect UIView::presentationBounds() const { return presented(*layer_, "bounds", bounds_); }
+CGAffineTransform UIView::presentationTransform() const { return presented(*layer_, "transform", transform_); }
+CGFloat UIView::presentationAlpha() const { return presented(*layer_, "opacity", alpha_); }
+
+CGRect UIView::presentationFrame() const
+{
+    const CGRect b = presentationBounds();
+    const CGPoint c = presentationCenter();
+    const CGRect local = CGRectMake(-b.size.width / 2, -b.size.height / 2, b.size.width, b.size.height);
+    return snapped(CGRectOffset(CGRectApplyAffineTransform(local, presentationTransform()), c.x, c.y));
+}
+
+CGAffineTransform UIView::presentationTransformToSuperview() const
+{
+    const CGRect b = presentationBounds();
+    const CGPoint c = presentationCenter();
+    CGAffineTransform t = CGAffineTransformMakeTranslation(-(b.origin.x + b.size.width / 2), -(b.origin.y + b.size.height / 2));
+    t = CGAffineTransformConcat(t, presentationTransform());
+    return CGAffineTransformConcat(t, CGAffineTransformMakeTranslation(c.x, c.y));
+}
+
+void UIView::beginAnimationsContext(std::string animationID, void* context)
+{
+    UIViewAnimationGroup::begin(std::move(animationID), context);
+}
+
+namespace {
+template <class Setting>
+void configureOpenBlock(Setting setting)
+{
+    if (UIViewAnimationGroup* block = UIViewAnimationGroup::recording()) {
+        setting(*block);
+    }
+}
+} // namespace
+
+void UIView::setAnimationDuration(double seconds)
+{
+    configureOpenBlock([seconds](UIViewAnimationGroup& block) { block.setDuration(seconds); });
+}
+
+void UIView::setAnimationDelay(double seconds)
+{
+    configureOpenBlock([seconds](UIViewAnimationGroup& block) { block.setDelay(seconds); });
+}
+
+void UIView::setAnimationCurve(UIViewAnimationCurve curve)
+{
+    configureOpenBlock([curve](UIViewAnimationGroup& block) { block.setCurve(curve); });
+}
+
+void UIView::setAnimationDelegate(const void* delegate)
+{
+    configureOpenBlock([delegate](UIViewAnimationGroup& block) { block.setDelegate(delegate); });
+}
+
+void UIView::setAnimationDidStopSelector(UIViewAnimationGroup::DidStop didStop)
+{
+    configureOpenBlock([&didStop](UIViewAnimationGroup& block) { block.setDidStop(std::move(didStop)); });
+}
+
+void UIView::setAnimationDidStopSelector(std::function<void()> didStop)
+{
+    if (!didStop) {
+        setAnimationDidStopSelector(UIViewAnimationGroup::DidStop());
+        return;
+    }
+    setAnimationDidStopSelector(
+        UIViewAnimationGroup::DidStop([didStop = std::move(didStop)](const std::string&, bool, void*) { didStop(); }));
+}
+
+void UIView::commitAnimations() { UIViewAnimationGroup::commit(); }
+
+void UIView::setAnimationsEnabled(bool enabled) { UIViewAnimationGroup::setAnimationsEnabled(enabled); }
+
+bool UIView::areAnimationsEnabled() { return UIViewAnimationGroup::areAnimationsEnabled(); }
 
 void UIView::setBackgroundColor(std::shared_ptr<UIColor> color)
 {
@@ -131,13 +254,17 @@ void UIView::attach(const std::shared_ptr<UIView>& view, std::size_t index)
     const std::shared_ptr<UIView> keep = view;  // the old superview may hold the only other reference
     const UIWindow* oldWindow = view->window();
     if (view->superview_ == this) {
-        subviews_.erase(std::find(subviews_.begin(), subviews_.end(), view));
+        const auto found = std::find(subviews_.begin(), subviews_.end(), view);
+        CATransaction::noteRemoval(this, view.get(), static_cast<std::size_t>(found - subviews_.begin()));
+        subviews_.erase(found);
     } else if (view->superview_ != nullptr) {
         view->detachFromSuperview();
     }
     const bool moved = view->superview_ != this;
-    subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(std::min(index, subviews_.size())), view);
+    const std::size_t at = std::min(index, subviews_.size());
+    subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(at), view);
     view->superview_ = this;
+    CATransaction::noteInsertion(this, view.get(), at);
     setNeedsLayout();
     if (moved) {
         didAddSubview(view.get());
@@ -185,6 +312,7 @@ void UIView::detachFromSuperview()
     auto found = std::find_if(parent->subviews_.begin(), parent->subviews_.end(),
                               [this](const auto& v) { return v.get() == this; });
     if (found != parent->subviews_.end()) {
+        CATransaction::noteRemoval(parent, this, static_cast<std::size_t>(found - parent->subviews_.begin()));
         parent->subviews_.erase(found);
     }
     superview_ = nullptr;
@@ -209,7 +337,9 @@ void UIView::bringSubviewToFront(const UIView* view)
 {
     auto found = std::find_if(subviews_.begin(), subviews_.end(), [view](const auto& v) { return v.get() == view; });
     if (found != subviews_.end()) {
+        CATransaction::noteRemoval(this, found->get(), static_cast<std::size_t>(found - subviews_.begin()));
         std::rotate(found, found + 1, subviews_.end());
+        CATransaction::noteInsertion(this, subviews_.back().get(), subviews_.size() - 1);
     }
 }
 
@@ -217,14 +347,23 @@ void UIView::sendSubviewToBack(const UIView* view)
 {
     auto found = std::find_if(subviews_.begin(), subviews_.end(), [view](const auto& v) { return v.get() == view; });
     if (found != subviews_.end()) {
+        CATransaction::noteRemoval(this, found->get(), static_cast<std::size_t>(found - subviews_.begin()));
         std::rotate(subviews_.begin(), found, found + 1);
+        CATransaction::noteInsertion(this, subviews_.front().get(), 0);
     }
 }
 
 void UIView::exchangeSubviewAtIndexWithSubviewAtIndex(std::size_t first, std::size_t second)
 {
-    if (first < subviews_.size() && second < subviews_.size()) {
+    if (first < subviews_.size() && second < subviews_.size() && first != second) {
+        const std::size_t low = std::min(first, second), high = std::max(first, second);
+        UIView* lowView = subviews_[low].get();
+        UIView* highView = subviews_[high].get();
+        CATransaction::noteRemoval(this, highView, high);
+        CATransaction::noteRemoval(this, lowView, low);
         std::swap(subviews_[first], subviews_[second]);
+        CATransaction::noteInsertion(this, highView, low);
+        CATransaction::noteInsertion(this, lowView, high);
     }
 }
 

@@ -4,11 +4,15 @@
 #include "CGGeometry.h"
 #include "UIColor.h"
 #include "UIResponder.h"
+#include "UIViewAnimationGroup.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
+class CALayer;
 class UIWindow;
 
 // How a view fits its content into its bounds (used by image views).
@@ -36,6 +40,13 @@ enum UIViewContentMode {
 // superview is not retained. initWithFrame: is the constructor; it sets the frame without calling the
 // virtual setFrame (a subclass lays itself out by calling its own setFrame at the end of its constructor).
 // All views are main-thread objects.
+//
+// Animations: between beginAnimationsContext and commitAnimations, changes of frame, bounds, centre,
+// transform and alpha are animated: the model value changes at once (and is what the getters answer),
+// while the view's layer shows the change over the block's duration (0.2 seconds unless set) on the
+// process clock, paced by the block's curve (ease in and out unless set). A change made while an earlier
+// animation of the same property runs starts from what is shown at that moment and replaces it (the
+// earlier block then stops unfinished). The presentation getters answer what is shown now.
 class UIView : public UIResponder, public std::enable_shared_from_this<UIView> {
 public:
     UIView();
@@ -143,11 +154,38 @@ public:
     // that is being touched). An override that answers null lets touches in its subtree through.
     virtual UIView* _exclusiveTouchView();
 
+    // The layer holding this view's animations.
+    CALayer* layer() const { return layer_.get(); }
+    // What the screen shows now (the model values while nothing animates).
+    CGPoint presentationCenter() const;
+    CGRect presentationBounds() const;
+    CGAffineTransform presentationTransform() const;
+    CGFloat presentationAlpha() const;
+    CGRect presentationFrame() const;
+    // The presentation counterpart of transformToSuperview.
+    CGAffineTransform presentationTransformToSuperview() const;
+
+    // Animation blocks (the platform's class methods). The did-stop callback runs, on the main run loop,
+    // once every animation of the block has stopped, and only when the block has an animation delegate.
+    static void beginAnimationsContext(std::string animationID, void* context);
+    static void setAnimationDuration(double seconds);
+    static void setAnimationDelay(double seconds);
+    static void setAnimationCurve(UIViewAnimationCurve curve);
+    static void setAnimationDelegate(const void* delegate);
+    static void setAnimationDidStopSelector(UIViewAnimationGroup::DidStop didStop);
+    static void setAnimationDidStopSelector(std::function<void()> didStop);
+    static void commitAnimations();
+    static void setAnimationsEnabled(bool enabled);
+    static bool areAnimationsEnabled();
+
     std::string className() const override { return "UIView"; }
 
 private:
     friend class UIRenderer;
+    friend class CATransactionReplay;
 
+    void applyCenter(CGPoint center);
+    void applyBounds(CGRect bounds);
     void setBoundsSize(CGSize size);
     void attach(const std::shared_ptr<UIView>& view, std::size_t index);
     void detachFromSuperview();
@@ -172,4 +210,5 @@ private:
     std::shared_ptr<UIColor> backgroundColor_;
     UIView* superview_ = nullptr;
     std::vector<std::shared_ptr<UIView>> subviews_;
+    std::unique_ptr<CALayer> layer_;
 };

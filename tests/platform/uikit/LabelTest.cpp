@@ -3,7 +3,7 @@
 #include "UIImageView.h"
 #include "UILabel.h"
 #include "UIRenderer.h"
-#include "UITestClock.h"
+#include "SteppedClockScope.h"
 
 #include <gtest/gtest.h>
 
@@ -139,7 +139,8 @@ TEST(Label, ImageViewsFitTheirImageByContentMode)
 
 TEST(Label, ActivityIndicatorHidesWhenStoppedAndTurnsWithTheClock)
 {
-    UITestClock& clock = UITestClock::installed();
+    SteppedClockScope time;
+    SteppedClock& clock = time.clock();
     auto spinner = UIActivityIndicatorView::initWithActivityIndicatorStyle(UIActivityIndicatorViewStyleGray);
     EXPECT_EQ(spinner->frame().size, CGSizeMake(20, 20));
     EXPECT_TRUE(spinner->isHidden());

@@ -1,3 +1,4 @@
+#include "DeviceRoot.h"
 #include "CGContext.h"
 #include "NSString-UIStringDrawing.h"
 #include "UIGraphics.h"
@@ -42,7 +43,6 @@ constexpr Pixel kRed{255, 0, 0, 255};
 constexpr Pixel kBlue{0, 0, 255, 255};
 constexpr Pixel kWhite{255, 255, 255, 255};
 constexpr Pixel kBlack{0, 0, 0, 255};
-constexpr Pixel kClear{0, 0, 0, 0};
 
 std::shared_ptr<UIView> coloured(CGRect frame, std::shared_ptr<UIColor> colour)
 {
@@ -229,7 +229,9 @@ TEST(Render, ScreenShowsVisibleWindowsLowestFirstOnBlack)
 
     const auto path = std::filesystem::temp_directory_path() / ("uikit-screen-" + std::to_string(getpid()) + ".png");
     ASSERT_TRUE(UIRenderer::writeScreenPNG(path.string()));
+    DeviceRoot::setRoot("/");  // the snapshot is at a host path: read it back with host and device paths alike
     auto reread = UIImage::imageWithContentsOfFile(path.string());
+    DeviceRoot::resetRoot();
     ASSERT_TRUE(reread);
     EXPECT_EQ(reread->pixelWidth(), 320);  // the main screen's own scale (1)
     expectPixel(*reread, 10, 300, kRed);

@@ -1,5 +1,7 @@
 #include "UIImageTestFiles.h"
 
+#include "DeviceRoot.h"
+
 #include <cairo.h>
 
 #include <cstdlib>
@@ -9,12 +11,15 @@ UIImageTestFiles::UIImageTestFiles()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "uikit-images-XXXXXX").string();
     folder_ = mkdtemp(pattern.data()) != nullptr ? pattern : std::string();
+    // The pictures live at host paths; with the root at "/" a device path is the same path.
+    DeviceRoot::setRoot("/");
 }
 
 UIImageTestFiles::~UIImageTestFiles()
 {
     std::error_code ignored;
     std::filesystem::remove_all(folder_, ignored);
+    DeviceRoot::resetRoot();
 }
 
 std::string UIImageTestFiles::path(const std::string& name) const { return folder_ + "/" + name; }

@@ -1,0 +1,406 @@
+#include "NSFileManager.h"
+
+#include "Clock.h"
+#include "DeviceRoot.h"
+#include "MutexLocker.h"
+#include "NSDate.h"
+#include "NSPropertyListSerialization.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <ctime>
+#include <fcntl.h>
+#include <random>
+#include <sys/file.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kTemporaryMarker = ".tmp-";
+constexpr std::size_t kTemporarySuffixLength = 6;
+
+std::string randomSuffix()
+{
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 generator{std::random_device{}() ^ (static_cast<std::uint64_t>(::getpid()) << 32)};
+    std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
+    std::string suffix(kTemporarySuffixLength, 'x');
+    for (char& c : suffix) {
+        c = kAlphabet[pick(generator)];
+    }
+    return suffix;
+}
+
+fs::path temporaryPathFor(const fs::path& target)
+{
+    return target.parent_path() / ("." + target.filename().string() + std::string(kTemporaryMarker) + randomSuffix());
+}
+
+bool isTemporaryName(const std::string& name)
+{
+    const std::size_t tail = kTemporaryMarker.size() + kTemporarySuffixLength;
+    if (name.size() <= tail + 1 || name[0] != '.') {
+        return false;
+    }
+    if (name.compare(name.size() - tail, kTemporaryMarker.size(), kTemporaryMarker) != 0) {
+        return false;
+    }
+    return std::all_of(name.end() - kTemporarySuffixLength, name.end(),
+                       [](unsigned char c) { return std::isalnum(c) != 0; });
+}
+
+std::string unixTimestamp(double secondsSinceReferenceDate)
+{
+    const auto unixSeconds =
+        static_cast<std::time_t>(std::floor(secondsSinceReferenceDate + NSDate::kReferenceDateFromUnixEpoch));
+    std::tm calendar{};
+    gmtime_r(&unixSeconds, &calendar);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y%m%dT%H%M%SZ", &calendar);
+    return text;
+}
+
+std::optional<NSError> writeAll(FileSystemCalls& calls, int fd, std::string_view contents)
+{
+    while (!contents.empty()) {
+        const ssize_t written = calls.write(fd, contents.data(), contents.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return NSError::fromErrno("cannot write", written < 0 ? errno : EIO);
+        }
+        contents.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return std::nullopt;
+}
+
+std::optional<NSError> flushDirectory(FileSystemCalls& calls, const fs::path& directory)
+{
+    const int fd = calls.open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0) {
+        return NSError::fromErrno("file replaced, but its folder could not be opened to flush it", errno);
+    }
+    const int result = calls.fsync(fd);
+    const int error = errno;
+    calls.close(fd);
+    if (result != 0) {
+        return NSError::fromErrno("file replaced, but its folder could not be flushed to disk", error);
+    }
+    return std::nullopt;
+}
+
+// A temporary file created exclusively and held under flock(), so a cleaner in another process leaves it
+// alone. The lock is taken after the file exists, so a cleaner may remove it in between; the identity
+// check after locking catches that and the caller tries another name.
+struct LockedTemporary {
+    int fd = -1;
+    fs::path path;
+};
+
+Result<LockedTemporary> createLockedTemporary(FileSystemCalls& calls, const fs::path& target)
+{
+    int lastError = EEXIST;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path path = temporaryPathFor(target);
+        const int fd = calls.open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
+        if (fd < 0) {
+            lastError = errno;
+            if (lastError == EEXIST) {
+                continue;
+            }
+            break;
+        }
+        struct stat opened {}, named {};
+        if (calls.flock(fd, LOCK_EX | LOCK_NB) == 0 && calls.fstat(fd, &opened) == 0 &&
+            calls.stat(path.c_str(), &named) == 0 && opened.st_ino == named.st_ino && opened.st_dev == named.st_dev) {
+            return LockedTemporary{fd, path};
+        }
+        lastError = errno;
+        calls.close(fd);
+    }
+    return NSError::fromErrno("cannot create a temporary file", lastError);
+}
+
+} // namespace
+
+NSFileManager& NSFileManager::defaultManager()
+{
+    static NSFileManager manager;
+    return manager;
+}
+
+NSFileManager::NSFileManager(std::shared_ptr<FileSystemCalls> calls)
+{
+    setFileSystemCalls(std::move(calls));
+}
+
+void NSFileManager::setFileSystemCalls(std::shared_ptr<FileSystemCalls> calls)
+{
+    MutexLocker locker(mutex_);
+    calls_ = calls ? std::move(calls) : std::make_shared<FileSystemCalls>();
+}
+
+std::shared_ptr<FileSystemCalls> NSFileManager::calls() const
+{
+    MutexLocker locker(mutex_);
+    return calls_;
+}
+
+bool NSFileManager::fileExistsAtPath(std::string_view path) const
+{
+    bool isDirectory = false;
+    return fileExistsAtPath(path, isDirectory);
+}
+
+bool NSFileManager::fileExistsAtPath(std::string_view path, bool& isDirectory) const
+{
+    struct stat status {};
+    if (calls()->stat(DeviceRoot::resolve(path).c_str(), &status) != 0) {
+        return false;
+    }
+    isDirectory = S_ISDIR(status.st_mode);
+    return true;
+}
+
+Result<std::string> NSFileManager::contentsAtPath(std::string_view path, std::size_t maxBytes) const
+{
+    const auto syscalls = calls();
+    const fs::path host = DeviceRoot::resolve(path);
+    const int fd = syscalls->open(host.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    if (fd < 0) {
+        return NSError::fromErrno("cannot open", errno);
+    }
+    struct stat status {};
+    std::string contents;
+    int error = 0;
+    if (syscalls->fstat(fd, &status) != 0) {
+        error = errno;
+    } else if (S_ISDIR(status.st_mode)) {
+        error = EISDIR;
+    } else if (static_cast<std::uint64_t>(status.st_size) > maxBytes) {
+        syscalls->close(fd);
+        return NSError(fmt::format("larger than {} bytes", maxBytes), EFBIG);
+    } else {
+        contents.resize(static_cast<std::size_t>(status.st_size));
+        std::size_t filled = 0;
+        while (true) {
+            if (filled == contents.size()) {
+                // The file may have grown since fstat; read on, within the cap.
+                if (contents.size() >= maxBytes + 1) {
+                    error = EFBIG;
+                    break;
+                }
+                contents.resize(std::min(maxBytes + 1, std::max<std::size_t>(4096, contents.size() * 2)));
+            }
+            const ssize_t got = syscalls->read(fd, contents.data() + filled, contents.size() - filled);
+            if (got < 0 && errno == EINTR) {
+                continue;
+            }
+            if (got < 0) {
+                error = errno;
+                break;
+            }
+            if (got == 0) {
+                break;
+            }
+            filled += static_cast<std::size_t>(got);
+        }
+        contents.resize(filled);
+    }
+    syscalls->close(fd);
+    if (error == EFBIG) {
+        return NSError(fmt::format("larger than {} bytes", maxBytes), EFBIG);
+    }
+    if (error != 0) {
+        return NSError::fromErrno("cannot read", error);
+    }
+    return contents;
+}
+
+std::optional<NSError> NSFileManager::createFileAtPath(std::string_view path, std::string_view contents)
+{
+    const auto syscalls = calls();
+    return writeAtomically(*syscalls, DeviceRoot::resolve(path), contents);
+}
+
+std::optional<NSError> NSFileManager::writeAtomically(FileSystemCalls& calls, const fs::path& target,
+                                                      std::string_view contents)
+{
+    removeStaleTemporaryFilesOnce(calls, target.parent_path());
+    auto created = createLockedTemporary(calls, target);
+    if (!created) {
+        return created.error();
+    }
+    const LockedTemporary temporary = created.value();
+    auto failed = [&](NSError error) -> std::optional<NSError> {
+        calls.unlink(temporary.path.c_str());
+        calls.close(temporary.fd);
+        return error;
+    };
+    if (auto error = writeAll(calls, temporary.fd, contents)) {
+        return failed(*error);
+    }
+    if (calls.fsync(temporary.fd) != 0) {
+        return failed(NSError::fromErrno("cannot flush to disk", errno));
+    }
+    if (calls.rename(temporary.path.c_str(), target.c_str()) != 0) {
+        return failed(NSError::fromErrno("cannot replace the file", errno));
+    }
+    // Closing releases the lock; the temporary name is gone by now, so no cleaner can mistake it.
+    calls.close(temporary.fd);
+    return flushDirectory(calls, target.parent_path());
+}
+
+void NSFileManager::removeStaleTemporaryFilesOnce(FileSystemCalls& calls, const fs::path& directory)
+{
+    {
+        MutexLocker locker(mutex_);
+        if (!cleanedDirectories_.insert(directory).second) {
+            return;
+        }
+    }
+    removeStaleTemporaryFilesIn(calls, directory);
+}
+
+void NSFileManager::removeStaleTemporaryFiles(std::string_view directoryPath)
+{
+    const auto syscalls = calls();
+    removeStaleTemporaryFilesIn(*syscalls, DeviceRoot::resolve(directoryPath));
+}
+
+void NSFileManager::removeStaleTemporaryFilesIn(FileSystemCalls& calls, const fs::path& directory)
+{
+    std::error_code error;
+    for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (!isTemporaryName(name)) {
+            continue;
+        }
+        const int fd = calls.open(it->path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0);
+        if (fd < 0) {
+            continue;
+        }
+        // A live writer holds the lock until its file has been renamed away.
+        if (calls.flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            calls.unlink(it->path().c_str());
+        }
+        calls.close(fd);
+    }
+}
+
+std::optional<NSError> NSFileManager::removeItemAtPath(std::string_view path)
+{
+    std::error_code error;
+    const fs::path host = DeviceRoot::resolve(path);
+    if (host == DeviceRoot::root()) {
+        return NSError("refusing to remove the device root", EPERM);
+    }
+    if (!fs::exists(fs::symlink_status(host, error))) {
+        return NSError::fromErrno("cannot remove", ENOENT);
+    }
+    fs::remove_all(host, error);
+    if (error) {
+        return NSError::fromErrno("cannot remove", error.value());
+    }
+    return std::nullopt;
+}
+
+std::optional<NSError> NSFileManager::moveItemAtPath(std::string_view from, std::string_view to)
+{
+    const auto syscalls = calls();
+    if (syscalls->renameNoReplace(DeviceRoot::resolve(from).c_str(), DeviceRoot::resolve(to).c_str()) != 0) {
+        return NSError::fromErrno("cannot move", errno);
+    }
+    return std::nullopt;
+}
+
+std::optional<NSError> NSFileManager::createDirectoryAtPath(std::string_view path, bool withIntermediateDirectories)
+{
+    std::error_code error;
+    const fs::path host = DeviceRoot::resolve(path);
+    if (fs::exists(host, error) && !fs::is_directory(host, error)) {
+        return NSError::fromErrno("cannot create folder", EEXIST);
+    }
+    if (withIntermediateDirectories) {
+        fs::create_directories(host, error);
+        if (!error && !fs::is_directory(host, error)) {
+            return NSError::fromErrno("cannot create folder", EEXIST);
+        }
+    } else if (!fs::create_directory(host, error) && !error) {
+        return NSError::fromErrno("cannot create folder", EEXIST);
+    }
+    if (error) {
+        return NSError::fromErrno("cannot create folder", error.value());
+    }
+    return std::nullopt;
+}
+
+Result<std::vector<std::string>> NSFileManager::contentsOfDirectoryAtPath(std::string_view path) const
+{
+    std::error_code error;
+    std::vector<std::string> names;
+    for (fs::directory_iterator it(DeviceRoot::resolve(path), error), end; !error && it != end; it.increment(error)) {
+        names.push_back(it->path().filename().string());
+    }
+    if (error) {
+        return NSError::fromErrno("cannot list folder", error.value());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Result<std::string> NSFileManager::moveAsideUnreadableFileAtPath(std::string_view path)
+{
+    const auto syscalls = calls();
+    const std::string devicePath = DeviceRoot::normalise(path);
+    const std::string stem = devicePath + ".unreadable-" + unixTimestamp(Clock::current()->referenceTime());
+    const fs::path from = DeviceRoot::resolve(devicePath);
+    for (int attempt = 1; attempt <= 1000; ++attempt) {
+        const std::string candidate = attempt == 1 ? stem : fmt::format("{}-{}", stem, attempt);
+        if (syscalls->renameNoReplace(from.c_str(), DeviceRoot::resolve(candidate).c_str()) == 0) {
+            // Best effort: the move already happened and nothing was lost if this fails.
+            flushDirectory(*syscalls, from.parent_path());
+            return candidate;
+        }
+        if (errno != EEXIST) {
+            return NSError::fromErrno("cannot move the unreadable file aside", errno);
+        }
+    }
+    return NSError("cannot move the unreadable file aside: every name is taken", EEXIST);
+}
+
+PropertyListRead NSFileManager::readPropertyListAtPath(std::string_view path, const PropertyListLimits& limits) const
+{
+    auto contents = contentsAtPath(path, limits.maxBytes);
+    if (!contents) {
+        const int code = contents.error().code();
+        if (code == ENOENT || code == ENOTDIR) {
+            return PropertyListRead::missing();
+        }
+        return PropertyListRead::unreadable(contents.error().reason());
+    }
+    auto value = NSPropertyListSerialization::propertyListWithData(contents.value(), limits);
+    if (!value) {
+        return PropertyListRead::unreadable(value.error().reason());
+    }
+    return PropertyListRead::ok(std::move(value).value());
+}
+
+std::optional<NSError> NSFileManager::writePropertyList(const id& plist, std::string_view path,
+                                                        const PropertyListLimits& limits)
+{
+    auto xml = NSPropertyListSerialization::dataWithPropertyList(plist, limits);
+    if (!xml) {
+        return xml.error();
+    }
+    return createFileAtPath(path, xml.value());
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "FileSystemCalls.h"
+#include "Mutex.h"
+#include "NSError.h"
+#include "NSObject.h"
+#include "PropertyListLimits.h"
+#include "PropertyListRead.h"
+#include "Result.h"
+#include "ThreadSafety.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Files and folders at device paths (see DeviceRoot). Every file of the system is read whole and written
+// whole, and a write replaces the previous file atomically and durably: the bytes go to a temporary file
+// in the same folder, which is written in full, flushed (fsync), renamed over the target, and then the
+// folder itself is flushed so the rename survives a power cut. A failure at any step leaves the previous
+// file as it was and answers the error.
+//
+// Temporary files are named ".<name>.tmp-XXXXXX" and are held under an exclusive flock() while written.
+// One that is not locked belongs to a writer that died; the first write into a folder (and
+// removeStaleTemporaryFiles) removes those, never one a live writer in another process holds.
+//
+// Safe to use from any thread; operations on the same file are not ordered among themselves (the
+// product's callers serialise their read-modify-write cycles with their own lock).
+class NSFileManager {
+public:
+    static NSFileManager& defaultManager();
+
+    // A manager that makes its system calls through `calls` (the real ones when null).
+    explicit NSFileManager(std::shared_ptr<FileSystemCalls> calls = nullptr);
+
+    // Replaces the system-call seam; tests use it to inject failures into the default manager.
+    void setFileSystemCalls(std::shared_ptr<FileSystemCalls> calls);
+
+    bool fileExistsAtPath(std::string_view path) const;
+    bool fileExistsAtPath(std::string_view path, bool& isDirectory) const;
+
+    // The whole file; refuses a file larger than `maxBytes` without reading it.
+    Result<std::string> contentsAtPath(std::string_view path, std::size_t maxBytes = PropertyListLimits{}.maxBytes) const;
+    // Creates or atomically replaces the file with `contents`.
+    std::optional<NSError> createFileAtPath(std::string_view path, std::string_view contents);
+
+    // Removes a file, or a folder with everything in it.
+    std::optional<NSError> removeItemAtPath(std::string_view path);
+    // Moves a file or folder; fails if something exists at `to` (nothing is replaced).
+    std::optional<NSError> moveItemAtPath(std::string_view from, std::string_view to);
+    std::optional<NSError> createDirectoryAtPath(std::string_view path, bool withIntermediateDirectories);
+    // The names in a folder, sorted, without "." and "..".
+    Result<std::vector<std::string>> contentsOfDirectoryAtPath(std::string_view path) const;
+
+    // Moves a file that exists but does not read out of the way, to "<name>.unreadable-<UTC time>"
+    // (for example "NewNotifications.plist.unreadable-20261207T203335Z", with "-2", "-3", ... added if
+    // taken) in the same folder, so a rewrite of the path destroys nothing. Answers the new device path.
+    Result<std::string> moveAsideUnreadableFileAtPath(std::string_view path);
+
+    // Removes the temporary files in a folder whose writers have died.
+    void removeStaleTemporaryFiles(std::string_view directoryPath);
+
+    // Reads a property-list file: missing (no such file), unreadable (with the reason) or its value.
+    PropertyListRead readPropertyListAtPath(std::string_view path, const PropertyListLimits& limits = {}) const;
+    // Writes the XML form of `plist` atomically.
+    std::optional<NSError> writePropertyList(const id& plist, std::string_view path, const PropertyListLimits& limits = {});
+
+private:
+    std::shared_ptr<FileSystemCalls> calls() const;
+    std::optional<NSError> writeAtomically(FileSystemCalls& calls, const std::filesystem::path& target,
+                                           std::string_view contents);
+    void removeStaleTemporaryFilesOnce(FileSystemCalls& calls, const std::filesystem::path& directory);
+    static void removeStaleTemporaryFilesIn(FileSystemCalls& calls, const std::filesystem::path& directory);
+
+    mutable Mutex mutex_;
+    std::shared_ptr<FileSystemCalls> calls_ VT_GUARDED_BY(mutex_);
+    std::set<std::filesystem::path> cleanedDirectories_ VT_GUARDED_BY(mutex_);
+};

@@ -1,0 +1,308 @@
+#include "NSPropertyListSerialization.h"
+
+#include "NSArray.h"
+#include "NSDate.h"
+#include "NSDictionary.h"
+#include "NSNumber.h"
+#include "NSString.h"
+#include "PropertyListGuard.h"
+#include "TextSanitizer.h"
+
+#include <fmt/format.h>
+#include <plist/plist.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace {
+
+struct NodeFree {
+    void operator()(void* node) const { plist_free(node); }
+};
+using Node = std::unique_ptr<void, NodeFree>;
+
+struct MallocFree {
+    void operator()(char* text) const { std::free(text); }
+};
+using MallocText = std::unique_ptr<char, MallocFree>;
+
+// ---- libplist tree -> values. Depth is bounded by the guard, so recursion is safe here.
+
+Result<id> valueFromNode(plist_t node);
+
+// libplist 2.2 keeps one 64-bit integer per node and marks it unsigned by an internal length of 16
+// (set when the parsed text or binary integer exceeds the signed range). The public API exposes that mark
+// only through comparison: a node equals a freshly made (signed) one only if the marks match.
+bool isUnsignedIntegerNode(plist_t node, std::uint64_t value)
+{
+    const Node probe(plist_new_uint(value));
+    return !plist_compare_node_value(node, probe.get());
+}
+
+// libplist 2.2 hands dates out as seconds and microseconds since 2001. Its binary reader truncates the
+// stored double toward zero and keeps the fraction's magnitude, so a negative time carries its fraction
+// with the wrong sign; -123.5 arrives as (-123, 500000).
+double secondsFromDateNode(plist_t node)
+{
+    std::int32_t seconds = 0, microseconds = 0;
+    plist_get_date_val(node, &seconds, &microseconds);
+    const double fraction = std::fabs(static_cast<double>(microseconds)) / 1e6;
+    return seconds < 0 ? seconds - fraction : seconds + fraction;
+}
+
+Result<id> arrayFromNode(plist_t node)
+{
+    const std::uint32_t count = plist_array_get_size(node);
+    std::vector<id> items;
+    items.reserve(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        auto item = valueFromNode(plist_array_get_item(node, i));
+        if (!item) {
+            return item.error();
+        }
+        items.push_back(std::move(item).value());
+    }
+    return id(NSArray::arrayWithObjects(std::move(items)));
+}
+
+Result<id> dictionaryFromNode(plist_t node)
+{
+    NSDictionary::Entries entries;
+    plist_dict_iter iterator = nullptr;
+    plist_dict_new_iter(node, &iterator);
+    const std::unique_ptr<void, decltype(&std::free)> ownedIterator(iterator, &std::free);
+    while (true) {
+        char* rawKey = nullptr;
+        plist_t value = nullptr;
+        plist_dict_next_item(node, iterator, &rawKey, &value);
+        const MallocText key(rawKey);
+        if (!value) {
+            break;
+        }
+        auto converted = valueFromNode(value);
+        if (!converted) {
+            return converted.error();
+        }
+        entries.insert_or_assign(TextSanitizer::validUTF8(key ? key.get() : ""), std::move(converted).value());
+    }
+    return id(NSDictionary::dictionaryWithEntries(std::move(entries)));
+}
+
+Result<id> valueFromNode(plist_t node)
+{
+    switch (plist_get_node_type(node)) {
+    case PLIST_BOOLEAN: {
+        std::uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return id(NSNumber::numberWithBool(value != 0));
+    }
+    case PLIST_UINT: {
+        std::uint64_t value = 0;
+        plist_get_uint_val(node, &value);
+        if (isUnsignedIntegerNode(node, value)) {
+            return id(NSNumber::numberWithUnsignedInteger(value));
+        }
+        return id(NSNumber::numberWithInteger(static_cast<std::int64_t>(value)));
+    }
+    case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        return id(NSNumber::numberWithDouble(value));
+    }
+    case PLIST_STRING: {
+        std::uint64_t length = 0;
+        const char* text = plist_get_string_ptr(node, &length);
+        return id(NSString::stringWithString(TextSanitizer::validUTF8(text ? std::string_view(text, length) : "")));
+    }
+    case PLIST_DATE:
+        return id(NSDate::dateWithTimeIntervalSinceReferenceDate(secondsFromDateNode(node)));
+    case PLIST_DATA: {
+        std::uint64_t length = 0;
+        const char* bytes = plist_get_data_ptr(node, &length);
+        return id(NSData::dataWithBytes(bytes ? std::string_view(bytes, length) : ""));
+    }
+    case PLIST_ARRAY:
+        return arrayFromNode(node);
+    case PLIST_DICT:
+        return dictionaryFromNode(node);
+    default:
+        return NSError("property list holds a value of a type that is not read");
+    }
+}
+
+// ---- values -> libplist tree.
+
+// The depth of a value tree, walked without recursion since an in-memory tree may be of any depth.
+// Stops counting once past `cap`.
+std::size_t depthOf(const id& root, std::size_t cap)
+{
+    struct Frame {
+        const NSObject* object;
+        std::size_t depth;
+    };
+    std::vector<Frame> stack{{root.get(), 1}};
+    std::size_t deepest = 0;
+    while (!stack.empty()) {
+        const Frame frame = stack.back();
+        stack.pop_back();
+        deepest = std::max(deepest, frame.depth);
+        if (deepest > cap) {
+            return deepest;
+        }
+        if (const auto* array = dynamic_cast<const NSArray*>(frame.object)) {
+            for (const id& item : array->objects()) {
+                stack.push_back({item.get(), frame.depth + 1});
+            }
+        } else if (const auto* dictionary = dynamic_cast<const NSDictionary*>(frame.object)) {
+            for (const auto& [key, value] : dictionary->entries()) {
+                stack.push_back({value.get(), frame.depth + 1});
+            }
+        }
+    }
+    return deepest;
+}
+
+// An integer above the signed range needs libplist's unsigned mark, which only its parsers set.
+Node unsignedIntegerNode(std::uint64_t value)
+{
+    const std::string xml = fmt::format("<plist version=\"1.0\"><integer>{}</integer></plist>", value);
+    plist_t node = nullptr;
+    plist_from_xml(xml.data(), static_cast<std::uint32_t>(xml.size()), &node);
+    return Node(node);
+}
+
+Result<Node> nodeFromNumber(const NSNumber& number)
+{
+    switch (number.kind()) {
+    case NSNumber::Kind::Boolean:
+        return Node(plist_new_bool(number.boolValue() ? 1 : 0));
+    case NSNumber::Kind::Integer:
+        return Node(plist_new_uint(static_cast<std::uint64_t>(number.integerValue())));
+    case NSNumber::Kind::Unsigned:
+        return unsignedIntegerNode(number.unsignedIntegerValue());
+    case NSNumber::Kind::Real:
+        if (!std::isfinite(number.doubleValue())) {
+            return NSError("a real number that is not finite cannot be written");
+        }
+        return Node(plist_new_real(number.doubleValue()));
+    }
+    return NSError("unknown kind of number");
+}
+
+Result<Node> nodeFromDate(const NSDate& date)
+{
+    const double seconds = date.timeIntervalSinceReferenceDate();
+    const double whole = std::floor(seconds);
+    if (!std::isfinite(seconds) || whole < std::numeric_limits<std::int32_t>::min() ||
+        whole > std::numeric_limits<std::int32_t>::max()) {
+        return NSError(fmt::format("date {} is outside the years 1933 to 2068 that can be written", date.description()));
+    }
+    auto microseconds = static_cast<std::int32_t>(std::lround((seconds - whole) * 1e6));
+    if (microseconds >= 1000000) {
+        microseconds = 999999;
+    }
+    return Node(plist_new_date(static_cast<std::int32_t>(whole), microseconds));
+}
+
+Result<Node> nodeFromValue(const id& value);
+
+Result<Node> nodeFromArray(const NSArray& array)
+{
+    Node node(plist_new_array());
+    for (const id& item : array.objects()) {
+        auto child = nodeFromValue(item);
+        if (!child) {
+            return child.error();
+        }
+        plist_array_append_item(node.get(), child.value().release());
+    }
+    return node;
+}
+
+Result<Node> nodeFromDictionary(const NSDictionary& dictionary)
+{
+    Node node(plist_new_dict());
+    for (const auto& [key, value] : dictionary.entries()) {
+        auto child = nodeFromValue(value);
+        if (!child) {
+            return child.error();
+        }
+        plist_dict_set_item(node.get(), TextSanitizer::sanitizedForXML(key).c_str(), child.value().release());
+    }
+    return node;
+}
+
+Result<Node> nodeFromValue(const id& value)
+{
+    if (!value) {
+        return NSError("a null value cannot be written");
+    }
+    if (const auto string = as<NSString>(value)) {
+        return Node(plist_new_string(TextSanitizer::sanitizedForXML(string->string()).c_str()));
+    }
+    if (const auto number = as<NSNumber>(value)) {
+        return nodeFromNumber(*number);
+    }
+    if (const auto date = as<NSDate>(value)) {
+        return nodeFromDate(*date);
+    }
+    if (const auto data = as<NSData>(value)) {
+        return Node(plist_new_data(reinterpret_cast<const char*>(data->bytes().data()), data->length()));
+    }
+    if (const auto array = as<NSArray>(value)) {
+        return nodeFromArray(*array);
+    }
+    if (const auto dictionary = as<NSDictionary>(value)) {
+        return nodeFromDictionary(*dictionary);
+    }
+    return NSError(fmt::format("a {} is not a property-list value", value->className()));
+}
+
+} // namespace
+
+Result<id> NSPropertyListSerialization::propertyListWithData(std::string_view bytes, const PropertyListLimits& limits)
+{
+    if (auto refused = PropertyListGuard::check(bytes, limits)) {
+        return *refused;
+    }
+    plist_t root = nullptr;
+    const bool binary = PropertyListGuard::detectFormat(bytes) == PropertyListGuard::Format::Binary;
+    if (binary) {
+        plist_from_bin(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &root);
+    } else {
+        plist_from_xml(bytes.data(), static_cast<std::uint32_t>(bytes.size()), &root);
+    }
+    const Node tree(root);
+    if (!tree) {
+        return NSError(binary ? "not a valid binary property list" : "not a valid XML property list");
+    }
+    return valueFromNode(tree.get());
+}
+
+Result<id> NSPropertyListSerialization::propertyListWithData(const NSData& data, const PropertyListLimits& limits)
+{
+    return propertyListWithData(data.view(), limits);
+}
+
+Result<std::string> NSPropertyListSerialization::dataWithPropertyList(const id& plist, const PropertyListLimits& limits)
+{
+    const std::size_t maxDepth = limits.effectiveMaxDepth();
+    if (depthOf(plist, maxDepth) > maxDepth) {
+        return NSError(fmt::format("nested deeper than {} levels", maxDepth));
+    }
+    auto tree = nodeFromValue(plist);
+    if (!tree) {
+        return tree.error();
+    }
+    char* xml = nullptr;
+    std::uint32_t length = 0;
+    plist_to_xml(tree.value().get(), &xml, &length);
+    const MallocText owned(xml);
+    if (!xml) {
+        return NSError("the property-list library produced no XML");
+    }
+    return std::string(xml, length);
+}

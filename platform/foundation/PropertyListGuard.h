@@ -1,0 +1,29 @@
+#pragma once
+
+#include "NSError.h"
+#include "PropertyListLimits.h"
+
+#include <optional>
+#include <string_view>
+
+// The gate every property-list read passes before the parsing library (libplist 2.2) sees the bytes.
+// libplist overflows its stack when it frees or writes a tree nested some 100,000 levels deep, expands
+// every shared reference of a binary list into a copy, and its binary reader does not check every length
+// and offset against the buffer. So the guard refuses, on the raw bytes and without recursion:
+// - input larger than the size cap;
+// - XML nested deeper than the depth cap, or with more elements than the object cap (a linear scan of
+//   the markup; it may overestimate, never underestimate);
+// - binary lists whose trailer, offset table, object headers, lengths or references do not fit the
+//   buffer, that hold a reference cycle, that use a type the system does not read, or whose tree
+//   (shared references expanded) is deeper or larger than the caps.
+// Depth counts a scalar as 1 and a container as one more than its deepest child.
+class PropertyListGuard {
+public:
+    enum class Format { XML, Binary };
+
+    // The format by content: binary when the bytes start with "bplist", XML otherwise.
+    static Format detectFormat(std::string_view bytes);
+
+    // Empty when the bytes may be handed to the parser; otherwise why not.
+    static std::optional<NSError> check(std::string_view bytes, const PropertyListLimits& limits);
+};
