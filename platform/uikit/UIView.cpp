@@ -426,14 +426,19 @@ CGAffineTransform UIView::transformToAncestor(const UIView* ancestor) const
     return t;
 }
 
-CGPoint UIView::convertPointToView(CGPoint point, const UIView* view) const
+CGAffineTransform UIView::transformToView(const UIView* view) const
 {
     if (view == nullptr) {
-        return CGPointApplyAffineTransform(point, transformToAncestor(root()));
+        return transformToAncestor(root());
     }
     const CGAffineTransform toScreen = transformToAncestor(nullptr);
     const CGAffineTransform fromScreen = CGAffineTransformInvert(view->transformToAncestor(nullptr));
-    return CGPointApplyAffineTransform(point, CGAffineTransformConcat(toScreen, fromScreen));
+    return CGAffineTransformConcat(toScreen, fromScreen);
+}
+
+CGPoint UIView::convertPointToView(CGPoint point, const UIView* view) const
+{
+    return CGPointApplyAffineTransform(point, transformToView(view));
 }
 
 CGPoint UIView::convertPointFromView(CGPoint point, const UIView* view) const
@@ -446,12 +451,7 @@ CGPoint UIView::convertPointFromView(CGPoint point, const UIView* view) const
 
 CGRect UIView::convertRectToView(CGRect rect, const UIView* view) const
 {
-    if (view == nullptr) {
-        return CGRectApplyAffineTransform(rect, transformToAncestor(root()));
-    }
-    const CGAffineTransform toScreen = transformToAncestor(nullptr);
-    const CGAffineTransform fromScreen = CGAffineTransformInvert(view->transformToAncestor(nullptr));
-    return CGRectApplyAffineTransform(rect, CGAffineTransformConcat(toScreen, fromScreen));
+    return CGRectApplyAffineTransform(rect, transformToView(view));
 }
 
 CGRect UIView::convertRectFromView(CGRect rect, const UIView* view) const

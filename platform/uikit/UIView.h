@@ -191,6 +191,8 @@ private:
     void detachFromSuperview();
     static void notifyMovedToWindow(UIView* view);
     CGAffineTransform transformToAncestor(const UIView* ancestor) const;
+    // From this view's coordinates into the view's (the window's when view is null).
+    CGAffineTransform transformToView(const UIView* view) const;
     const UIView* root() const;
 
     CGPoint center_;
