@@ -1,0 +1,25 @@
+#pragma once
+
+#include "NSIndexPath.h"
+#include "UITableViewConstants.h"
+
+#include <string>
+
+class UITableView;
+
+// What a table tells, and asks of, the object that reacts to it. The table does not own its delegate.
+class UITableViewDelegate {
+public:
+    virtual ~UITableViewDelegate() = default;
+
+    // The row's height in points; the table's `rowHeight` unless the delegate says otherwise. Asked once per
+    // row at a reload and for each row that an update inserts or reloads, never while scrolling.
+    virtual double heightForRowAtIndexPath(UITableView& table, const NSIndexPath& path);
+    // The user tapped the row; the table has selected it already.
+    virtual void didSelectRowAtIndexPath(UITableView& table, const NSIndexPath& path);
+    // The edit an editable row offers: Delete unless the delegate says otherwise.
+    virtual UITableViewCellEditingStyle editingStyleForRowAtIndexPath(UITableView& table, const NSIndexPath& path);
+    // The title of the row's delete confirmation button: "Delete" unless the delegate says otherwise.
+    virtual std::string titleForDeleteConfirmationButtonForRowAtIndexPath(UITableView& table,
+                                                                          const NSIndexPath& path);
+};
