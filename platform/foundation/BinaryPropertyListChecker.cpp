@@ -10,7 +10,9 @@ namespace {
 constexpr std::size_t kHeaderSize = 8;
 constexpr std::size_t kTrailerSize = 32;
 
-enum class Kind { Scalar, String, Array, Dictionary };
+// A string holding NUL cannot be a dictionary key: libplist asserts that a key's length is its strlen()
+// and aborts the process otherwise.
+enum class Kind { Scalar, String, StringWithNul, Array, Dictionary };
 
 struct Object {
     Kind kind = Kind::Scalar;
@@ -126,6 +128,21 @@ private:
         return std::nullopt;
     }
 
+    // Whether a string payload of `unit`-byte characters holds a zero character.
+    bool holdsNul(std::size_t at, std::uint64_t size, unsigned unit) const
+    {
+        for (std::uint64_t i = 0; i + unit <= size; i += unit) {
+            bool zero = true;
+            for (unsigned b = 0; b < unit; ++b) {
+                zero = zero && bytes_[at + i + b] == '\0';
+            }
+            if (zero) {
+                return true;
+            }
+        }
+        return false;
+    }
+
     std::optional<NSError> parseObject(std::size_t index, Object& object) const
     {
         std::size_t at = offsets_[index];
@@ -164,8 +181,16 @@ private:
             if (type == 0x6 && length > UINT64_MAX / 2) {
                 return NSError("binary property list string too long");
             }
-            object.kind = type == 0x4 ? Kind::Scalar : Kind::String;
-            return requirePayload(at, type == 0x6 ? length * 2 : length);
+            const std::uint64_t size = type == 0x6 ? length * 2 : length;
+            if (auto error = requirePayload(at, size)) {
+                return error;
+            }
+            if (type == 0x4) {
+                object.kind = Kind::Scalar;
+            } else {
+                object.kind = holdsNul(at, size, type == 0x6 ? 2 : 1) ? Kind::StringWithNul : Kind::String;
+            }
+            return std::nullopt;
         }
         case 0xA:
         case 0xD: {
@@ -279,6 +304,9 @@ private:
             std::size_t child = 0;
             if (auto error = referenceAt(frame.object, i, child)) {
                 return error;
+            }
+            if (i < keys && kinds_[child] == Kind::StringWithNul) {
+                return NSError("binary property list dictionary key with a NUL character");
             }
             if (i < keys && kinds_[child] != Kind::String) {
                 return NSError("binary property list dictionary key that is not a string");

@@ -304,5 +304,9 @@ Result<std::string> NSPropertyListSerialization::dataWithPropertyList(const id& 
     if (!xml) {
         return NSError("the property-list library produced no XML");
     }
+    // A file the reader would refuse is not worth writing: what is written must read back.
+    if (length > limits.maxBytes) {
+        return NSError(fmt::format("larger than {} bytes", limits.maxBytes));
+    }
     return std::string(xml, length);
 }

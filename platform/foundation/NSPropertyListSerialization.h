@@ -27,7 +27,7 @@ public:
     static Result<id> propertyListWithData(std::string_view bytes, const PropertyListLimits& limits = {});
     static Result<id> propertyListWithData(const NSData& data, const PropertyListLimits& limits = {});
 
-    // The XML form of a tree of value classes. Refuses a tree deeper than the limits' depth and any object
-    // that is not a property-list value.
+    // The XML form of a tree of value classes. Refuses a tree deeper than the limits' depth, XML larger
+    // than their size (it would not read back) and any object that is not a property-list value.
     static Result<std::string> dataWithPropertyList(const id& plist, const PropertyListLimits& limits = {});
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "NSComparisonResult.h"
 #include "NSObject.h"
 
 #include <string>
@@ -17,6 +18,10 @@ public:
 
     const std::string& string() const { return value_; }
     std::size_t length() const { return value_.size(); }
+
+    // Compares after full Unicode case folding (ICU), in code-point order of the folded texts, so
+    // "ärger" and "ÄRGER" are the same and "Straße" equals "STRASSE". Not locale-sensitive.
+    NSComparisonResult caseInsensitiveCompare(const NSString& other) const;
 
     std::string description() const override { return value_; }
     std::string className() const override { return "NSString"; }

@@ -18,6 +18,10 @@ public:
 
     std::optional<NSError> run()
     {
+        // XML forbids NUL; the parsing library would cut names and keys at it.
+        if (xml_.find('\0') != std::string_view::npos) {
+            return NSError("NUL byte in XML");
+        }
         while (true) {
             const std::size_t open = xml_.find('<', position_);
             if (open == std::string_view::npos) {

@@ -2,12 +2,15 @@
 #include "NSArray.h"
 #include "NSDate.h"
 #include "NSDictionary.h"
+#include "NSNumber.h"
 #include "NSPropertyListSerialization.h"
 #include "NSString.h"
 #include "PropertyListGuard.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 
@@ -177,6 +180,16 @@ TEST(PropertyListGuard, MalformedBinaryStructureIsRefused)
     EXPECT_EQ(reasonFor(numericKey.build(numericKey.addDictionary({{one, one}}))),
               "binary property list dictionary key that is not a string");
 
+    // libplist aborts on a key holding NUL; as a value such a string is harmless.
+    BinaryPropertyListBuilder nulKey;
+    const auto key = nulKey.addRaw(std::string("\x53" "a\0b", 4));
+    const auto utf16Key = nulKey.addRaw(std::string("\x62\0a\0\0", 5));
+    EXPECT_EQ(reasonFor(nulKey.build(nulKey.addDictionary({{key, key}}))),
+              "binary property list dictionary key with a NUL character");
+    EXPECT_EQ(reasonFor(nulKey.build(nulKey.addDictionary({{utf16Key, key}}))),
+              "binary property list dictionary key with a NUL character");
+    EXPECT_EQ(reasonFor(nulKey.build(nulKey.addArray({key, utf16Key}))), "read");
+
     BinaryPropertyListBuilder longString;
     longString.addRaw("\x5F\x13" + std::string("\x7F\xFF\xFF\xFF\xFF\xFF\xFF\xFF") + "abc");
     EXPECT_EQ(reasonFor(longString.build(0)), "binary property list object runs past the object area");
@@ -208,6 +221,7 @@ TEST(PropertyListGuard, XMLMarkupTheScannerCannotBoundIsRefused)
     EXPECT_EQ(reasonFor("<plist>< array></plist>"), "malformed markup at byte 7");
     EXPECT_EQ(reasonFor("<plist><array a=\"<array>\"></array></plist>"), "'<' inside a tag at byte 17");
     EXPECT_EQ(reasonFor("<plist><!-- never closed"), "unterminated comment");
+    EXPECT_EQ(reasonFor(std::string("<plist><dict><key>a\0b</key><true/></dict></plist>", 45)), "NUL byte in XML");
     EXPECT_EQ(reasonFor("<plist><array"), "unterminated tag");
 }
 
@@ -237,4 +251,33 @@ TEST(PropertyListGuard, DamagedLogFilesReadAsUnreadableOrAsATreeNeverCrash)
         // Many single flips only change a character of text.
         EXPECT_GT(trees, 0u);
     }
+}
+
+TEST(PropertyListGuard, ListsFromAnotherWriterReadTheSameInBothForms)
+{
+    const std::string corpus = std::string(VANTLE_SOURCE_DIR) + "/fuzz/corpus/property_list_reader/";
+    const auto read = [&](const std::string& name) -> id {
+        std::ifstream in(corpus + name, std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        auto value = NSPropertyListSerialization::propertyListWithData(bytes);
+        EXPECT_TRUE(value.ok()) << name << ": " << (value.ok() ? "" : value.error().reason());
+        return value.ok() ? value.value() : nullptr;
+    };
+    for (const std::string stem : {"log", "preferences"}) {
+        const id xml = read(stem + ".xml");
+        const id binary = read(stem + ".bplist");
+        ASSERT_NE(xml, nullptr);
+        ASSERT_NE(binary, nullptr);
+        EXPECT_TRUE(xml->isEqual(*binary)) << xml->description() << "\n" << binary->description();
+    }
+    const auto preferences = as<NSDictionary>(read("preferences.bplist"));
+    ASSERT_NE(preferences, nullptr);
+    EXPECT_EQ(preferences->objectForKey<NSNumber>("Huge")->kind(), NSNumber::Kind::Unsigned);
+    EXPECT_EQ(preferences->objectForKey<NSNumber>("Negative")->integerValue(), -7);
+    const auto log = as<NSArray>(read("log.bplist"));
+    ASSERT_NE(log, nullptr);
+    EXPECT_EQ(log->objectAtIndex<NSDictionary>(0)->objectForKey<NSDate>("Date")->description(),
+              "2026-12-07 20:33:35 +0000");
+    EXPECT_EQ(log->objectAtIndex<NSDictionary>(0)->stringForKey("Body"),
+              "Message 0: caf\xC3\xA9 \xE2\x98\x83 see you at 8?");
 }

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "CPMessagingError.h"
+#include "Mutex.h"
+#include "NSDictionary.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+// A named centre through which processes send each other messages: a message name with a property-list
+// dictionary. One process serves the centre (runServerOnCurrentThread) and registers handlers by message
+// name; any process of the same user sends to it (sendMessageName). Handlers run on the main run loop.
+// The server refuses, before any handler sees it, a message from another user, one over the size or
+// nesting caps, one whose user information is not a dictionary or not valid text, and one no handler is
+// registered for; the sender gets the refusal as the error value. Transport: CrossProcessChannels.
+class CPDistributedMessagingCenter {
+public:
+    using Handler = std::function<void(const std::string& messageName, const std::shared_ptr<NSDictionary>& userInfo)>;
+
+    CPDistributedMessagingCenter(const CPDistributedMessagingCenter&) = delete;
+    CPDistributedMessagingCenter& operator=(const CPDistributedMessagingCenter&) = delete;
+
+    // The one centre of that name in this process.
+    static std::shared_ptr<CPDistributedMessagingCenter> centerNamed(const std::string& name);
+
+    const std::string& name() const { return name_; }
+
+    // Starts serving the centre. Messages are handled on the main run loop whichever thread calls this.
+    std::optional<CPMessagingError> runServerOnCurrentThread();
+    void stopServer();
+    bool isServing() const;
+    void registerForMessageName(const std::string& messageName, Handler handler);
+    void unregisterForMessageName(const std::string& messageName);
+
+    // Sends the message (null user information sends an empty dictionary) and answers once the server took
+    // or refused it. Any thread.
+    std::optional<CPMessagingError> sendMessageName(const std::string& messageName,
+                                                    const std::shared_ptr<NSDictionary>& userInfo);
+
+private:
+    friend class CrossProcessChannels;
+
+    explicit CPDistributedMessagingCenter(std::string name) : name_(std::move(name)) {}
+    std::optional<std::string> accept(std::uint64_t generation, const std::string& messageName,
+                                      std::shared_ptr<NSDictionary> userInfo);
+    void handle(std::uint64_t generation, const std::string& messageName, const std::shared_ptr<NSDictionary>& userInfo);
+    // Every centre stops serving and forgets its handlers: the channels were chosen again.
+    static void channelsReplaced();
+
+    const std::string name_;
+    mutable Mutex mutex_;
+    std::map<std::string, std::shared_ptr<Handler>> handlers_ VT_GUARDED_BY(mutex_);
+    // The channel generation the server runs on; 0 = not serving.
+    std::uint64_t servingGeneration_ VT_GUARDED_BY(mutex_) = 0;
+};

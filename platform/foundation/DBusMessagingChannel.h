@@ -1,0 +1,40 @@
+#pragma once
+
+#include "MessagingChannel.h"
+#include "Mutex.h"
+
+#include <map>
+#include <memory>
+
+class DBusSession;
+namespace sdbus {
+class IObject;
+class MethodCall;
+} // namespace sdbus
+
+// Messaging centres on the session bus: a server owns the bus name equal to the centre's name and exports
+// DBusNames::kMessagingMethod. Before a message reaches the centre, the server checks that the caller runs
+// as our user (asking the bus daemon for the caller's credentials) and decodes it with CPMessageDecoder;
+// a refused message gets an error reply and never reaches a handler.
+//
+// A process that serves a centre and sends to it itself is served directly, through the same checks: the
+// blocking call would otherwise wait on the very main loop that has to answer it.
+class DBusMessagingChannel final : public MessagingChannel {
+public:
+    explicit DBusMessagingChannel(std::shared_ptr<DBusSession> session);
+    ~DBusMessagingChannel() override;
+
+    std::optional<CPMessagingError> startServer(const std::string& centerName, Acceptor acceptor) override;
+    void stopServer(const std::string& centerName) override;
+    std::optional<CPMessagingError> send(const std::string& centerName, const std::string& messageName,
+                                         const std::string& userInfoXML) override;
+
+private:
+    struct Server;
+    void received(Server& server, sdbus::MethodCall call);
+    std::shared_ptr<Acceptor> localAcceptor(const std::string& centerName);
+
+    const std::shared_ptr<DBusSession> session_;
+    Mutex mutex_;
+    std::map<std::string, std::shared_ptr<Server>> servers_ VT_GUARDED_BY(mutex_);
+};

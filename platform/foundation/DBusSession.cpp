@@ -1,0 +1,134 @@
+#include "DBusSession.h"
+
+#include "MutexLocker.h"
+#include "NSRunLoop.h"
+#include "NSThread.h"
+
+#include <poll.h>
+
+#include <sdbus-c++/sdbus-c++.h>
+
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+// Bus messages handled per run of the main loop before other work gets its turn.
+constexpr int kMessagesPerDispatch = 64;
+// Unique names are never reused on a bus, so answers can be kept; this bounds the table.
+constexpr std::size_t kRememberedSenders = 1024;
+// How long a send waits for the socket to take queued output before giving up.
+constexpr int kFlushTimeoutMilliseconds = 5000;
+
+RunLoopFileSource::Interest interestOf(const sdbus::IConnection::PollData& data)
+{
+    RunLoopFileSource::Interest interest{data.events, std::nullopt};
+    if (data.timeout_usec != std::numeric_limits<std::uint64_t>::max()) {
+        // The library's timeouts are absolute CLOCK_MONOTONIC times, which is what steady_clock measures.
+        interest.deadline = std::chrono::steady_clock::time_point(std::chrono::microseconds(data.timeout_usec));
+    }
+    return interest;
+}
+
+// Writes out what the connection queued; a signal would otherwise wait for the next use of the connection.
+void flush(sdbus::IConnection& connection)
+{
+    for (int round = 0; round < 1000; ++round) {
+        const auto data = connection.getEventLoopPollData();
+        if (!(data.events & POLLOUT)) {
+            return;
+        }
+        pollfd descriptor{data.fd, POLLOUT, 0};
+        if (poll(&descriptor, 1, kFlushTimeoutMilliseconds) <= 0) {
+            throw sdbus::Error("net.torvask.Error.Flush", "the bus does not take output");
+        }
+        connection.processPendingRequest();
+    }
+}
+
+} // namespace
+
+DBusSession::DBusSession(std::optional<std::string> address) : address_(std::move(address)) {}
+
+DBusSession::~DBusSession()
+{
+    if (receivingSource_) {
+        receivingSource_->invalidate();
+    }
+    if (receiving_ && !NSThread::isMainThread()) {
+        // The main thread may be dispatching on it right now: let it close the connection when it is done.
+        std::shared_ptr<sdbus::IConnection> connection = std::move(receiving_);
+        NSRunLoop::performOnMainThread([connection] {}, false);
+    }
+}
+
+std::unique_ptr<sdbus::IConnection> DBusSession::connect() const
+{
+    return address_ ? sdbus::createSessionBusConnectionWithAddress(*address_) : sdbus::createSessionBusConnection();
+}
+
+Result<sdbus::IConnection*> DBusSession::receivingConnection()
+{
+    if (receiving_) {
+        return receiving_.get();
+    }
+    try {
+        receiving_ = connect();
+    } catch (const std::exception& error) {
+        return NSError(std::string("cannot connect to the session bus: ") + error.what());
+    }
+    sdbus::IConnection* connection = receiving_.get();
+    const int fd = connection->getEventLoopPollData().fd;
+    receivingSource_ = NSRunLoop::mainRunLoop().addFileDescriptor(
+        fd, [connection] { return interestOf(connection->getEventLoopPollData()); },
+        [connection, this](short) { dispatchReceiving(*connection); });
+    return connection;
+}
+
+void DBusSession::dispatchReceiving(sdbus::IConnection& connection)
+{
+    try {
+        for (int i = 0; i < kMessagesPerDispatch && connection.processPendingRequest(); ++i) {
+        }
+    } catch (const std::exception& error) {
+        // The connection is gone (the bus ended); stop watching it rather than spin on a dead descriptor.
+        std::fprintf(stderr, "D-Bus: receiving connection failed: %s\n", error.what());
+        receivingSource_->invalidate();
+    }
+}
+
+std::optional<NSError> DBusSession::withSendingConnection(const std::function<void(sdbus::IConnection&)>& use)
+{
+    MutexLocker locker(sendingMutex_);
+    try {
+        if (!sending_) {
+            sending_ = connect();
+        }
+        use(*sending_);
+        flush(*sending_);
+        return std::nullopt;
+    } catch (const std::exception& error) {
+        sending_.reset();
+        return NSError(error.what());
+    }
+}
+
+std::optional<uid_t> DBusSession::senderUid(const sdbus::Message& message)
+{
+    const std::string sender = message.getSender();
+    const auto known = uidBySender_.find(sender);
+    if (known != uidBySender_.end()) {
+        return known->second;
+    }
+    try {
+        const uid_t uid = message.getCredsUid();
+        if (uidBySender_.size() >= kRememberedSenders) {
+            uidBySender_.clear();
+        }
+        uidBySender_[sender] = uid;
+        return uid;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "D-Bus: cannot learn who %s is: %s\n", sender.c_str(), error.what());
+        return std::nullopt;
+    }
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "Mutex.h"
+#include "NSError.h"
+#include "RunLoopFileSource.h"
+#include "Result.h"
+
+#include <sys/types.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace sdbus {
+class IConnection;
+class Message;
+} // namespace sdbus
+
+// This process's two connections to the D-Bus session bus (sdbus-c++).
+//
+// The receiving connection carries what comes in: observed signals and served method calls. It is used on
+// the main thread only and is one of the main run loop's file-descriptor sources, so every bus callback runs
+// on the main run loop and no event-loop thread of the library's own is involved.
+//
+// The sending connection carries what goes out (posts and messages) from any thread, one caller at a time
+// under a lock, with blocking calls; it is separate so that a job thread never touches the main thread's
+// connection, and so a blocking send never waits on the main loop.
+class DBusSession {
+public:
+    // `address` absent: the session bus of the environment (DBUS_SESSION_BUS_ADDRESS).
+    explicit DBusSession(std::optional<std::string> address);
+    ~DBusSession();
+    DBusSession(const DBusSession&) = delete;
+    DBusSession& operator=(const DBusSession&) = delete;
+
+    // Main thread. Connects on first use and adds the connection to the main run loop.
+    Result<sdbus::IConnection*> receivingConnection();
+    // Any thread. Runs `use` with the sending connection (connecting first when needed) and flushes what it
+    // queued. An exception from `use` or from connecting becomes the error; the connection is then dropped
+    // and made again by the next caller.
+    std::optional<NSError> withSendingConnection(const std::function<void(sdbus::IConnection&)>& use);
+    // Main thread. The uid of the process that sent the message, as the bus daemon knows it.
+    std::optional<uid_t> senderUid(const sdbus::Message& message);
+
+private:
+    std::unique_ptr<sdbus::IConnection> connect() const;
+    void dispatchReceiving(sdbus::IConnection& connection);
+
+    const std::optional<std::string> address_;
+
+    // Main thread only.
+    std::unique_ptr<sdbus::IConnection> receiving_;
+    std::shared_ptr<RunLoopFileSource> receivingSource_;
+    std::map<std::string, uid_t> uidBySender_;
+
+    Mutex sendingMutex_;
+    std::unique_ptr<sdbus::IConnection> sending_ VT_GUARDED_BY(sendingMutex_);
+};

@@ -1,0 +1,110 @@
+// The other process of the cross-process channel tests. It talks over the session bus of its environment
+// (DBUS_SESSION_BUS_ADDRESS) and reports on stdout, one line per event, so the test can follow it:
+//
+//   vantle_ipc_peer post <name>                          posts a Darwin notification
+//   vantle_ipc_peer observe <name>                       "ready", then "received <name>" for the first post
+//   vantle_ipc_peer send <center> <message> <app> <body> sends a record; "ok" or the error
+//   vantle_ipc_peer send-large <center> <message> <bytes> sends a record with a body of that size
+//   vantle_ipc_peer serve <center> <message>             "ready", then "received <message> <app>|<body>"
+#include "CFNotificationCenter.h"
+#include "CPDistributedMessagingCenter.h"
+#include "CrossProcessChannels.h"
+#include "NSDate.h"
+#include "NSDictionary.h"
+#include "NSRunLoop.h"
+#include "NSString.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+void say(const std::string& line)
+{
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+std::shared_ptr<NSDictionary> record(const std::string& application, const std::string& body)
+{
+    return NSDictionary::dictionaryWithEntries({
+        {"Application", NSString::stringWithString(application)},
+        {"Body", NSString::stringWithString(body)},
+        {"Date", NSDate::date()},
+    });
+}
+
+int send(const std::string& center, const std::string& message, const std::shared_ptr<NSDictionary>& userInfo)
+{
+    const auto error = CPDistributedMessagingCenter::centerNamed(center)->sendMessageName(message, userInfo);
+    say(error ? error->description() : "ok");
+    return error ? 1 : 0;
+}
+
+int post(const std::string& name)
+{
+    CFNotificationCenter::getDarwinNotifyCenter().postNotification(name);
+    // A round trip through the bus daemon on the same connection: once it is answered, the daemon has
+    // routed the signal, so whatever the test posts after this process ended arrives after it.
+    CPDistributedMessagingCenter::centerNamed("net.torvask.Test.Unserved")->sendMessageName("Sync", nullptr);
+    say("posted");
+    return 0;
+}
+
+int observe(const std::string& name)
+{
+    bool received = false;
+    CFNotificationCenter::getDarwinNotifyCenter().addObserver(
+        name, [&](CFNotificationCenter*, void*, const std::string& heard, const void*, const auto&) {
+            say("received " + heard);
+            received = true;
+        });
+    say("ready");
+    NSRunLoop::mainRunLoop().runUntil([&] { return received; });
+    return 0;
+}
+
+int serve(const std::string& center, const std::string& message)
+{
+    auto centre = CPDistributedMessagingCenter::centerNamed(center);
+    bool received = false;
+    centre->registerForMessageName(message, [&](const std::string& name, const std::shared_ptr<NSDictionary>& info) {
+        say("received " + name + " " + info->stringForKey("Application").value_or("?") + "|" +
+            info->stringForKey("Body").value_or("?"));
+        received = true;
+    });
+    if (const auto error = centre->runServerOnCurrentThread()) {
+        say(error->description());
+        return 1;
+    }
+    say("ready");
+    NSRunLoop::mainRunLoop().runUntil([&] { return received; });
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    CrossProcessChannels::useSessionBus();
+    if (args.size() == 2 && args[0] == "post") {
+        return post(args[1]);
+    }
+    if (args.size() == 2 && args[0] == "observe") {
+        return observe(args[1]);
+    }
+    if (args.size() == 5 && args[0] == "send") {
+        return send(args[1], args[2], record(args[3], args[4]));
+    }
+    if (args.size() == 4 && args[0] == "send-large") {
+        return send(args[1], args[2], record("Large", std::string(std::strtoul(args[3].c_str(), nullptr, 10), 'x')));
+    }
+    if (args.size() == 3 && args[0] == "serve") {
+        return serve(args[1], args[2]);
+    }
+    std::fprintf(stderr, "usage: vantle_ipc_peer post|observe|send|send-large|serve …\n");
+    return 2;
+}

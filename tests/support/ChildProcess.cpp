@@ -1,0 +1,123 @@
+#include "ChildProcess.h"
+
+#include "NSRunLoop.h"
+
+#include <fcntl.h>
+#include <grp.h>
+#include <poll.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+extern char** environ;
+
+std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>& argv, const Options& options,
+                                                  std::string& failure)
+{
+    std::optional<passwd> account;
+    if (options.user) {
+        const passwd* entry = getpwnam(options.user->c_str());
+        if (!entry) {
+            failure = "no user " + *options.user;
+            return nullptr;
+        }
+        account = *entry;
+    }
+    // Everything the child needs is prepared before fork: after it, only async-signal-safe calls.
+    std::vector<std::string> environment;
+    for (char** variable = environ; *variable; ++variable) {
+        environment.emplace_back(*variable);
+    }
+    for (const auto& [name, value] : options.environment) {
+        std::erase_if(environment, [&](const std::string& entry) { return entry.rfind(name + "=", 0) == 0; });
+        environment.push_back(name + "=" + value);
+    }
+    std::vector<char*> argumentPointers;
+    for (const auto& argument : argv) {
+        argumentPointers.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argumentPointers.push_back(nullptr);
+    std::vector<char*> environmentPointers;
+    for (const auto& entry : environment) {
+        environmentPointers.push_back(const_cast<char*>(entry.c_str()));
+    }
+    environmentPointers.push_back(nullptr);
+
+    int pipeFds[2];
+    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+        failure = std::string("pipe2: ") + std::strerror(errno);
+        return nullptr;
+    }
+    const pid_t pid = fork();
+    if (pid < 0) {
+        failure = std::string("fork: ") + std::strerror(errno);
+        close(pipeFds[0]);
+        close(pipeFds[1]);
+        return nullptr;
+    }
+    if (pid == 0) {
+        dup2(pipeFds[1], STDOUT_FILENO);
+        if (account) {
+            if (setgroups(0, nullptr) != 0 || setgid(account->pw_gid) != 0 || setuid(account->pw_uid) != 0) {
+                _exit(126);
+            }
+        }
+        execve(argumentPointers[0], argumentPointers.data(), environmentPointers.data());
+        _exit(127);
+    }
+    close(pipeFds[1]);
+    fcntl(pipeFds[0], F_SETFL, O_NONBLOCK);
+    return std::unique_ptr<ChildProcess>(new ChildProcess(pid, pipeFds[0]));
+}
+
+ChildProcess::ChildProcess(pid_t pid, int output) : pid_(pid), output_(output)
+{
+    source_ = NSRunLoop::mainRunLoop().addFileDescriptor(output_, POLLIN, [this](short) {
+        char buffer[4096];
+        const ssize_t n = read(output_, buffer, sizeof buffer);
+        if (n > 0) {
+            buffered_.append(buffer, n);
+        } else if (n == 0 || errno != EAGAIN) {
+            closed_ = true;
+            source_->invalidate();
+        }
+    });
+}
+
+ChildProcess::~ChildProcess()
+{
+    source_->invalidate();
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitForExit();
+    }
+    close(output_);
+}
+
+std::optional<std::string> ChildProcess::nextLine()
+{
+    NSRunLoop::mainRunLoop().runUntil([&] { return closed_ || buffered_.find('\n') != std::string::npos; });
+    const auto end = buffered_.find('\n');
+    if (end == std::string::npos) {
+        return std::nullopt;
+    }
+    std::string line = buffered_.substr(0, end);
+    buffered_.erase(0, end + 1);
+    return line;
+}
+
+int ChildProcess::waitForExit()
+{
+    if (pid_ <= 0) {
+        return -1;
+    }
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}

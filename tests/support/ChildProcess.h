@@ -1,0 +1,43 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class RunLoopFileSource;
+
+// A program a test starts and follows line by line on its standard output, while the main run loop keeps
+// running (the test process may have to answer the child on the bus meanwhile). Optionally runs the child as
+// another user (the test must run as root for that) with extra environment variables.
+class ChildProcess {
+public:
+    struct Options {
+        std::vector<std::pair<std::string, std::string>> environment;
+        std::optional<std::string> user; // run as this user (by name)
+    };
+
+    // Starts the program; answers null (with the reason in `failure`) when it cannot.
+    static std::unique_ptr<ChildProcess> start(const std::vector<std::string>& argv, const Options& options,
+                                               std::string& failure);
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // The next line the child wrote (without the newline), running the main run loop until there is one;
+    // absent when the child closed its output first.
+    std::optional<std::string> nextLine();
+    // Waits for the child to end; answers its exit status (-1 when it did not exit normally).
+    int waitForExit();
+
+private:
+    ChildProcess(pid_t pid, int output);
+
+    pid_t pid_;
+    int output_;
+    std::string buffered_;
+    bool closed_ = false;
+    std::shared_ptr<RunLoopFileSource> source_;
+};

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "CFNotificationCenter.h"
+#include "NSDictionary.h"
+#include "NSObject.h"
+#include "NSRecursiveLock.h"
+#include "NSString.h"
+#include "VTSettings.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// The notification log store and the settings of the tweak library.
+//
+// The log is two property-list files of plain records, newest first: "NewNotifications.plist" (arrived
+// since the panel was last closed) and "OldNotifications.plist" (already shown). `write` appends a record
+// and announces it; `deleteNotificationsForApplication` removes one application's records from both.
+// Both run on job threads and serialise their whole read-modify-write on `storeLock()`, which every other
+// writer of these files must take too. A file that exists but does not read as a list is moved aside
+// (see NSFileManager::moveAsideUnreadableFileAtPath) before its path is rewritten or cleared, so no
+// record is ever destroyed.
+//
+// The settings are an in-memory copy of the preference file, read by `reloadSettings` on the main thread
+// and read through the getters from any thread (see VTSettings).
+class PLWriter final : public NSObject {
+public:
+    static constexpr const char* kLogFolder = "/var/mobile/Library/Vantle/";
+    static constexpr const char* kNewNotificationsPath = "/var/mobile/Library/Vantle/NewNotifications.plist";
+    static constexpr const char* kOldNotificationsPath = "/var/mobile/Library/Vantle/OldNotifications.plist";
+    static constexpr const char* kPreferencesPath = "/var/mobile/Library/Preferences/net.torvask.VantlePro.plist";
+    static constexpr const char* kMessagingCenterName = "net.torvask.Vantle.newNotifications";
+    static constexpr const char* kNewNotificationMessage = "New Notification";
+    static constexpr const char* kNewNotificationDarwinName = "net.torvask.NewNotification";
+    static constexpr const char* kNewNotificationBroadcast = "Vantle: New Notification";
+    static constexpr const char* kLoadSettingsDarwinName = "net.torvask.LoadSettings";
+    static constexpr const char* kStatusBarImageName = "Vantle";
+
+    // --- Log store ---
+
+    // Appends the plain form of the record at the front of the new-notifications file, then: the
+    // status-bar image (with "Statusbar Icons"), "net.torvask.NewNotification" to other processes, the
+    // plain record to the window (on the main thread), and, while the panel is closed, "Vantle: New
+    // Notification" with the full record, posted on the main thread while this thread waits. Runs on a job
+    // thread; a failed write is ignored and the announcements are still made.
+    static void write(const std::shared_ptr<NSDictionary>& record);
+    // Removes every record whose "Bundle Identifier" equals the identifier exactly from both files;
+    // nothing while the panel is shown. A file left empty is removed (the new one with its status-bar
+    // image). Runs on a job thread.
+    static void deleteNotificationsForApplication(const std::string& bundleIdentifier);
+    // The lock that serialises every read-modify-write of the two log files.
+    static NSRecursiveLock& storeLock();
+
+    // The messaging-centre listener, made on the first call, which starts the plug-in server on the
+    // calling thread's run loop (the main thread's). Lives until the process ends.
+    static std::shared_ptr<PLWriter> sharedListener();
+    // A plug-in's message: hands the user information unchanged to registration, which logs it only when
+    // it is a consistent record. No reply.
+    void receiveNotificationNamed(const std::string& name, const id& userInfo);
+
+    // --- Settings ---
+
+    // Reads the preference file into the settings; a missing file changes nothing.
+    static void reloadSettings();
+    // Back to the values at library load (defaults, nothing loaded, both alert flags true). For tests and
+    // for a host that starts over.
+    static void resetSettings();
+
+    static bool autoDeleteOnBadge() { return settings().autoDeleteOnBadge(); }
+    static std::int64_t autoDelete() { return settings().autoDelete(); }
+    static bool blockHomescreenAlerts() { return settings().blockHomescreenAlerts(); }
+    static bool blockLockscreenAlerts() { return settings().blockLockscreenAlerts(); }
+    static bool customIcons() { return settings().customIcons(); }
+    static bool hideRead() { return settings().hideRead(); }
+    static std::int32_t itemsToKeep() { return settings().itemsToKeep(); }
+    static bool livePulldown() { return settings().livePulldown(); }
+    static bool statusbarIcons() { return settings().statusbarIcons(); }
+    static bool musicOnLockscreen() { return settings().musicOnLockscreen(); }
+    static bool musicOnHomescreen() { return settings().musicOnHomescreen(); }
+    // Null until a preference file has been loaded; "Date" when a loaded file lacks the key.
+    static std::shared_ptr<NSString> groupBy() { return settings().groupBy(); }
+    // Source (application name or bundle identifier) to target bundle identifier; null until loaded.
+    static std::shared_ptr<NSDictionary> redirections() { return settings().redirections(); }
+    // The bundle identifiers whose alerts are not captured; null until loaded.
+    static std::shared_ptr<const VTSettings::IgnoredSet> ignoredApplications() { return settings().ignoredApplications(); }
+
+    // The alerts-allowed flags: while false, captured alerts' pop-ups are held back on that screen.
+    static void overrideLockscreen(bool allowed) { settings().setOverriddenLockscreen(allowed); }
+    static bool overridenLockscreen() { return settings().overriddenLockscreen(); }
+    static void overrideSpringBoard(bool allowed) { settings().setOverriddenSpringBoard(allowed); }
+    static bool overridenSpringBoard() { return settings().overriddenSpringBoard(); }
+
+    std::string className() const override { return "PLWriter"; }
+
+    struct Private;
+    explicit PLWriter(Private);
+
+private:
+    void startServer();
+    static VTSettings& settings() { return VTSettings::shared(); }
+};
+
+// The Darwin notification callback that reloads the settings ("net.torvask.LoadSettings"); its arguments
+// are ignored. The library's initialiser registers it with the Darwin centre.
+void loadSettings(CFNotificationCenter* center, void* observer, const std::string& name, const void* object,
+                  const std::shared_ptr<NSDictionary>& userInfo);
