@@ -61,6 +61,9 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>
     }
     if (pid == 0) {
         dup2(pipeFds[1], STDOUT_FILENO);
+        if (options.mergeStandardError) {
+            dup2(pipeFds[1], STDERR_FILENO);
+        }
         if (account) {
             if (setgroups(0, nullptr) != 0 || setgid(account->pw_gid) != 0 || setuid(account->pw_uid) != 0) {
                 _exit(126);

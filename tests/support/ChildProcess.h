@@ -17,6 +17,7 @@ public:
     struct Options {
         std::vector<std::pair<std::string, std::string>> environment;
         std::optional<std::string> user; // run as this user (by name)
+        bool mergeStandardError = false;  // follow the child's standard error in the same lines
     };
 
     // Starts the program; answers null (with the reason in `failure`) when it cannot.

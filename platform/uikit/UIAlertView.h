@@ -1,0 +1,100 @@
+#pragma once
+
+#include "UIAlertButton.h"
+#include "UIAlertViewDelegate.h"
+#include "UILabel.h"
+#include "UITextField.h"
+#include "UIView.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class UIWindow;
+
+// A modal message: a title, an optional subtitle, a message, text fields and buttons in a dark blue box
+// in the middle of the screen, shown in a window of its own at the alert level that dims everything
+// below and takes every touch. Buttons are numbered in the order they were added, the cancel button
+// first when the alert is made with one (index 0); a tap on a button tells the delegate
+// clickedButtonAtIndex and then dismisses the alert with that index. Two buttons sit side by side (the
+// cancel button on the left); more are stacked, the cancel button last. A text field shows its label as
+// its placeholder while empty.
+//
+// show() fades the window in (0.2 seconds on the run loop's clock) and keeps the alert alive while it is
+// up, so the caller need not hold it. Dismissing tells the delegate willDismissWithButtonIndex at once,
+// fades out (when animated), takes the window away and then tells didDismissWithButtonIndex. An alert is
+// dismissed once: taps and dismissals that come while it goes are ignored. The delegate is not retained;
+// clear it before the delegate goes away.
+class UIAlertView : public UIView {
+public:
+    static constexpr CGFloat width = 284;
+    static constexpr double kFadeDuration = 0.2;
+
+    UIAlertView(std::string title, std::string message, UIAlertViewDelegate* delegate, std::string cancelButtonTitle,
+                std::vector<std::string> otherButtonTitles);
+    ~UIAlertView() override;
+
+    const std::string& title() const { return titleLabel_->text(); }
+    void setTitle(std::string title);
+    const std::string& message() const { return messageLabel_->text(); }
+    void setMessage(std::string message);
+    const std::string& subtitle() const { return subtitleLabel_->text(); }
+    void setSubtitle(std::string subtitle);
+    UIAlertViewDelegate* delegate() const { return delegate_; }
+    void setDelegate(UIAlertViewDelegate* delegate) { delegate_ = delegate; }
+
+    // Answers the new button's index.
+    int addButtonWithTitle(std::string title);
+    int numberOfButtons() const { return static_cast<int>(buttons_.size()); }
+    // Empty for an index out of range.
+    std::string buttonTitleAtIndex(int index) const;
+    // -1 when there is no cancel button.
+    int cancelButtonIndex() const { return cancelButtonIndex_; }
+    void setCancelButtonIndex(int index);
+    // The first button that is not the cancel button, or -1.
+    int firstOtherButtonIndex() const;
+
+    // A text field under the message, with the initial text and the label shown while it is empty.
+    UITextField* addTextFieldWithValueLabel(std::string value, std::string label);
+    int textFieldCount() const { return static_cast<int>(textFields_.size()); }
+    // Null for an index out of range.
+    UITextField* textFieldAtIndex(int index) const;
+
+    void show();
+    // From show() until the window has gone.
+    bool isVisible() const { return window_ != nullptr; }
+    void dismissWithClickedButtonIndexAnimated(int index, bool animated);
+    // What a tap on the button does: tells the delegate, then dismisses (animated). Ignored when the alert
+    // is not up, is already going or has no such button.
+    void clickButtonAtIndex(int index);
+
+    // The button's view (null for an index out of range) and the window the alert is shown in.
+    UIAlertButton* buttonAtIndex(int index) const;
+    UIWindow* alertWindow() const { return window_; }
+    // The alerts that are up, in the order they were shown (the last one on top).
+    static std::vector<std::shared_ptr<UIAlertView>> visibleAlerts();
+
+    void layoutSubviews() override;
+    void drawRect(CGRect rect) override;
+    CGSize sizeThatFits(CGSize size) override;
+
+    std::string className() const override { return "UIAlertView"; }
+
+private:
+    // Places the contents for the alert's width and answers the height they need.
+    CGFloat layOutContents(bool place);
+    void placeInWindow();
+    void finishDismissal(int index);
+    std::vector<std::size_t> buttonOrder() const;
+
+    std::shared_ptr<UILabel> titleLabel_;
+    std::shared_ptr<UILabel> subtitleLabel_;
+    std::shared_ptr<UILabel> messageLabel_;
+    std::vector<std::shared_ptr<UITextField>> textFields_;
+    std::vector<std::shared_ptr<UIAlertButton>> buttons_;
+    int cancelButtonIndex_ = -1;
+    UIAlertViewDelegate* delegate_ = nullptr;
+    // The window while the alert is up; it is owned by the list of alerts that are up.
+    UIWindow* window_ = nullptr;
+    bool dismissing_ = false;
+};
