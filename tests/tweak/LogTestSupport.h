@@ -30,17 +30,17 @@ namespace logtest {
 
 inline id string(const std::string& text) { return NSString::stringWithString(text); }
 
+// An empty bundle identifier makes a record without one.
 inline std::shared_ptr<NSDictionary> makeRecord(const std::string& application, const std::string& body,
-                                                std::optional<std::string> bundleIdentifier = std::nullopt,
-                                                double date = 800000000.0)
+                                                const std::string& bundleIdentifier = {}, double date = 800000000.0)
 {
     NSDictionary::Entries entries{
         {"Application", string(application)},
         {"Body", string(body)},
         {"Date", NSDate::dateWithTimeIntervalSinceReferenceDate(date)},
     };
-    if (bundleIdentifier) {
-        entries.emplace("Bundle Identifier", string(*bundleIdentifier));
+    if (!bundleIdentifier.empty()) {
+        entries.emplace("Bundle Identifier", string(bundleIdentifier));
     }
     return NSDictionary::dictionaryWithEntries(std::move(entries));
 }

@@ -1,4 +1,5 @@
 #include "BinaryPropertyListBuilder.h"
+#include "CFNotificationCenter.h"
 #include "LogTestSupport.h"
 #include "NSNumber.h"
 
@@ -193,4 +194,16 @@ TEST_F(Settings, AlertFlagsAreSetDirectlyAndSurviveReloads)
     EXPECT_FALSE(PLWriter::overridenSpringBoard());
     PLWriter::overrideLockscreen(true);
     EXPECT_TRUE(PLWriter::overridenLockscreen());
+}
+
+TEST_F(Settings, TheDarwinReloadSignalReloadsOnTheMainLoop)
+{
+    auto& center = CFNotificationCenter::getDarwinNotifyCenter();
+    center.addObserver(PLWriter::kLoadSettingsDarwinName, loadSettings);
+    writePreferences({{"Items To Keep", integer(7)}});
+    center.postNotification(PLWriter::kLoadSettingsDarwinName);
+    EXPECT_EQ(PLWriter::itemsToKeep(), 50) << "delivered on the main loop, not inside the post";
+    NSRunLoop::mainRunLoop().runUntil([] { return PLWriter::itemsToKeep() == 7; });
+    EXPECT_EQ(PLWriter::groupBy()->string(), "Date");
+    center.removeEveryObserver(nullptr);
 }
