@@ -4,6 +4,7 @@
 #include "CPDistributedMessagingCenter.h"
 #include "ChildProcess.h"
 #include "CrossProcessChannels.h"
+#include "DBusNames.h"
 #include "NSArray.h"
 #include "NSDate.h"
 #include "NSDictionary.h"
@@ -79,8 +80,9 @@ protected:
     int gdbus(const std::string& xml)
     {
         auto& call = start({"/usr/bin/gdbus", "call", "--session", "--dest", PLWriter::kMessagingCenterName,
-                            "--object-path", "/net/torvask/MessagingCenter", "--method",
-                            "net.torvask.MessagingCenter.SendMessage", PLWriter::kNewNotificationMessage, xml});
+                            "--object-path", DBusNames::kMessagingObjectPath, "--method",
+                            std::string(DBusNames::kMessagingInterface) + "." + DBusNames::kMessagingMethod,
+                            PLWriter::kNewNotificationMessage, xml});
         return call.waitForExit();
     }
 

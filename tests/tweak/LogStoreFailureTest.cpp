@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <fstream>
-#include <sstream>
 
 using namespace logtest;
 
@@ -13,14 +12,6 @@ namespace {
 
 const char* kNew = PLWriter::kNewNotificationsPath;
 const char* kOld = PLWriter::kOldNotificationsPath;
-
-std::string fileBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // System calls of which one kind fails with a chosen error.
 class FailingCalls final : public FileSystemCalls {

@@ -9,7 +9,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 using namespace logtest;
 
@@ -17,14 +16,6 @@ namespace {
 
 const char* kNew = PLWriter::kNewNotificationsPath;
 const char* kOld = PLWriter::kOldNotificationsPath;
-
-std::string fileBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 // The files in the log folder whose names say they were moved aside.
 std::vector<std::filesystem::path> setAside(const TemporaryDeviceRoot& root)

@@ -21,6 +21,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -69,6 +72,15 @@ inline std::vector<std::string> bodies(const std::optional<std::vector<std::shar
         }
     }
     return result;
+}
+
+// Every byte of a host file; empty when it is missing.
+inline std::string fileBytes(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
 }
 
 inline void writeLog(const char* path, const std::vector<std::shared_ptr<NSDictionary>>& records)
