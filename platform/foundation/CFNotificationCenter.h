@@ -13,6 +13,9 @@
 // (CFNotificationCenterGetDarwinNotifyCenter, CFNotificationCenterPostNotification,
 // CFNotificationCenterAddObserver). A post reaches every observer of the name in every process of this user,
 // the posting process included; callbacks run on the main run loop. Transport: CrossProcessChannels.
+// On the bus, a receiver asks the bus for the sender's uid when a post arrives and drops posts of other
+// users; a post whose sender has already disconnected cannot be checked and is dropped as well, so a
+// short-lived poster stays connected until its post can have been delivered.
 class CFNotificationCenter {
 public:
     // The platform's callback shape; Darwin notifications carry no object and no user information, so

@@ -2,6 +2,8 @@
 // (DBUS_SESSION_BUS_ADDRESS) and reports on stdout, one line per event, so the test can follow it:
 //
 //   vantle_ipc_peer post <name>                          posts a Darwin notification
+//   vantle_ipc_peer post-held <name>                     the same, then stays connected until it hears
+//                                                        "net.torvask.Test.Release"
 //   vantle_ipc_peer observe <name>                       "ready", then "received <name>" for the first post
 //   vantle_ipc_peer send <center> <message> <app> <body> sends a record; "ok" or the error
 //   vantle_ipc_peer send-large <center> <message> <bytes> sends a record with a body of that size
@@ -53,6 +55,21 @@ int post(const std::string& name)
     return 0;
 }
 
+// A receiver checks the sender's uid with the bus when the signal arrives; a sender that has already gone
+// can no longer be checked, so its post is dropped. A test that needs the post heard keeps the sender
+// connected until it has been.
+int postHeld(const std::string& name)
+{
+    bool released = false;
+    CFNotificationCenter::getDarwinNotifyCenter().addObserver(
+        "net.torvask.Test.Release", [&](CFNotificationCenter*, void*, const std::string&, const void*, const auto&) {
+            released = true;
+        });
+    post(name);
+    NSRunLoop::mainRunLoop().runUntil([&] { return released; });
+    return 0;
+}
+
 int observe(const std::string& name)
 {
     bool received = false;
@@ -93,6 +110,9 @@ int main(int argc, char** argv)
     if (args.size() == 2 && args[0] == "post") {
         return post(args[1]);
     }
+    if (args.size() == 2 && args[0] == "post-held") {
+        return postHeld(args[1]);
+    }
     if (args.size() == 2 && args[0] == "observe") {
         return observe(args[1]);
     }
@@ -105,6 +125,6 @@ int main(int argc, char** argv)
     if (args.size() == 3 && args[0] == "serve") {
         return serve(args[1], args[2]);
     }
-    std::fprintf(stderr, "usage: vantle_ipc_peer post|observe|send|send-large|serve …\n");
+    std::fprintf(stderr, "usage: vantle_ipc_peer post|post-held|observe|send|send-large|serve …\n");
     return 2;
 }

@@ -85,11 +85,12 @@ TEST_F(BusTest, DarwinNotificationsCrossProcessesBothWays)
     }, &key);
 
     // Another process posts; this one hears it on its main loop.
-    auto& poster = peer({"post", "net.torvask.LoadSettings"});
+    auto& poster = peer({"post-held", "net.torvask.LoadSettings"});
     EXPECT_EQ(poster.nextLine(), "posted");
-    EXPECT_EQ(poster.waitForExit(), 0);
     NSRunLoop::mainRunLoop().runUntil([&] { return !heard.empty(); });
     EXPECT_EQ(heard, (std::vector<std::string>{"net.torvask.LoadSettings"}));
+    center.postNotification("net.torvask.Test.Release");
+    EXPECT_EQ(poster.waitForExit(), 0);
 
     // This process posts; another process hears it, and so does the poster itself.
     auto& observer = peer({"observe", "net.torvask.NewNotification"});
