@@ -93,40 +93,34 @@ LineRun keptLines(PangoLayout* layout, CGFloat heightBound)
     return run;
 }
 
+// Fontconfig is loaded here, on the calling thread, before Pango would load it on a helper thread of its
+// own: the font caches are then mapped by this thread, and no unsynchronised hand-over remains.
+PangoFontMap* newFontMapOnThisThread()
+{
+    FcInit();
+    return pango_cairo_font_map_new();
+}
+
 CGSize roundedUp(CGFloat width, CGFloat height) { return {std::ceil(width - 1e-9), std::ceil(height - 1e-9)}; }
 
 } // namespace
 
 UITextEngine& UITextEngine::shared()
 {
-    static UITextEngine engine;
-    return engine;
+    // Never destroyed: objects that other singletons hold until exit (windows, pictures) may still refer
+    // to fonts then, and releasing Pango's font map or fontconfig under them aborts the process. What the
+    // engine holds stays reachable, so leak checking does not count it.
+    static UITextEngine* const engine = new UITextEngine;
+    return *engine;
 }
 
-UITextEngine::UITextEngine()
-    // Fontconfig is loaded here, on the calling thread, before Pango would load it on a helper thread of
-    // its own: the font caches are then mapped by this thread, and no unsynchronised hand-over remains.
-    : fontconfigLoaded_(FcInit() == FcTrue), fontMap_(pango_cairo_font_map_new())
+UITextEngine::UITextEngine() : fontMap_(newFontMapOnThisThread())
 {
     pango_cairo_font_map_set_resolution(PANGO_CAIRO_FONT_MAP(fontMap_), 72.0);
     measureContext_ = newContext(fontMap_);
     measureLayout_ = pango_layout_new(measureContext_);
     drawContext_ = newContext(fontMap_);
     drawLayout_ = pango_layout_new(drawContext_);
-}
-
-UITextEngine::~UITextEngine()
-{
-    g_object_unref(drawLayout_);
-    g_object_unref(drawContext_);
-    g_object_unref(measureLayout_);
-    g_object_unref(measureContext_);
-    g_object_unref(fontMap_);
-    // Pango keeps fontconfig's patterns until its font maps go; with ours gone, fontconfig's own caches
-    // can be released too, so that the process ends without fontconfig memory outstanding.
-    if (fontconfigLoaded_) {
-        FcFini();
-    }
 }
 
 UITextEngine::Fit UITextEngine::layOut(PangoLayout* layout, const Request& request)

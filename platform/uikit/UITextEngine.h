@@ -54,7 +54,8 @@ public:
 
 private:
     UITextEngine();
-    ~UITextEngine();
+    // Lives until the process ends (see shared()).
+    ~UITextEngine() = delete;
 
     struct Fit {
         CGSize size;
@@ -67,7 +68,6 @@ private:
     static std::string cacheKey(const Request& request);
 
     Mutex mutex_;
-    const bool fontconfigLoaded_;
     PangoFontMap* const fontMap_;
     PangoContext* measureContext_ VT_GUARDED_BY(mutex_);
     PangoLayout* measureLayout_ VT_GUARDED_BY(mutex_);

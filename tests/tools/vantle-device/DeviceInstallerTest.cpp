@@ -4,18 +4,16 @@
 #include "DeviceRoot.h"
 #include "InstallManifest.h"
 #include "TemporaryDeviceRoot.h"
+#include "ToolRun.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 
 namespace fs = std::filesystem;
 using Action = InstallReport::Action;
@@ -51,27 +49,9 @@ private:
     fs::path folder_;
 };
 
-struct ToolRun {
-    int status;
-    std::string output; // stdout and stderr together
-};
-
 ToolRun runTool(const std::string& arguments)
 {
-    const std::string command = std::string(VANTLE_DEVICE_TOOL) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    ToolRun run{-1, {}};
-    if (pipe == nullptr) {
-        return run;
-    }
-    std::array<char, 4096> buffer{};
-    std::size_t read = 0;
-    while ((read = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-        run.output.append(buffer.data(), read);
-    }
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return ToolRun::of(VANTLE_DEVICE_TOOL, arguments);
 }
 
 } // namespace
@@ -201,24 +181,24 @@ TEST(VantleDeviceTool, InstallsPrintsWhatItDidAndReportsErrorsOnStderr)
 
     const ToolRun help = runTool("--help");
     EXPECT_EQ(help.status, 0);
-    EXPECT_THAT(help.output, HasSubstr("install"));
+    EXPECT_THAT(help.all(), HasSubstr("install"));
     const ToolRun installHelp = runTool("install --help");
     EXPECT_EQ(installHelp.status, 0);
-    EXPECT_THAT(installHelp.output, HasSubstr("--root"));
+    EXPECT_THAT(installHelp.all(), HasSubstr("--root"));
 
     const ToolRun first = runTool("install --root '" + target.string() + "'");
-    EXPECT_EQ(first.status, 0) << first.output;
-    EXPECT_THAT(first.output, HasSubstr("Device root: " + target.string() + " (new)"));
-    EXPECT_THAT(first.output, HasSubstr("installed /var/mobile/Library/Vantle/Images/TopCap.png"));
+    EXPECT_EQ(first.status, 0) << first.all();
+    EXPECT_THAT(first.all(), HasSubstr("Device root: " + target.string() + " (new)"));
+    EXPECT_THAT(first.all(), HasSubstr("installed /var/mobile/Library/Vantle/Images/TopCap.png"));
     EXPECT_TRUE(fs::is_regular_file(target / "Applications/MobileTimer.app/Info.plist"));
     const ToolRun second = runTool("install --root '" + target.string() + "'");
     EXPECT_EQ(second.status, 0);
-    EXPECT_THAT(second.output, HasSubstr("Done: 0 installed, 0 updated"));
+    EXPECT_THAT(second.all(), HasSubstr("Done: 0 installed, 0 updated"));
 
     writeFile(root.path() / "plain-file", "x");
     const ToolRun blocked = runTool("install --root '" + (root.path() / "plain-file").string() + "'");
     EXPECT_EQ(blocked.status, 1);
-    EXPECT_THAT(blocked.output,
+    EXPECT_THAT(blocked.all(),
                 HasSubstr("vantle-device: " + (root.path() / "plain-file").string() + ": exists and is not a folder"));
     EXPECT_NE(runTool("frobnicate").status, 0);
 }

@@ -3,18 +3,15 @@
 #include "LogFixtures.h"
 #include "NSNumber.h"
 #include "TemporaryDeviceRoot.h"
+#include "ToolRun.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <string>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
@@ -23,45 +20,14 @@ using ::testing::Not;
 
 namespace {
 
-struct ToolRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
 std::string quoted(const std::string& text)
 {
-    std::string out = "'";
-    for (const char c : text) {
-        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    }
-    return out + "'";
+    return ToolRun::quoted(text);
 }
 
 ToolRun runTool(const std::string& arguments)
 {
-    char errPath[] = "/tmp/vantle-log-stderr-XXXXXX";
-    const int errFile = mkstemp(errPath);
-    ToolRun run;
-    if (errFile < 0) {
-        ADD_FAILURE() << "cannot create a file for stderr";
-        return run;
-    }
-    close(errFile);
-    const std::string command = quoted(VANTLE_LOG_TOOL) + " " + arguments + " 2>" + quoted(errPath);
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe != nullptr) {
-        std::array<char, 4096> buffer{};
-        std::size_t read = 0;
-        while ((read = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) {
-            run.out.append(buffer.data(), read);
-        }
-        const int status = pclose(pipe);
-        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    run.err = LogFixtures::readBytes(errPath);
-    fs::remove(errPath);
-    return run;
+    return ToolRun::of(VANTLE_LOG_TOOL, arguments);
 }
 
 std::string rootArgument(const TemporaryDeviceRoot& root)
