@@ -2,6 +2,7 @@
 
 #include "UIGraphics.h"
 #include "UITableViewSectionTitleView.h"
+#include "UITableViewUpdateAnimation.h"
 
 #include <algorithm>
 #include <cmath>
@@ -34,6 +35,13 @@ bool UITableView::PendingUpdates::empty() const
 {
     return insertedRows.empty() && deletedRows.empty() && reloadedRows.empty() && insertedSections.empty() &&
            deletedSections.empty();
+}
+
+void UITableView::PendingUpdates::name(UITableViewRowAnimation named)
+{
+    if (named != UITableViewRowAnimation::None) {
+        animation = named;
+    }
 }
 
 UITableView::UITableView(CGRect frame, UITableViewStyle style) : UIScrollView(frame), style_(style)
@@ -468,33 +476,38 @@ void UITableView::updateFinished()
     }
 }
 
-void UITableView::insertRowsAtIndexPaths(const std::vector<NSIndexPath>& paths, UITableViewRowAnimation)
+void UITableView::insertRowsAtIndexPaths(const std::vector<NSIndexPath>& paths, UITableViewRowAnimation animation)
 {
     pending_.insertedRows.insert(pending_.insertedRows.end(), paths.begin(), paths.end());
+    pending_.name(animation);
     updateFinished();
 }
 
-void UITableView::deleteRowsAtIndexPaths(const std::vector<NSIndexPath>& paths, UITableViewRowAnimation)
+void UITableView::deleteRowsAtIndexPaths(const std::vector<NSIndexPath>& paths, UITableViewRowAnimation animation)
 {
     pending_.deletedRows.insert(pending_.deletedRows.end(), paths.begin(), paths.end());
+    pending_.name(animation);
     updateFinished();
 }
 
-void UITableView::reloadRowsAtIndexPaths(const std::vector<NSIndexPath>& paths, UITableViewRowAnimation)
+void UITableView::reloadRowsAtIndexPaths(const std::vector<NSIndexPath>& paths, UITableViewRowAnimation animation)
 {
     pending_.reloadedRows.insert(pending_.reloadedRows.end(), paths.begin(), paths.end());
+    pending_.name(animation);
     updateFinished();
 }
 
-void UITableView::insertSections(const std::vector<int>& sections, UITableViewRowAnimation)
+void UITableView::insertSections(const std::vector<int>& sections, UITableViewRowAnimation animation)
 {
     pending_.insertedSections.insert(pending_.insertedSections.end(), sections.begin(), sections.end());
+    pending_.name(animation);
     updateFinished();
 }
 
-void UITableView::deleteSections(const std::vector<int>& sections, UITableViewRowAnimation)
+void UITableView::deleteSections(const std::vector<int>& sections, UITableViewRowAnimation animation)
 {
     pending_.deletedSections.insert(pending_.deletedSections.end(), sections.begin(), sections.end());
+    pending_.name(animation);
     updateFinished();
 }
 
@@ -609,11 +622,17 @@ void UITableView::applyUpdates(PendingUpdates updates)
     rows_ = std::move(rows);
     titles_ = std::move(titles);
     dismissConfirmation();
+    // A table that no one holds cannot be told apart from one that is gone when its motion ends.
+    const auto self = weak_from_this().lock();
+    UITableViewUpdateAnimation motion(self ? updates.animation : UITableViewRowAnimation::None, bounds().size.width);
     std::map<NSIndexPath, std::shared_ptr<UITableViewCell>> moved;
     for (const auto& [path, cell] : cells_) {
         const auto mapped = mapThroughUpdate(path, updates);
         if (mapped && !std::binary_search(reloaded.begin(), reloaded.end(), *mapped)) {
+            motion.noteShownCell(*cell);
             moved.emplace(*mapped, cell);
+        } else if (motion.isAnimated()) {
+            motion.addLeavingCell(cell);
         } else {
             recycleCell(cell);
         }
@@ -626,6 +645,11 @@ void UITableView::applyUpdates(PendingUpdates updates)
     updateContentSize();
     setNeedsLayout();
     setNeedsDisplay();
+    if (motion.isAnimated()) {
+        layoutIfNeeded();
+        motion.run(visibleCells(), self,
+                   [this](const std::shared_ptr<UITableViewCell>& cell) { recycleCell(cell); });
+    }
 }
 
 // ------------------------------------------------------------------------------- editing and selection

@@ -37,8 +37,9 @@ class UITableViewSectionTitleView;
 // Subviews that others add to the table (a label above the first row, say) are kept, above the cells.
 // The table's own views (cells, section titles) lie beneath them.
 //
-// Rows animations: this toolkit has no animation engine yet, so updates show their end state at once;
-// the animation named is accepted for every update.
+// Row animations: an update named with an animation other than None moves its rows over 0.3 seconds
+// (see UITableViewUpdateAnimation); the table's record and its cells take the end state at once. In a
+// group, the last animation named other than None moves the whole update.
 class UITableView : public UIScrollView {
 public:
     UITableView(CGRect frame, UITableViewStyle style);
@@ -135,7 +136,9 @@ private:
         std::vector<NSIndexPath> reloadedRows;
         std::vector<int> insertedSections;
         std::vector<int> deletedSections;
+        UITableViewRowAnimation animation = UITableViewRowAnimation::None;
         bool empty() const;
+        void name(UITableViewRowAnimation named);
     };
     struct SectionTitles {
         std::optional<std::string> header;

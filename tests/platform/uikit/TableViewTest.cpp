@@ -1,9 +1,12 @@
+#include "NSRunLoop.h"
 #include "RecordingTableSource.h"
+#include "SteppedClockScope.h"
 #include "UILabel.h"
 #include "UITableView.h"
 #include "UITableViewCellDeleteConfirmationControl.h"
 #include "UITableViewCellEditControl.h"
 #include "UITableViewSectionTitleView.h"
+#include "UITableViewUpdateAnimation.h"
 #include "UITouchRouter.h"
 #include "UIWindow.h"
 
@@ -465,6 +468,99 @@ TEST(TableView, GroupedSectionsHaveTitledGapsAndCardPieces)
     screen.table->deleteRowsAtIndexPaths({{1, 1}, {2, 1}}, UITableViewRowAnimation::Fade);
     screen.table->layoutIfNeeded();
     EXPECT_EQ(locationOf({0, 1}), Location::Alone);
+}
+
+// Updates named with an animation move on the clock; the table's record takes the end state at once.
+class TableUpdateAnimation : public ::testing::Test {
+protected:
+    void TearDown() override { step(1); }
+    static void drain()
+    {
+        while (NSRunLoop::mainRunLoop().runOnce()) {
+        }
+    }
+    void step(double seconds)
+    {
+        time.clock().advance(seconds);
+        drain();
+    }
+    static bool isSubviewOf(const UIView& view, const UIView& parent) { return view.superview() == &parent; }
+
+    SteppedClockScope time{500.0};
+    RecordingTableSource source = RecordingTableSource::withRows(5);
+    TableOnScreen screen{source};
+};
+
+TEST_F(TableUpdateAnimation, ADeletedRowFadesOutWhileTheRowsBelowSlideUpThenItsCellIsReused)
+{
+    const auto leaving = screen.table->cellForRowAtIndexPath({1, 0});
+    const auto below = screen.table->cellForRowAtIndexPath({2, 0});
+    const CGRect belowBefore = below->frame();
+    source.sections[0].erase(source.sections[0].begin() + 1);
+    screen.table->deleteRowsAtIndexPaths({{1, 0}}, UITableViewRowAnimation::Fade);
+
+    EXPECT_EQ(screen.table->visibleCells().size(), 4u);
+    EXPECT_EQ(screen.table->cellForRowAtIndexPath({1, 0}), below);
+    EXPECT_EQ(below->frame(), screen.table->rectForRowAtIndexPath({1, 0}));  // the model is at its end
+    EXPECT_TRUE(isSubviewOf(*leaving, *screen.table)) << "the deleted row's cell stays while it fades";
+
+    step(UITableViewUpdateAnimation::duration / 2);
+    EXPECT_NEAR(leaving->presentationAlpha(), 0.5, 0.01);
+    EXPECT_NEAR(below->presentationFrame().origin.y, belowBefore.origin.y - 22, 0.5);
+
+    step(UITableViewUpdateAnimation::duration / 2 + 0.01);
+    EXPECT_FALSE(isSubviewOf(*leaving, *screen.table));
+    EXPECT_EQ(leaving->alpha(), 1);
+    EXPECT_EQ(screen.table->dequeueReusableCellWithIdentifier(leaving->reuseIdentifier()), leaving);
+    EXPECT_EQ(below->presentationFrame(), below->frame());
+}
+
+TEST_F(TableUpdateAnimation, AnInsertedRowSlidesInFromTheSideItNames)
+{
+    source.sections[0].insert(source.sections[0].begin(), "arrived");
+    screen.table->insertRowsAtIndexPaths({{0, 0}}, UITableViewRowAnimation::Right);
+    const auto arrived = screen.table->cellForRowAtIndexPath({0, 0});
+    ASSERT_NE(arrived, nullptr);
+    EXPECT_EQ(arrived->textLabel()->text(), "arrived");
+    EXPECT_EQ(arrived->frame().origin.x, 0);
+    EXPECT_NEAR(arrived->presentationFrame().origin.x, 320, 0.5);
+    EXPECT_EQ(arrived->presentationAlpha(), 1) << "sideways rows slide without fading";
+    step(UITableViewUpdateAnimation::duration / 2);
+    EXPECT_NEAR(arrived->presentationFrame().origin.x, 160, 0.5);
+    step(UITableViewUpdateAnimation::duration);
+    EXPECT_EQ(arrived->presentationFrame(), arrived->frame());
+}
+
+TEST_F(TableUpdateAnimation, NoneOrDisabledAnimationsShowTheEndAtOnce)
+{
+    const auto gone = screen.table->cellForRowAtIndexPath({0, 0});
+    const auto next = screen.table->cellForRowAtIndexPath({1, 0});
+    source.sections[0].erase(source.sections[0].begin());
+    screen.table->deleteRowsAtIndexPaths({{0, 0}}, UITableViewRowAnimation::None);
+    EXPECT_FALSE(isSubviewOf(*gone, *screen.table));
+    EXPECT_EQ(next->presentationFrame(), next->frame());
+
+    UIView::setAnimationsEnabled(false);
+    const auto second = screen.table->cellForRowAtIndexPath({0, 0});
+    source.sections[0].erase(source.sections[0].begin());
+    screen.table->deleteRowsAtIndexPaths({{0, 0}}, UITableViewRowAnimation::Fade);
+    UIView::setAnimationsEnabled(true);
+    EXPECT_FALSE(isSubviewOf(*second, *screen.table));
+}
+
+TEST_F(TableUpdateAnimation, ATableReleasedWhileRowsLeaveLetsThemGo)
+{
+    auto source = RecordingTableSource::withRows(3);
+    auto table = UITableView::initWithFrameStyle(CGRectMake(0, 0, 320, 200), UITableViewStyle::Plain);
+    table->setDataSource(&source);
+    table->layoutIfNeeded();
+    const std::weak_ptr<UITableViewCell> leaving = table->cellForRowAtIndexPath({0, 0});
+    source.sections[0].erase(source.sections[0].begin());
+    table->deleteRowsAtIndexPaths({{0, 0}}, UITableViewRowAnimation::Top);
+    table->setDataSource(nullptr);
+    table.reset();
+    step(UITableViewUpdateAnimation::duration + 0.01);
+    EXPECT_TRUE(leaving.expired()) << "the leaving cell outlived its table";
 }
 
 } // namespace
