@@ -227,21 +227,54 @@ void UITableViewCell::setSelectionStyle(UITableViewCellSelectionStyle style)
 
 void UITableViewCell::setSelected(bool selected) { setSelectedAnimated(selected, false); }
 
-void UITableViewCell::setSelectedAnimated(bool selected, bool)
+void UITableViewCell::setSelectedAnimated(bool selected, bool animated)
 {
     if (selected_ == selected) {
         return;
     }
     selected_ = selected;
+    if (!selected && animated && UIView::areAnimationsEnabled()) {
+        fadeOutSelection();
+        return;
+    }
     showSelection();
+}
+
+UIView& UITableViewCell::shownSelectedBackground() const
+{
+    return selectedBackgroundView_ ? *selectedBackgroundView_ : *standardSelectedBackground_;
+}
+
+// The contents lose their highlight at once; the selected background fades out and is hidden at the end,
+// unless the cell was selected again meanwhile.
+void UITableViewCell::fadeOutSelection()
+{
+    UIView& background = shownSelectedBackground();
+    const bool wasShown = !background.isHidden();
+    showSelection();
+    const std::weak_ptr<UIView> weakCell = weak_from_this();
+    if (!wasShown || weakCell.expired()) {
+        return;
+    }
+    background.setHidden(false);
+    UIView::beginAnimationsContext("UITableViewCellDeselect", nullptr);
+    UIView::setAnimationDuration(deselectionDuration);
+    UIView::setAnimationDelegate(this);
+    UIView::setAnimationDidStopSelector([weakCell](const std::string&, bool, void*) {
+        if (const auto cell = std::static_pointer_cast<UITableViewCell>(weakCell.lock())) {
+            cell->showSelection();
+        }
+    });
+    background.setAlpha(0);
+    UIView::commitAnimations();
 }
 
 void UITableViewCell::showSelection()
 {
     const bool shown = selected_ && selectionStyle_ != UITableViewCellSelectionStyle::None;
-    const std::shared_ptr<UIView>& selectedBackground =
-        selectedBackgroundView_ ? selectedBackgroundView_ : std::static_pointer_cast<UIView>(standardSelectedBackground_);
-    selectedBackground->setHidden(!shown);
+    UIView& selectedBackground = shownSelectedBackground();
+    selectedBackground.setHidden(!shown);
+    selectedBackground.setAlpha(1);
     highlightContents(*contentView_, shown);
     if (disclosure_) {
         disclosure_->setHighlighted(shown);

@@ -67,8 +67,8 @@ public:
     void setSelectionStyle(UITableViewCellSelectionStyle style);
     bool isSelected() const { return selected_; }
     void setSelected(bool selected);
-    // The table calls this when the row is selected or deselected. Without animations in this toolkit the
-    // change shows at once either way.
+    // The table calls this when the row is selected or deselected. Selection shows at once; an animated
+    // deselection fades the selected background out over deselectionDuration.
     virtual void setSelectedAnimated(bool selected, bool animated);
 
     // The editing state bits the cell shows now.
@@ -94,6 +94,8 @@ public:
 
     // Where the standard contents begin and how far the grouped card is inset from the cell's sides.
     static constexpr CGFloat contentMargin = 10;
+    // How long an animated deselection fades the selected background.
+    static constexpr double deselectionDuration = 0.3;
     static constexpr CGFloat groupedInset = 10;
 
 private:
@@ -116,6 +118,8 @@ private:
 
     void setUpContents();
     void showSelection();
+    void fadeOutSelection();
+    UIView& shownSelectedBackground() const;
     void installBackgrounds();
     UITableViewCellBackgroundView::Fill selectionFill() const;
     void layoutStandardContents(CGRect area);

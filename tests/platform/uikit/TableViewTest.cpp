@@ -470,7 +470,8 @@ TEST(TableView, GroupedSectionsHaveTitledGapsAndCardPieces)
     EXPECT_EQ(locationOf({0, 1}), Location::Alone);
 }
 
-// Updates named with an animation move on the clock; the table's record takes the end state at once.
+// Updates named with an animation, and animated deselection, move on the clock; the table's record takes
+// the end state at once.
 class TableUpdateAnimation : public ::testing::Test {
 protected:
     void TearDown() override { step(1); }
@@ -561,6 +562,38 @@ TEST_F(TableUpdateAnimation, ATableReleasedWhileRowsLeaveLetsThemGo)
     table.reset();
     step(UITableViewUpdateAnimation::duration + 0.01);
     EXPECT_TRUE(leaving.expired()) << "the leaving cell outlived its table";
+}
+
+TEST_F(TableUpdateAnimation, AnAnimatedDeselectionFadesTheSelectedBackgroundOut)
+{
+    const auto cell = screen.table->cellForRowAtIndexPath({2, 0});
+    auto background = std::make_shared<UIView>(cell->bounds());
+    cell->setSelectedBackgroundView(background);
+    screen.table->selectRowAtIndexPath({2, 0}, false, UITableViewScrollPosition::None);
+    ASSERT_FALSE(background->isHidden());
+
+    screen.table->deselectRowAtIndexPath({2, 0}, true);
+    EXPECT_FALSE(cell->isSelected());
+    EXPECT_FALSE(background->isHidden()) << "still fading";
+    step(UITableViewCell::deselectionDuration / 2);
+    EXPECT_NEAR(background->presentationAlpha(), 0.5, 0.01);
+    step(UITableViewCell::deselectionDuration / 2 + 0.01);
+    EXPECT_TRUE(background->isHidden());
+    EXPECT_EQ(background->alpha(), 1);
+
+    // Selected again while fading: it shows fully, and the end of the fade does not hide it.
+    screen.table->selectRowAtIndexPath({2, 0}, false, UITableViewScrollPosition::None);
+    screen.table->deselectRowAtIndexPath({2, 0}, true);
+    step(0.1);
+    screen.table->selectRowAtIndexPath({2, 0}, false, UITableViewScrollPosition::None);
+    EXPECT_EQ(background->alpha(), 1);
+    step(UITableViewCell::deselectionDuration);
+    EXPECT_FALSE(background->isHidden());
+    EXPECT_EQ(background->presentationAlpha(), 1);
+
+    // Without animation the background goes at once.
+    screen.table->deselectRowAtIndexPath({2, 0}, false);
+    EXPECT_TRUE(background->isHidden());
 }
 
 } // namespace
