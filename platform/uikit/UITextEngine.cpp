@@ -108,8 +108,8 @@ CGSize roundedUp(CGFloat width, CGFloat height) { return {std::ceil(width - 1e-9
 UITextEngine& UITextEngine::shared()
 {
     // Never destroyed: objects that other singletons hold until exit (windows, pictures) may still refer
-    // to fonts then, and releasing Pango's font map or fontconfig under them aborts the process. What the
-    // engine holds stays reachable, so leak checking does not count it.
+    // to fonts then, and releasing Pango's font map or fontconfig under them aborts the process. Fontconfig's
+    // caches therefore stay until the process ends (leak checking is told so in tests/lsan.supp).
     static UITextEngine* const engine = new UITextEngine;
     return *engine;
 }

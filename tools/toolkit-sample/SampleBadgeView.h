@@ -10,8 +10,6 @@ class SampleBadgeView : public UIView {
 public:
     SampleBadgeView(CGPoint origin, std::string count);
 
-    const std::string& count() const { return count_; }
-
     void drawRect(CGRect rect) override;
 
     std::string className() const override { return "SampleBadgeView"; }

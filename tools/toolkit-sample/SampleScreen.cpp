@@ -4,7 +4,7 @@
 #include "UIButton.h"
 #include "UIColor.h"
 #include "UIFont.h"
-#include "UIImage.h"
+#include "UIImage-Retina.h"
 #include "UIImageView.h"
 #include "UILabel.h"
 #include "UIScreen.h"
@@ -13,24 +13,13 @@
 
 namespace {
 
-const std::string kPanelImages = "/var/mobile/Library/Vantle/Images/";
-
 constexpr CGFloat kTableTop = 34;
 constexpr CGFloat kBottomRowTop = 408;
-
-// The file of the picture at the screen's scale: "Name@2x.png" beside "Name.png" at scale 2.
-std::string atScreenScale(const std::string& devicePath)
-{
-    if (UIScreen::mainScreen()->scale() < 2) {
-        return devicePath;
-    }
-    return devicePath.substr(0, devicePath.size() - 4) + "@2x.png";
-}
 
 } // namespace
 
 SampleScreen::SampleScreen()
-    : tableSource_([this](const std::string& name) { return loadArtwork(kPanelImages + name); }),
+    : tableSource_([this](const std::string& name) { return loadArtwork(UIImageRetina::kVantleImagesFolder + name); }),
       window_(std::make_shared<UIWindow>(UIScreen::mainScreen()->bounds()))
 {
     window_->setBackgroundColor(UIColor::colorWithRedGreenBlueAlpha(0.78, 0.81, 0.86, 1));
@@ -48,10 +37,9 @@ SampleScreen::~SampleScreen()
 
 std::shared_ptr<UIImage> SampleScreen::loadArtwork(const std::string& devicePath)
 {
-    const std::string path = atScreenScale(devicePath);
-    auto image = UIImage::imageWithContentsOfFile(path);
+    auto image = UIImageRetina::imageWithContentsOfResolutionIndependentFile(devicePath);
     if (!image) {
-        missingArtwork_.push_back(path);
+        missingArtwork_.push_back(devicePath);
     }
     return image;
 }
