@@ -4,7 +4,9 @@
 #include "NSArray.h"
 #include "NSDictionary.h"
 #include "NSFileManager.h"
+#include "NSPropertyListSerialization.h"
 #include "NSString.h"
+#include "OpenStepPropertyList.h"
 #include "PropertyListLimits.h"
 
 #include <dlfcn.h>
@@ -37,6 +39,20 @@ bool arrayHoldsString(const NSArray& array, const std::string& wanted)
     return false;
 }
 
+// A filter in the text form or, through the property-list guard, in the XML or binary form.
+Result<id> readFilter(const std::string& filterPath)
+{
+    const PropertyListLimits limits = filterLimits();
+    const Result<std::string> contents = NSFileManager::defaultManager().contentsAtPath(filterPath, limits.maxBytes);
+    if (!contents) {
+        return contents.error();
+    }
+    if (OpenStepPropertyList::looksLikeOpenStep(contents.value())) {
+        return OpenStepPropertyList::parse(contents.value(), limits.maxDepth);
+    }
+    return NSPropertyListSerialization::propertyListWithData(contents.value(), limits);
+}
+
 } // namespace
 
 std::vector<LoadedLibrary> SubstrateLoader::loadLibrariesForBundleIdentifier(const std::string& bundleIdentifier)
@@ -62,11 +78,11 @@ std::vector<LoadedLibrary> SubstrateLoader::loadLibrariesForBundleIdentifier(con
 
 Result<bool> SubstrateLoader::filterNamesBundle(const std::string& filterPath, const std::string& bundleIdentifier)
 {
-    const PropertyListRead read = NSFileManager::defaultManager().readPropertyListAtPath(filterPath, filterLimits());
-    if (!read.isOk()) {
-        return NSError(read.reason());
+    const Result<id> read = readFilter(filterPath);
+    if (!read) {
+        return read.error();
     }
-    const auto plist = read.valueAs<NSDictionary>();
+    const auto plist = as<NSDictionary>(read.value());
     const auto filter = plist ? plist->objectForKey<NSDictionary>("Filter") : nullptr;
     const auto bundles = filter ? filter->objectForKey<NSArray>("Bundles") : nullptr;
     if (!bundles) {

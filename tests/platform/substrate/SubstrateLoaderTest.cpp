@@ -44,7 +44,7 @@ protected:
 TEST_F(Loader, LoadsInNameOrderOnlyTheLibrariesWhoseFilterNamesTheProcess)
 {
     install("OrderB", filter("<string>com.apple.Preferences</string><string>com.apple.springboard</string>"));
-    install("OrderA", filter("<string>com.apple.springboard</string>"));
+    install("OrderA", "// the usual text form\n{ Filter = { Bundles = ( \"com.apple.springboard\" ); }; }\n");
     install("OrderC", filter("<string>com.apple.Preferences</string>"));
     install("OrderD", filter("<integer>1</integer>"));
     write("README.txt", "not a library");
@@ -71,8 +71,9 @@ TEST_F(Loader, ABrokenFilterOrLibraryIsSkippedWithItsReason)
         const char* reasonPart;
     };
     const Case cases[] = {
-        {"BrokenNoFilter", "", "no such file"},
-        {"BrokenGarbage", "<plist><dict><key>Filter", "not a valid"},
+        {"BrokenNoFilter", "", "No such file"},
+        {"BrokenGarbage", "<plist><dict><key>Filter", "not a valid XML"},
+        {"BrokenText", "{ Filter = { Bundles = ( com.apple.springboard ) }; }", "';' expected"},
         {"BrokenNotAFilter", filter("").replace(filter("").find("Bundles"), 7, "Classes"), "not a filter"},
         {"BrokenOversized", filter(std::string(100 * 1024, ' ') + "<string>com.apple.springboard</string>"), "larger"},
         {"BrokenNotAnObject", filter("<string>com.apple.springboard</string>"), "file too short"},
