@@ -6,6 +6,7 @@
 #include "NSString.h"
 #include "NSThread.h"
 #include "PLWriter.h"
+#include "SBIconModel.h"
 #include "UIImage-Retina.h"
 #include "VTWindowLink.h"
 
@@ -33,8 +34,12 @@ std::shared_ptr<UIImage> existingImageInVantleFolder(const std::string& name)
     return UIImageRetina::imageInVantleFolderNamed(name);
 }
 
-// TEMPORARY until SBIconModel lands.
-std::shared_ptr<UIImage> shellIconForIdentifier(const std::string&) { return nullptr; }
+// The shell's home-screen icon image of the application (its small format); null without such an application.
+std::shared_ptr<UIImage> shellIconForIdentifier(const std::string& bundleIdentifier)
+{
+    const auto icon = SBIconModel::sharedInstance().applicationIconForDisplayIdentifier(bundleIdentifier);
+    return icon ? icon->getIconImage(SBIcon::SmallFormat) : nullptr;
+}
 
 } // namespace
 

@@ -102,11 +102,21 @@ TEST_F(ApplicationServices, CustomIconsComeFromTheFolderByNameWithPushAsFallback
     EXPECT_FALSE(UIApplicationVantle::iconForNotification(*iconRecord(string("Unknown"))));
 }
 
-TEST_F(ApplicationServices, WithoutCustomIconsTheMusicPlayerHasItsSmallIcon)
+TEST_F(ApplicationServices, WithoutCustomIconsApplicationsHaveTheShellsIconAndMusicItsPlayersSmallIcon)
 {
-    const std::string musicIcon = "/Applications/MobileMusicPlayer.app/Icon-Small-AudioPlayer.png";
-    installArtwork(root, musicIcon, musicIcon);
+    for (const char* file : {"Info.plist", "Icon.png", "Icon-Small.png", "Icon-Small-AudioPlayer.png"}) {
+        const std::string path = std::string("/Applications/MobileMusicPlayer.app/") + file;
+        installArtwork(root, path, path);
+    }
+    for (const char* file : {"Info.plist", "Icon.png", "Icon-Small.png"}) {
+        const std::string path = std::string("/Applications/MobileCal.app/") + file;
+        installArtwork(root, path, path);
+    }
     useSettings({{"Custom Icons", NSNumber::numberWithBool(false)}});
+
     EXPECT_TRUE(isPicture(UIApplicationVantle::iconForNotification(*iconRecord(string("Music"), "com.apple.mobileipod")),
-                          musicIcon));
+                          "/Applications/MobileMusicPlayer.app/Icon-Small-AudioPlayer.png"));
+    EXPECT_TRUE(isPicture(UIApplicationVantle::iconForNotification(*iconRecord(string("Calendar"), "com.apple.mobilecal")),
+                          "/Applications/MobileCal.app/Icon-Small.png"));
+    EXPECT_FALSE(UIApplicationVantle::iconForNotification(*iconRecord(string("Gone"), "com.example.gone")));
 }

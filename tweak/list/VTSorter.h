@@ -3,6 +3,7 @@
 #include "NSDictionary.h"
 #include "NSRunLoop.h"
 #include "RXRelativeDateFormatter.h"
+#include "VTNotificationCell.h"
 #include "VTNotificationGroup.h"
 #include "VTNotificationListManager.h"
 
@@ -63,9 +64,9 @@ public:
     static constexpr double kHeaderRowHeightWithCustomIcons = 44;
     static constexpr double kHeaderRowHeightWithShellIcons = 41;
     // An entry row: its text wrapped to the panel's width less this, in the 14-point system font, plus the
-    // room for the date line and the margins.
-    static constexpr double kEntryTextInset = 38;
-    static constexpr double kEntryRowPadding = 26;
+    // room for the date line and the margins (the entry cell's layout).
+    static constexpr double kEntryTextInset = VTNotificationCell::kTextInset;
+    static constexpr double kEntryRowPadding = VTNotificationCell::kTextTop + VTNotificationCell::kTextBottomMargin;
 
     ~VTSorter() override;
 

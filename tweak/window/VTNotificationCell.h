@@ -14,8 +14,10 @@ public:
     static constexpr double kTextLeft = 15;
     static constexpr double kTextTop = 20;
     static constexpr double kTextInset = 38;
-    // The row is the text's height plus this; the text gets the row's height less kTextTop + 8.
-    static constexpr double kTextBottomMargin = 8;
+    // The row is the text's measured height plus 26 (the list manager's entry height); the text label gets
+    // that whole measured height below kTextTop, so a wrapped text keeps every line. (Two points less, as
+    // once laid out, left the label shorter than its text and the last line was dropped.)
+    static constexpr double kTextBottomMargin = 6;
 
     VTNotificationCell(UITableViewCellStyle style, std::string reuseIdentifier);
 
