@@ -436,18 +436,24 @@ void SBShell::tap(CGPoint point)
 
 void SBShell::drag(CGPoint from, CGPoint to, int steps)
 {
-    layOutWindows();
-    const int touch = touches_.beginTouch(from);
-    if (touch < 0) {
-        return;
-    }
+    const int touch = beginTouch(from);
     const int count = std::max(steps, 1);
     for (int step = 1; step <= count; ++step) {
         const CGFloat progress = static_cast<CGFloat>(step) / count;
-        touches_.moveTouch(touch, CGPointMake(from.x + (to.x - from.x) * progress, from.y + (to.y - from.y) * progress));
+        moveTouch(touch, CGPointMake(from.x + (to.x - from.x) * progress, from.y + (to.y - from.y) * progress));
     }
-    touches_.endTouch(touch, to);
+    endTouch(touch, to);
 }
+
+int SBShell::beginTouch(CGPoint point)
+{
+    layOutWindows();
+    return touches_.beginTouch(point);
+}
+
+void SBShell::moveTouch(int touch, CGPoint point) { touches_.moveTouch(touch, point); }
+
+void SBShell::endTouch(int touch, CGPoint point) { touches_.endTouch(touch, point); }
 
 std::optional<NSError> SBShell::writeScreenshot(const std::string& hostPath) const
 {

@@ -105,6 +105,16 @@ TEST_F(Shell, StartsLockedAndFollowsUnlockLaunchHomeAndLock)
     EXPECT_TRUE(shell.rotate(5));
 }
 
+TEST_F(Shell, SlidingTheKnobToTheEndUnlocksAndAnIconTapLaunches)
+{
+    shell.drag(CGPointMake(60, 430), CGPointMake(160, 430), 5);
+    EXPECT_TRUE(shell.state().locked) << "let go half way, the knob slides back";
+    shell.drag(CGPointMake(60, 430), CGPointMake(300, 430), 8);
+    EXPECT_FALSE(shell.state().locked);
+    shell.tap(CGPointMake(41, 60)); // the first icon of the grid
+    EXPECT_EQ(shell.state().foreground, "com.apple.mobilecal");
+}
+
 TEST_F(Shell, ASwitcherLaunchGoesThroughTheSwitchersActivation)
 {
     std::vector<std::string> seen;
