@@ -30,7 +30,7 @@
 // The state dictionary: "locked" (boolean), "foreground" (the bundle identifier; absent on the home and
 // lock screens), "orientation" (integer 1..4), "statusBarImages" (names), "alerts" (dictionaries with
 // "title" and "message", oldest first), "sounds" (names played since start), "windows" (dictionaries with
-// "level" and "name", lowest first).
+// "level" and "name", lowest first), "batteryLevel" (integer percent), "switcherShown" (boolean).
 class SpringBoardControlNames {
 public:
     static constexpr const char* kBusName = "org.vantle.Device.SpringBoard";
