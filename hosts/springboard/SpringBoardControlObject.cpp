@@ -27,13 +27,18 @@ sdbus::Error refusal(const std::string& reason)
     return sdbus::Error(Names::kRefusedError, reason);
 }
 
+void checkLength(const std::string& text, const char* what)
+{
+    if (text.size() > kMaxTextBytes) {
+        throw refusal(std::string(what) + " is longer than " + std::to_string(kMaxTextBytes) + " bytes");
+    }
+}
+
 std::string readText(sdbus::MethodCall& call, const char* what)
 {
     std::string text;
     call >> text;
-    if (text.size() > kMaxTextBytes) {
-        throw refusal(std::string(what) + " is longer than " + std::to_string(kMaxTextBytes) + " bytes");
-    }
+    checkLength(text, what);
     return text;
 }
 
@@ -52,8 +57,8 @@ std::optional<T> readOptional(sdbus::MethodCall& call, const char* what)
 std::optional<std::string> readOptionalText(sdbus::MethodCall& call, const char* what)
 {
     auto text = readOptional<std::string>(call, what);
-    if (text && text->size() > kMaxTextBytes) {
-        throw refusal(std::string(what) + " is longer than " + std::to_string(kMaxTextBytes) + " bytes");
+    if (text) {
+        checkLength(*text, what);
     }
     return text;
 }
