@@ -99,7 +99,14 @@ void SBShell::finishLaunching()
     alertPresenter_ = std::make_unique<SBAlertPresenter>(*alerts);
     alerts->setPresenter(alertPresenter_.get());
     activationToken_ = SBUIController::sharedInstance()->activationObservers().add(
-        [this](const SBUIController::Activation&) { showCurrentScreen(); });
+        [this](const SBUIController::Activation& activation) {
+            // An application brought forward while locked (from the notification panel, say) unlocks the
+            // device, as a phone without a passcode does.
+            if (activation.application && isLocked()) {
+                (void)unlock(); // cannot fail once launched
+            }
+            showCurrentScreen();
+        });
     showCurrentScreen();
     SBUIController::sharedInstance()->finishLaunching();
 }
