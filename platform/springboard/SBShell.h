@@ -116,6 +116,11 @@ public:
     bool isIdle() const;
 
 private:
+    // A new shell's starting state of the shell's classes: no alert items, not launched, portrait, no
+    // lock-screen controller.
+    static void resetShellClasses();
+    // The shell's own windows (none before finishLaunching).
+    std::vector<UIWindow*> shellWindows() const;
     std::optional<NSError> requireLaunched() const;
     std::optional<NSError> activate(const std::shared_ptr<SBAlertItem>& item) const;
     static std::shared_ptr<SBApplication> installedApplication(const std::string& bundleIdentifier);

@@ -272,6 +272,7 @@ TEST_F(Shell, Snapshots)
     ASSERT_FALSE(shell.openSwitcher());
     ASSERT_FALSE(shell.writeScreenshot(base + "switcher.png"));
     ASSERT_FALSE(shell.pressHome());
+    ASSERT_FALSE(shell.pressHome());
     ASSERT_FALSE(shell.rotate(3));
     ASSERT_FALSE(shell.reportBatteryLevel(20));
     settle();
