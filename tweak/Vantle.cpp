@@ -1,0 +1,10 @@
+#include "Vantle.h"
+
+#include "VTWindowLink.h"
+
+bool vantleRunning()
+{
+    return VTWindowLink::isSharedWindowShown();
+}
+
+extern "C" void VantleInitialize() {}
