@@ -1,5 +1,8 @@
 #include "DSDisplayController.h"
 
+#include "SBApplicationController.h"
+#include "SBUIController.h"
+
 DSDisplayController& DSDisplayController::sharedInstance()
 {
     static DSDisplayController controller;
@@ -26,6 +29,9 @@ void DSDisplayController::activateAppWithDisplayIdentifier(const std::string& di
         activations_.push_back(activation);
     }
     observers_.notify(activation);
+    if (auto application = SBApplicationController::sharedInstance().applicationWithDisplayIdentifier(displayIdentifier)) {
+        SBUIController::sharedInstance()->activateApplicationAnimated(application);
+    }
 }
 
 std::vector<DSDisplayController::Activation> DSDisplayController::activations() const

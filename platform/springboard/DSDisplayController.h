@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-// The display stack: which application is in the foreground, and bringing one to the front. This
-// stand-in records each activation request and offers it to its observers (the shell host acts on it and
-// then reports the new foreground application with `setActiveApp`).
+// The display stack: which application is in the foreground, and bringing one to the front. An activation
+// is recorded, offered to the observers, and, for an installed application, carried out as on the phone:
+// through SBUIController's "activateApplicationAnimated:", which makes it the active application.
 class DSDisplayController final {
 public:
     struct Activation {
@@ -26,7 +26,8 @@ public:
     void setActiveApp(std::shared_ptr<SBApplication> application);
 
     // Asks for the application with this bundle identifier to come to the front. An identifier of an
-    // application that does not exist is passed on unchanged.
+    // application that is not installed is recorded and offered to the observers, and changes nothing.
+    // Main thread.
     void activateAppWithDisplayIdentifier(const std::string& displayIdentifier, bool animated);
     // Every activation asked for, oldest first.
     std::vector<Activation> activations() const;

@@ -1,5 +1,7 @@
 #include "SBRemoteNotificationServer.h"
 
+#include "SBUIController.h"
+
 SBRemoteNotificationServer& SBRemoteNotificationServer::sharedInstance()
 {
     static SBRemoteNotificationServer server;
@@ -15,6 +17,9 @@ void SBRemoteNotificationServer::remoteLocalNotificationAlertShouldLaunch(id ale
         requests_.push_back(request);
     }
     observers_.notify(request);
+    if (request.application) {
+        SBUIController::sharedInstance()->activateApplicationAnimated(request.application);
+    }
 }
 
 std::vector<SBRemoteNotificationServer::LaunchRequest> SBRemoteNotificationServer::launchRequests() const

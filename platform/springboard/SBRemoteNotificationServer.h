@@ -10,8 +10,9 @@
 #include <vector>
 
 // The shell's server of push and local notifications. `remoteLocalNotificationAlertShouldLaunch` opens a
-// notification the way its alert's action button would; this stand-in records the request and offers it
-// to its observers (the shell host), passing the alert and application objects on unchanged.
+// notification the way its alert's action button would: its application comes to the front (through
+// SBUIController's "activateApplicationAnimated:"). Each request is recorded and offered to the observers
+// first, with the alert and application objects unchanged. Main thread.
 class SBRemoteNotificationServer final {
 public:
     struct LaunchRequest {

@@ -3,6 +3,7 @@
 #include "SBApplication.h"
 #include "SBCalendarAlertItem.h"
 #include "SBRemoteNotificationServer.h"
+#include "TemporaryDeviceRoot.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 
 TEST(DSDisplayController, RecordsActivationsAndOffersThemToObservers)
 {
+    const TemporaryDeviceRoot noApplicationsInstalled;
     auto& display = DSDisplayController::sharedInstance();
     EXPECT_EQ(&display, &DSDisplayController::sharedInstance());
     const auto before = display.activations().size();

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <memory>
+
+class SBAlertItem;
+
+// What puts an alert item's pop-up on the screen (the shell's alert window). When the user dismisses the
+// pop-up, the presenter tells SBAlertItemsController `alertItemDismissed`.
+class SBAlertItemPresenter {
+public:
+    virtual ~SBAlertItemPresenter() = default;
+    virtual void presentAlertItem(const std::shared_ptr<SBAlertItem>& item) = 0;
+};

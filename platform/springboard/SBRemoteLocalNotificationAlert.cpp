@@ -1,0 +1,29 @@
+#include "SBRemoteLocalNotificationAlert.h"
+
+#include "ObjCClass.h"
+
+std::shared_ptr<SBRemoteLocalNotificationAlert> SBRemoteLocalNotificationAlert::initWithApplication(
+    const std::shared_ptr<SBApplication>& application, const std::shared_ptr<NSString>& body, bool showActionButton,
+    const std::shared_ptr<NSString>& actionLabel)
+{
+    const auto alert = std::make_shared<SBRemoteLocalNotificationAlert>();
+    return alert->runtimeClass().send<InitWithApplication>("initWithApplication:body:showActionButton:actionLabel:",
+                                                           alert, application, body, showActionButton, actionLabel);
+}
+
+void SBRemoteLocalNotificationAlert::registerMethods(ObjCClass& cls)
+{
+    cls.addMethod<InitWithApplication>("initWithApplication:body:showActionButton:actionLabel:",
+                                       &SBRemoteLocalNotificationAlert::initImp);
+}
+
+std::shared_ptr<SBRemoteLocalNotificationAlert> SBRemoteLocalNotificationAlert::initImp(
+    const std::shared_ptr<SBRemoteLocalNotificationAlert>& self, const std::shared_ptr<SBApplication>& application,
+    const std::shared_ptr<NSString>& body, bool showActionButton, const std::shared_ptr<NSString>& actionLabel)
+{
+    self->application_ = application;
+    self->body_ = body;
+    self->showActionButton_ = showActionButton;
+    self->actionLabel_ = actionLabel;
+    return self;
+}

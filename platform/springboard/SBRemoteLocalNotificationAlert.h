@@ -1,0 +1,53 @@
+#pragma once
+
+#include "NSString.h"
+#include "SBAlertItem.h"
+#include "SBApplication.h"
+
+#include <memory>
+
+class ObjCClass;
+
+// The pop-up of a push or local notification: the application's name as its title, the body as its message.
+//
+// Through the runtime ("SBRemoteLocalNotificationAlert"):
+//   "initWithApplication:body:showActionButton:actionLabel:"
+//       InitWithApplication: std::shared_ptr<SBRemoteLocalNotificationAlert>(
+//           const std::shared_ptr<SBRemoteLocalNotificationAlert>& self,
+//           const std::shared_ptr<SBApplication>& application, const std::shared_ptr<NSString>& body,
+//           bool showActionButton, const std::shared_ptr<NSString>& actionLabel)
+//       answers the initialised alert (self); body and actionLabel may be null.
+class SBRemoteLocalNotificationAlert : public SBAlertItem {
+public:
+    using InitWithApplication = std::shared_ptr<SBRemoteLocalNotificationAlert>(
+        const std::shared_ptr<SBRemoteLocalNotificationAlert>&, const std::shared_ptr<SBApplication>&,
+        const std::shared_ptr<NSString>&, bool, const std::shared_ptr<NSString>&);
+
+    // Makes an alert and sends it "initWithApplication:body:showActionButton:actionLabel:".
+    static std::shared_ptr<SBRemoteLocalNotificationAlert> initWithApplication(
+        const std::shared_ptr<SBApplication>& application, const std::shared_ptr<NSString>& body,
+        bool showActionButton, const std::shared_ptr<NSString>& actionLabel);
+
+    const std::shared_ptr<SBApplication>& application() const { return application_; }
+    const std::shared_ptr<NSString>& body() const { return body_; }
+    bool showsActionButton() const { return showActionButton_; }
+    const std::shared_ptr<NSString>& actionLabel() const { return actionLabel_; }
+
+    std::string alertTitle() const override { return application_ ? application_->displayName() : std::string(); }
+    std::string alertMessage() const override { return body_ ? body_->string() : std::string(); }
+    std::string dismissButtonTitle() const override { return "Close"; }
+    std::string soundName() const override { return "push-notification.caf"; }
+    std::string className() const override { return "SBRemoteLocalNotificationAlert"; }
+
+    static void registerMethods(ObjCClass& cls);
+
+private:
+    static std::shared_ptr<SBRemoteLocalNotificationAlert> initImp(
+        const std::shared_ptr<SBRemoteLocalNotificationAlert>& self, const std::shared_ptr<SBApplication>& application,
+        const std::shared_ptr<NSString>& body, bool showActionButton, const std::shared_ptr<NSString>& actionLabel);
+
+    std::shared_ptr<SBApplication> application_;
+    std::shared_ptr<NSString> body_;
+    bool showActionButton_ = false;
+    std::shared_ptr<NSString> actionLabel_;
+};
