@@ -1,0 +1,33 @@
+#pragma once
+
+#include "SBIconModel.h"
+#include "SBIconView.h"
+#include "UIView.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+// The home screen: the wallpaper and the installed applications' icons in a grid below the status bar,
+// as many columns as the width holds (four in portrait, five in landscape), with a dock along the bottom.
+// A tap on an icon calls the launch handler with its application.
+class SBHomeScreenView : public UIView {
+public:
+    static constexpr CGFloat kDockHeight = 92;
+
+    explicit SBHomeScreenView(SBIconModel& model);
+
+    // Makes the icons again from the model (applications installed meanwhile appear).
+    void reloadIcons();
+    void setLaunchHandler(std::function<void(const std::shared_ptr<SBApplication>&)> handler);
+    const std::vector<std::shared_ptr<SBIconView>>& iconViews() const { return iconViews_; }
+
+    void layoutSubviews() override;
+    void drawRect(CGRect rect) override;
+    std::string className() const override { return "SBHomeScreenView"; }
+
+private:
+    SBIconModel& model_;
+    std::vector<std::shared_ptr<SBIconView>> iconViews_;
+    std::function<void(const std::shared_ptr<SBApplication>&)> launch_;
+};
