@@ -125,6 +125,11 @@ VTWindow::~VTWindow()
     content_->setDelegate(nullptr);
 }
 
+std::shared_ptr<VTNotificationListManager> VTWindow::listManagerForSettings()
+{
+    return nullptr; // TEMP-UNTIL-SORTERS
+}
+
 void VTWindow::buildEmptyState()
 {
     auto icon = std::make_shared<UIImageView>(kEmptyStateIconFrame);
