@@ -115,6 +115,25 @@ TEST_F(PanelPicture, List)
     EXPECT_TRUE(isDark(at(*picture, 160, 470)));  // the dimmed screen below it
 }
 
+TEST_F(PanelPicture, HalfWayThroughTheSlideTheScreenIsHalfDimmed)
+{
+    // The shell's screen, white, beneath the overlay window.
+    const auto shell = std::make_shared<UIWindow>(CGRectMake(0, 0, 320, 480));
+    shell->setBackgroundColor(UIColor::whiteColor());
+    shell->setHidden(false);
+    show({"Lunch at one?"});
+    controller->setShowWindow(false);
+    step(1);
+    controller->setShowWindow(true);
+    step(VTWindowController::kSlideDuration / 2);
+
+    const auto picture = render("panel-sliding");
+    EXPECT_TRUE(isDark(at(*picture, 160, 180)));          // the bottom cap, half-way down
+    EXPECT_NEAR(at(*picture, 160, 300).red, 178, 3);       // white under black at alpha 0.3
+    EXPECT_NEAR(at(*picture, 160, 300).blue, 178, 3);
+    shell->setHidden(true);
+}
+
 TEST_F(PanelPicture, EmptyState)
 {
     show({});
