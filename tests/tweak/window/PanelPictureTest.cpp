@@ -108,6 +108,10 @@ protected:
 TEST_F(PanelPicture, List)
 {
     show({"Lunch at one?", "Meeting moved to Friday", "Battery low"});
+    // Pulled down, the list shows the count line above its first row.
+    panel->content()->setContentOffset(CGPointMake(0, -40));
+    EXPECT_TRUE(anyPixel(*render("panel-pulled"), CGRectMake(100, 30, 120, 20), isDark));
+    panel->content()->setContentOffset(CGPointMake(0, 0));
     const auto picture = render("panel-list");
     EXPECT_TRUE(isDark(at(*picture, 160, 10)));   // top cap
     EXPECT_TRUE(isWhite(at(*picture, 300, 380))); // the sheet, below the rows
