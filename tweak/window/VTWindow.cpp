@@ -120,9 +120,16 @@ VTWindow::VTWindow(CGRect frame, ListManagerFactory listManagers)
 
 VTWindow::~VTWindow()
 {
-    // The table does not retain its data source: it lets go of the manager before the manager goes.
+    // The table does not retain its data source: it lets go of the manager, and the manager goes while
+    // the panel it may still ask for its table is whole.
     content_->setDataSource(nullptr);
     content_->setDelegate(nullptr);
+    listManager_.reset();
+}
+
+std::shared_ptr<VTNotificationListManager> VTWindow::listManagerForSettings()
+{
+    return nullptr; // TEMP-UNTIL-SORTERS
 }
 
 void VTWindow::buildEmptyState()
