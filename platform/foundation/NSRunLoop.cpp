@@ -355,6 +355,24 @@ bool NSRunLoop::runQueuedPerforms()
     return ran;
 }
 
+bool NSRunLoop::hasWorkDue()
+{
+    const double now = Clock::current()->monotonicTime();
+    MutexLocker locker(mutex_);
+    if (!performs_.empty()) {
+        return true;
+    }
+    for (const auto& [due, timer] : timers_) {
+        if (due.first - now > kDueTolerance) {
+            break;
+        }
+        if (timer->isValid()) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool NSRunLoop::fireDueTimers()
 {
     const auto clock = Clock::current();

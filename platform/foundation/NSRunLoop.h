@@ -64,6 +64,9 @@ public:
     // Interrupts a wait so the loop checks its predicate again. Any thread.
     void wakeUp();
 
+    // Whether the next run would do something at once: a perform is queued or a timer is due. Any thread.
+    bool hasWorkDue();
+
     bool isMain() const;
     // Whether the calling thread is the one this loop belongs to.
     bool isCurrent() const;

@@ -11,7 +11,8 @@ std::optional<ObjCClass::Method> MSHookMessageErased(ObjCClass* cls, const std::
     }
     std::optional<ObjCClass::Method> previous = cls->exchangeMethod(selector, std::move(replacement), true);
     if (!previous) {
-        std::fprintf(stderr, "MSHookMessage: %s does not answer %s with the replacement's signature; nothing installed\n",
+        std::fprintf(stderr,
+                     "MSHookMessage: %s does not answer %s with the replacement's signature; nothing installed\n",
                      cls->name().c_str(), selector.c_str());
     }
     return previous;

@@ -28,7 +28,7 @@ public:
     ~MSHookScope()
     {
         if (installed_) {
-            cls_->restoreOwnMethod(selector_, std::move(saved_));
+            cls_->setOwnMethod(selector_, std::move(saved_));
         }
     }
     MSHookScope(const MSHookScope&) = delete;

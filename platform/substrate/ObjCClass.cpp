@@ -65,7 +65,7 @@ std::optional<ObjCClass::Method> ObjCClass::ownMethod(std::string_view selector)
     return found == methods_.end() ? std::nullopt : std::optional<Method>(found->second);
 }
 
-void ObjCClass::restoreOwnMethod(const std::string& selector, std::optional<Method> method)
+void ObjCClass::setOwnMethod(const std::string& selector, std::optional<Method> method)
 {
     MutexLocker locked(mutex_);
     if (method) {
@@ -101,12 +101,6 @@ std::optional<ObjCClass::Method> ObjCClass::lookUpMethod(std::string_view select
 {
     MutexLocker locked(mutex_);
     return findMethod(selector);
-}
-
-void ObjCClass::setOwnMethod(const std::string& selector, Method method)
-{
-    MutexLocker locked(mutex_);
-    methods_.insert_or_assign(selector, std::move(method));
 }
 
 void ObjCClass::reportSignatureMismatch(std::string_view selector, const std::type_info& registered,

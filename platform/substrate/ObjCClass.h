@@ -3,8 +3,6 @@
 #include "Mutex.h"
 #include "ThreadSafety.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
@@ -80,8 +78,9 @@ public:
     };
     // This class's own entry for the selector (not an inherited one).
     std::optional<Method> ownMethod(std::string_view selector) const;
-    // Puts back this class's own entry as `ownMethod` answered it: sets it, or removes it when absent.
-    void restoreOwnMethod(const std::string& selector, std::optional<Method> method);
+    // Sets this class's own entry for the selector, or removes it when `method` is empty (so an inherited
+    // one answers again); MSHookScope puts back what `ownMethod` answered with it.
+    void setOwnMethod(const std::string& selector, std::optional<Method> method);
     // Installs `method` and answers the previous entry (own or inherited). With `onlyOverSameSignature`, a
     // selector without a previous entry of the same signature is left alone and the answer is empty.
     std::optional<Method> exchangeMethod(const std::string& selector, Method method, bool onlyOverSameSignature);
@@ -91,7 +90,6 @@ private:
 
     std::optional<Method> findMethod(std::string_view selector) const VT_REQUIRES(mutex_);
     std::optional<Method> lookUpMethod(std::string_view selector) const VT_EXCLUDES(mutex_);
-    void setOwnMethod(const std::string& selector, Method method) VT_EXCLUDES(mutex_);
 
     // The typed implementation of `method`, or null (with the stderr line) when it has another signature.
     template <class Sig>

@@ -70,7 +70,8 @@ std::vector<LoadedLibrary> SubstrateLoader::loadLibrariesForBundleIdentifier(con
     std::vector<LoadedLibrary> libraries;
     for (const std::string& fileName : names.value()) { // sorted, so libraries load in name order
         if (fileName.size() > kLibrarySuffix.size() && fileName.ends_with(kLibrarySuffix)) {
-            libraries.push_back(loadCandidate(fileName.substr(0, fileName.size() - kLibrarySuffix.size()), bundleIdentifier));
+            const std::string name = fileName.substr(0, fileName.size() - kLibrarySuffix.size());
+            libraries.push_back(loadCandidate(name, bundleIdentifier));
         }
     }
     return libraries;

@@ -16,9 +16,9 @@
 // A library whose filter names the process's bundle identifier is loaded (dlopen, RTLD_NOW | RTLD_GLOBAL, so
 // its symbols are found by later libraries) and its initialisers (ELF constructors) run as it loads.
 // The filter may be written in the text form above (see OpenStepPropertyList) or as an XML or binary
-// property list. Libraries load in name order. A library without a filter, or with a filter that does not read or has no
-// list of bundles, is not loaded; such a filter, and a library the system refuses, each write one line to
-// stderr. Nothing here stops the process.
+// property list. Libraries load in name order. A library without a filter, or with a filter that does not
+// read or has no list of bundles, is not loaded; such a filter, and a library the system refuses, each
+// write one line to stderr. Nothing here stops the process.
 class SubstrateLoader {
 public:
     static constexpr const char* kDynamicLibrariesPath = "/Library/MobileSubstrate/DynamicLibraries/";

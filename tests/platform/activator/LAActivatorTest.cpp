@@ -1,11 +1,8 @@
 #include "CrossProcessChannels.h"
-#include "DeviceRoot.h"
 #include "FileSystemCalls.h"
 #include "LAActivator.h"
-#include "NSArray.h"
 #include "NSDictionary.h"
 #include "NSFileManager.h"
-#include "NSNumber.h"
 #include "NSRunLoop.h"
 #include "NSString.h"
 #include "TemporaryDeviceRoot.h"
@@ -26,7 +23,10 @@ using Calls = std::vector<std::string>;
 // Writes "<name> <call>" for every call; marks events handled when asked to.
 class RecordingListener final : public LAListener {
 public:
-    RecordingListener(std::string name, Calls& calls, bool handles) : name_(std::move(name)), calls_(calls), handles_(handles) {}
+    RecordingListener(std::string name, Calls& calls, bool handles)
+        : name_(std::move(name)), calls_(calls), handles_(handles)
+    {
+    }
 
     void receiveEvent(LAActivator&, LAEvent& event) override { record("receive", event); }
     void abortEvent(LAActivator&, LAEvent& event) override { record("abort", event); }
@@ -72,7 +72,8 @@ protected:
     std::vector<std::string> preferenceFolder() const
     {
         std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(device.hostPath("/var/mobile/Library/Preferences"))) {
+        const auto folder = device.hostPath("/var/mobile/Library/Preferences");
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
             names.push_back(entry.path().filename().string());
         }
         return names;
@@ -162,11 +163,11 @@ TEST_F(Activator, AssignmentsAreWrittenToTheFileAndReadBackOneListenerPerEvent)
     }
     const PropertyListRead file = NSFileManager::defaultManager().readPropertyListAtPath(LAActivator::kAssignmentsPath);
     ASSERT_TRUE(file.isOk());
-    EXPECT_TRUE(isEqual(file.value(), NSDictionary::dictionaryWithEntries({
-                                          {LAActivator::kStatusBarSwipeDown, NSString::stringWithString("net.torvask.Vantle")},
-                                          {LAActivator::kMenuPressDouble, NSString::stringWithString("com.example.other")},
-                                      })))
-        << file.value()->description();
+    const auto expected = NSDictionary::dictionaryWithEntries({
+        {LAActivator::kStatusBarSwipeDown, NSString::stringWithString("net.torvask.Vantle")},
+        {LAActivator::kMenuPressDouble, NSString::stringWithString("com.example.other")},
+    });
+    EXPECT_TRUE(isEqual(file.value(), expected)) << file.value()->description();
 
     LAActivator reader;
     EXPECT_EQ(reader.eventsAssignedToListenerWithName("net.torvask.Vantle"),

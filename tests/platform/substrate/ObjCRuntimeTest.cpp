@@ -1,9 +1,12 @@
+#include "JobThreadTracker.h"
 #include "MSHookMessage.h"
 #include "MSHookScope.h"
+#include "NSThread.h"
 #include "ObjCClass.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -119,6 +122,32 @@ TEST(ObjCRuntime, AHookScopePutsTheTableBackAsItWas)
     EXPECT_EQ(alert.calls, (std::vector<std::string>{"sub hook", "base hook", "shell b"}))
         << "the subclass inherits again once its own entry is gone";
     EXPECT_FALSE(sub.ownMethod("setMessage:"));
+}
+
+TEST(ObjCRuntime, MessagesSentWhileAnotherThreadHooksSeeOneImplementationOrTheOther)
+{
+    ObjCClass& cls = ObjCClass::registerClass("RacingCounter");
+    using Count = int(int);
+    cls.addMethod<Count>("count:", [](int n) { return n + 1; });
+    std::atomic<bool> hooked{false};
+    std::atomic<int> wrongAnswers{0};
+    NSThread::detachNewThread([&] {
+        for (int i = 0; i < 20000 && !hooked; ++i) {
+            const int answer = cls.send<Count>("count:", 1);
+            wrongAnswers += answer != 2 && answer != 3;
+        }
+    });
+    {
+        std::function<Count> previous;
+        MSHookScope hook(&cls, "count:", std::function<Count>([&](int n) { return previous(n) + 1; }), &previous);
+        for (int i = 0; i < 100; ++i) {
+            MSHookScope again(&cls, "count:", std::function<Count>([](int n) { return n + 2; }));
+        }
+        hooked = true;
+        JobThreadTracker::waitForAll();
+    }
+    EXPECT_EQ(wrongAnswers, 0);
+    EXPECT_EQ(cls.send<Count>("count:", 1), 2);
 }
 
 TEST(ObjCRuntimeDeathTest, AnUnrecognizedSelectorAborts)

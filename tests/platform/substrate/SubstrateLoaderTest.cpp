@@ -51,7 +51,8 @@ TEST_F(Loader, LoadsInNameOrderOnlyTheLibrariesWhoseFilterNamesTheProcess)
 
     const auto libraries = SubstrateLoader::loadLibrariesForBundleIdentifier("com.apple.springboard");
     ASSERT_EQ(libraries.size(), 4u);
-    const std::pair<const char*, bool> expected[] = {{"OrderA", true}, {"OrderB", true}, {"OrderC", false}, {"OrderD", false}};
+    const std::pair<const char*, bool> expected[] = {
+        {"OrderA", true}, {"OrderB", true}, {"OrderC", false}, {"OrderD", false}};
     for (std::size_t i = 0; i < libraries.size(); ++i) {
         SCOPED_TRACE(libraries[i].name);
         EXPECT_EQ(libraries[i].name, expected[i].first);
@@ -87,7 +88,8 @@ TEST_F(Loader, ABrokenFilterOrLibraryIsSkippedWithItsReason)
     ASSERT_EQ(libraries.size(), std::size(cases));
     for (const LoadedLibrary& library : libraries) {
         SCOPED_TRACE(library.name);
-        const Case& c = *std::find_if(std::begin(cases), std::end(cases), [&](const Case& x) { return library.name == x.name; });
+        const Case& c = *std::find_if(std::begin(cases), std::end(cases),
+                                      [&](const Case& x) { return library.name == x.name; });
         EXPECT_FALSE(library.loaded);
         EXPECT_NE(library.reason.find(c.reasonPart), std::string::npos) << library.reason;
         EXPECT_EQ(ObjCClass::lookUp("Loaded " + library.name + ".dylib"), nullptr);
