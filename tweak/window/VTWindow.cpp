@@ -1,14 +1,18 @@
 #include "VTWindow.h"
 
 #include "CALayer.h"
+#include "CATransaction.h"
 #include "CATransition.h"
 #include "NSRunLoop.h"
 #include "NSThread.h"
+#include "PLWriter.h"
 #include "UIApplication.h"
 #include "UIColor.h"
 #include "UIFont.h"
 #include "UIImage-Retina.h"
 #include "VTController.h"
+#include "VTSorterByApp.h"
+#include "VTSorterByDate.h"
 
 #include <cmath>
 #include <string>
@@ -129,7 +133,11 @@ VTWindow::~VTWindow()
 
 std::shared_ptr<VTNotificationListManager> VTWindow::listManagerForSettings()
 {
-    return nullptr; // TEMP-UNTIL-SORTERS
+    const auto groupBy = PLWriter::groupBy();
+    if (groupBy && groupBy->string() == "Date") {
+        return std::make_shared<VTSorterByDate>();
+    }
+    return std::make_shared<VTSorterByApp>();
 }
 
 void VTWindow::buildEmptyState()
@@ -266,6 +274,10 @@ void VTWindow::setShowingActions(bool showingActions)
     }
     showingActions_ = showingActions;
     if (showingActions) {
+        // The curl pictures the list as last committed: its rows are laid out and committed now, so that the
+        // page shows them even if nothing has drawn the list since it loaded.
+        holder_->layoutIfNeeded();
+        CATransaction::flush();
         if (actions_) {
             actions_->removeFromSuperview();
         }

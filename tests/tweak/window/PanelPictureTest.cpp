@@ -1,13 +1,13 @@
-// Pictures of the panel as the screen shows it, at scale 2: the list, the empty state, and the actions bar
-// uncovered by the curl. Set VANTLE_PICTURES_DIR to keep them as PNG files.
+// Pictures of the panel as the screen shows it, at scale 2, over the build's artwork and a log of a few
+// records: the list in both orientations, pulled down, half-way through the slide, empty, and with the actions
+// bar uncovered by the curl. Set VANTLE_PICTURES_DIR to a folder to keep them as PNG files.
 #include "VTWindowController.h"
 
+#include "../LogTestSupport.h"
 #include "CrossProcessChannels.h"
-#include "PLWriter.h"
-
 #include "JobThreadTracker.h"
+#include "PLWriter.h"
 #include "PanelTestSupport.h"
-#include "RecordingListManager.h"
 #include "SteppedClockScope.h"
 #include "UIImage-Retina.h"
 #include "UIRenderer.h"
@@ -20,9 +20,25 @@
 #include <cmath>
 #include <string>
 
+using logtest::makeRecord;
 using paneltest::drain;
 
 namespace {
+
+constexpr double kNow = 800000000.0;
+
+// A morning's notifications: two messages, a meeting, a missed call, and yesterday's battery warning,
+// already read.
+void writeMorningLog()
+{
+    logtest::writeLog(PLWriter::kNewNotificationsPath,
+                      {makeRecord("Messages", "Anna: Are we still on for lunch tomorrow? I found a new place near the "
+                                              "station.", "com.apple.MobileSMS", kNow - 60),
+                       makeRecord("Calendar", "Team meeting in 15 minutes", "com.apple.mobilecal", kNow - 600),
+                       makeRecord("Messages", "Ben: On my way", "com.apple.MobileSMS", kNow - 3000),
+                       makeRecord("Phone", "Missed call from Mum", "com.apple.mobilephone", kNow - 7200)});
+    logtest::writeLog(PLWriter::kOldNotificationsPath, {makeRecord("Battery", "20% of battery remaining", "", kNow - 86400)});
+}
 
 using Pixel = UIImage::Pixel;
 
@@ -50,6 +66,8 @@ protected:
     void SetUp() override
     {
         CrossProcessChannels::useLoopback();
+        root.createDirectory("/var/mobile/Library/Vantle");
+        root.createDirectory("/var/mobile/Library/Preferences");
         ASSERT_TRUE(UIScreen::mainScreen()->setScale(2));
         UIImageRetina::resetScreenTestForTesting();
         paneltest::installArtwork(root);
@@ -67,10 +85,9 @@ protected:
     }
 
     // Opens the panel over the screen and lets the slide and the loading finish.
-    void show(std::vector<std::string> rows, std::int32_t orientation = 1)
+    void show(std::int32_t orientation = 1)
     {
-        controller = VTWindowController::controllerWithFrame(
-            CGRectMake(0, 0, 320, 480), [rows] { return std::make_shared<RecordingListManager>(rows); });
+        controller = VTWindowController::controllerWithFrame(CGRectMake(0, 0, 320, 480), VTWindow::listManagerForSettings);
         controller->setOrientation(orientation);
         controller->setOrientation();
         controller->setShowWindow(true);
@@ -97,7 +114,7 @@ protected:
         return picture.pixelAt(static_cast<int>(x * 2), static_cast<int>(y * 2));
     }
 
-    SteppedClockScope time{1000.0};
+    SteppedClockScope time{kNow};
     TemporaryDeviceRoot root;
     std::shared_ptr<VTWindowController> controller;
     std::shared_ptr<VTWindow> panel;
@@ -107,7 +124,8 @@ protected:
 
 TEST_F(PanelPicture, List)
 {
-    show({"Lunch at one?", "Meeting moved to Friday", "Battery low"});
+    writeMorningLog();
+    show();
     // Pulled down, the list shows the count line above its first row.
     panel->content()->setContentOffset(CGPointMake(0, -40));
     EXPECT_TRUE(anyPixel(*render("panel-pulled"), CGRectMake(100, 30, 120, 20), isDark));
@@ -125,7 +143,8 @@ TEST_F(PanelPicture, HalfWayThroughTheSlideTheScreenIsHalfDimmed)
     const auto shell = std::make_shared<UIWindow>(CGRectMake(0, 0, 320, 480));
     shell->setBackgroundColor(UIColor::whiteColor());
     shell->setHidden(false);
-    show({"Lunch at one?"});
+    writeMorningLog();
+    show();
     controller->setShowWindow(false);
     step(1);
     controller->setShowWindow(true);
@@ -140,7 +159,7 @@ TEST_F(PanelPicture, HalfWayThroughTheSlideTheScreenIsHalfDimmed)
 
 TEST_F(PanelPicture, EmptyState)
 {
-    show({});
+    show();
     const auto picture = render("panel-empty");
     // The empty state is centred on the sheet: the icon above the text.
     EXPECT_TRUE(anyPixel(*picture, CGRectMake(130.5, 185.5, 59, 60), isGrey));
@@ -150,7 +169,8 @@ TEST_F(PanelPicture, EmptyState)
 
 TEST_F(PanelPicture, ActionsBar)
 {
-    show({"Lunch at one?", "Meeting moved to Friday", "Battery low"});
+    writeMorningLog();
+    show();
     panel->setShowingActions(true);
     step(0.4);
     const auto picture = render("panel-actions");
@@ -158,11 +178,14 @@ TEST_F(PanelPicture, ActionsBar)
     EXPECT_TRUE(isRed(at(*picture, 40, 244))); // "Clear", beside its title
     EXPECT_FALSE(isRed(at(*picture, 40, 304)));
     EXPECT_TRUE(anyPixel(*picture, CGRectMake(15, 301, 290, 46), isDark)); // "Collapse All"
+    // Above them lies the curled list, its first entry still legible where the page lies flat.
+    EXPECT_TRUE(anyPixel(*picture, CGRectMake(150, 85, 150, 25), isDark));
 }
 
 TEST_F(PanelPicture, Landscape)
 {
-    show({"Lunch at one?", "Meeting moved to Friday", "Battery low"}, 3);
+    writeMorningLog();
+    show(3);
     // Turned a quarter to the right: the panel's top runs along the right edge of the screen.
     const auto list = render("panel-landscape");
     EXPECT_TRUE(isDark(at(*list, 310, 240)));  // top cap

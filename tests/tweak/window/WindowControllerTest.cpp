@@ -3,6 +3,8 @@
 // orientation table, touches on the turned window, and making the one controller from a job thread.
 #include "VTWindowController.h"
 
+#include "../LogTestSupport.h"
+
 #include "CrossProcessChannels.h"
 #include "DSDisplayController.h"
 #include "JobThreadTracker.h"
@@ -16,6 +18,7 @@
 #include "RecordingListManager.h"
 #include "SteppedClockScope.h"
 #include "UITouchRouter.h"
+#include "VTSorter.h"
 
 #include <gtest/gtest.h>
 
@@ -257,6 +260,29 @@ TEST_F(WindowController, RecordsReachTheOpenPanelsListManager)
     open();
     controller->addNotification(NSDictionary::dictionary());
     EXPECT_EQ(managers[0]->count("receivedNotification on main"), 1);
+}
+
+TEST_F(WindowController, ARecordLoggedWhileThePanelIsOpenIsListedOnce)
+{
+    root.createDirectory("/var/mobile/Library/Vantle");
+    logtest::writeLog(PLWriter::kNewNotificationsPath, {logtest::makeRecord("Messages", "Earlier", "com.apple.MobileSMS")});
+    controller->setHidden(true);
+    controller = VTWindowController::controllerWithFrame(CGRectMake(0, 0, 320, 480), VTWindow::listManagerForSettings);
+    VTWindowController::setSharedController(controller);
+    open();
+    logtest::drain(); // the loading
+    const auto sorter = std::dynamic_pointer_cast<VTSorter>(controller->window()->listManager());
+    ASSERT_TRUE(sorter);
+    ASSERT_EQ(sorter->count(), 1u);
+
+    NSThread::detachNewThread([] { PLWriter::write(logtest::makeRecord("Messages", "Just now", "com.apple.MobileSMS")); });
+    logtest::drain();
+    std::vector<std::string> bodies;
+    for (const auto& record : sorter->rawNotifications()) {
+        bodies.push_back(record->stringForKey("Body").value_or("?"));
+    }
+    EXPECT_EQ(bodies, (std::vector<std::string>{"Just now", "Earlier"}));
+    EXPECT_EQ(controller->window()->count(), 2u);
 }
 
 TEST_F(WindowController, TheSharedControllerIsMadeOnTheMainThreadWhenAJobThreadAsksFirst)
