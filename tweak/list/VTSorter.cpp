@@ -131,17 +131,7 @@ VTSorter::VTSorter(NSRunLoop& main)
     formatter_.setTimeStyle(NSDateFormatter::Style::Short);
 }
 
-VTSorter::~VTSorter()
-{
-    if (window_) {
-        if (const auto table = window_->content()) {
-            if (const auto cell = std::dynamic_pointer_cast<VTShowMoreCell>(
-                    table->dequeueReusableCellWithIdentifier(kMoreCellIdentifier))) {
-                cell->button()->removeTargetActionForControlEvents(this, UIControlEventTouchUpInside);
-            }
-        }
-    }
-}
+VTSorter::~VTSorter() = default;
 
 // --- Loading ---
 
@@ -295,6 +285,7 @@ void VTSorter::purge()
             if (moreToShow_ && phase_ == Phase::Shown) {
                 const auto old = readLog(PLWriter::kOldNotificationsPath).records;
                 rawNotifications_.insert(rawNotifications_.end(), old.begin(), old.end());
+                moreToShow_ = false; // held now, so a second purge does not add them again
             }
             trimToItemsToKeep();
             keepUnaccountedNewNotifications();
@@ -571,6 +562,8 @@ std::shared_ptr<UITableViewCell> VTSorter::entryCell(UITableView& table, const V
 std::shared_ptr<UITableViewCell> VTSorter::moreCell(UITableView& table)
 {
     auto cell = dequeueOrMake<VTShowMoreCell>(table, kMoreCellIdentifier);
+    // A reused button answers only the manager that filled it last (one of an earlier opening is gone).
+    cell->button()->removeTargetActionForControlEvents(nullptr, UIControlEventTouchUpInside);
     cell->button()->addTargetActionForControlEvents(
         this,
         [weak = weak_from_this()] {
