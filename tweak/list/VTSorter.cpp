@@ -133,6 +133,12 @@ VTSorter::VTSorter(NSRunLoop& main)
 
 VTSorter::~VTSorter() = default;
 
+void VTSorter::setWindow(VTNotificationListWindow* window)
+{
+    window_ = window;
+    loadTextWidth_ = window ? entryTextWidth() : -1;
+}
+
 // --- Loading ---
 
 void VTSorter::loadNotifications() { reloadNotifications(true); }
@@ -151,6 +157,17 @@ void VTSorter::reloadNotifications(bool fromDisk)
     }
     loaded->groups = sortNotifications({loaded->records, loaded->unread,
                                         loaded->collapsedList ? &*loaded->collapsedList : nullptr});
+    // Measured here, the entries' heights cost the main thread's first reload only look-ups.
+    loaded->entryTextWidth = loadTextWidth_.load();
+    if (loaded->entryTextWidth >= 0) {
+        for (const auto& group : loaded->groups) {
+            for (const auto& entry : group->notifications()) {
+                if (const auto [slot, isNew] = loaded->entryHeights.try_emplace(entry->content(), 0); isNew) {
+                    slot->second = measureEntryHeight(entry->content(), loaded->entryTextWidth);
+                }
+            }
+        }
+    }
     main_.performBlock([weak = weak_from_this(), result = std::make_shared<Loaded>(std::move(*loaded))] {
         if (const auto self = weak.lock()) {
             self->publish(std::move(*result));
@@ -189,6 +206,8 @@ void VTSorter::publish(Loaded loaded)
     moreToShow_ = loaded.moreToShow;
     collapsedList_ = std::move(loaded.collapsedList);
     notifications_ = std::move(loaded.groups);
+    entryHeights_ = std::move(loaded.entryHeights);
+    entryHeightsWidth_ = loaded.entryTextWidth;
     accounted_ = true;
     readThroughAppend_ = loaded.appendCount;
     takenAfterRead_ = 0;
@@ -504,18 +523,29 @@ double VTSorter::heightForRowAtIndexPath(UITableView&, const NSIndexPath& path)
     return entry ? entryHeight(entry->content()) : 0;
 }
 
+double VTSorter::entryTextWidth() const
+{
+    return (window_ ? window_->listWidth() : 0) - kEntryTextInset;
+}
+
+double VTSorter::measureEntryHeight(const std::string& text, double width)
+{
+    return sizeWithFontConstrainedToSizeLineBreakMode(text, UIFont::systemFontOfSize(14),
+                                                      CGSizeMake(width, kEntryHeightBound), UILineBreakModeWordWrap)
+               .height +
+           kEntryRowPadding;
+}
+
 double VTSorter::entryHeight(const std::string& text)
 {
-    const double width = (window_ ? window_->listWidth() : 0) - kEntryTextInset;
+    const double width = entryTextWidth();
     if (width != entryHeightsWidth_) {
         entryHeights_.clear();
         entryHeightsWidth_ = width;
     }
     const auto [slot, isNew] = entryHeights_.try_emplace(text, 0);
     if (isNew) {
-        const CGSize size = sizeWithFontConstrainedToSizeLineBreakMode(
-            text, UIFont::systemFontOfSize(14), CGSizeMake(width, kEntryHeightBound), UILineBreakModeWordWrap);
-        slot->second = size.height + kEntryRowPadding;
+        slot->second = measureEntryHeight(text, width);
     }
     return slot->second;
 }
