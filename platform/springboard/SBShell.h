@@ -29,6 +29,9 @@ class UIWindow;
 // foreground, level 0), the app switcher (level 1), the pop-up of an alert item (level 999), the status bar
 // (level 1000). Libraries' windows sit between them by their levels (the notification panel at 990).
 //
+// An application brought forward while the device is locked (by a launch, the display stack or a
+// notification) unlocks it first, as on a phone without a passcode.
+//
 // Everything runs on the main thread. One shell exists at a time: the host's (shared()), or one a test
 // makes for itself; a new shell starts from a fresh state of the shell's classes (locked, no alert items,
 // no foreground application, portrait).
@@ -113,6 +116,11 @@ public:
     bool isIdle() const;
 
 private:
+    // A new shell's starting state of the shell's classes: no alert items, not launched, portrait, no
+    // lock-screen controller.
+    static void resetShellClasses();
+    // The shell's own windows (none before finishLaunching).
+    std::vector<UIWindow*> shellWindows() const;
     std::optional<NSError> requireLaunched() const;
     std::optional<NSError> activate(const std::shared_ptr<SBAlertItem>& item) const;
     static std::shared_ptr<SBApplication> installedApplication(const std::string& bundleIdentifier);

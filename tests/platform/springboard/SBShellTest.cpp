@@ -97,6 +97,10 @@ TEST_F(Shell, StartsLockedAndFollowsUnlockLaunchHomeAndLock)
     ASSERT_FALSE(shell.lock());
     EXPECT_TRUE(shell.state().locked);
 
+    DSDisplayController::sharedInstance().activateAppWithDisplayIdentifier("com.apple.MobileSMS", true);
+    EXPECT_FALSE(shell.state().locked) << "the display stack's launch unlocks, as on a phone without a passcode";
+    EXPECT_EQ(shell.state().foreground, "com.apple.MobileSMS");
+
     const auto unknown = shell.launch("no.such.app", false);
     ASSERT_TRUE(unknown);
     EXPECT_NE(unknown->reason().find("no.such.app"), std::string::npos);
@@ -267,6 +271,7 @@ TEST_F(Shell, Snapshots)
     ASSERT_FALSE(shell.writeScreenshot(base + "app.png"));
     ASSERT_FALSE(shell.openSwitcher());
     ASSERT_FALSE(shell.writeScreenshot(base + "switcher.png"));
+    ASSERT_FALSE(shell.pressHome());
     ASSERT_FALSE(shell.pressHome());
     ASSERT_FALSE(shell.rotate(3));
     ASSERT_FALSE(shell.reportBatteryLevel(20));
