@@ -13,6 +13,7 @@
 #include "UIApplication.h"
 #include "VTWindowLink.h"
 
+#include <atomic>
 #include <vector>
 
 struct PLWriter::Private {};
@@ -101,14 +102,20 @@ void hideStatusBarImage()
     }
 }
 
-void handToWindow(const std::shared_ptr<NSDictionary>& plainRecord)
+std::atomic<std::uint64_t> appends{0};
+// Main thread only.
+std::uint64_t appendBeingHandedOver = 0;
+
+void handToWindow(const std::shared_ptr<NSDictionary>& plainRecord, std::uint64_t appendNumber)
 {
     // The window's list manager runs on the main thread; handing the record over there keeps it from
     // being changed from two threads at once.
     NSRunLoop::performOnMainThread(
-        [plainRecord] {
+        [plainRecord, appendNumber] {
             if (const auto link = VTWindowLink::sharedLink()) {
+                appendBeingHandedOver = appendNumber;
                 link->addNotification(plainRecord);
+                appendBeingHandedOver = 0;
             }
         },
         false);
@@ -135,21 +142,33 @@ NSRecursiveLock& PLWriter::storeLock()
     return lock;
 }
 
+std::uint64_t PLWriter::appendCount()
+{
+    return appends.load();
+}
+
+std::uint64_t PLWriter::appendNumberBeingHandedOver()
+{
+    return appendBeingHandedOver;
+}
+
 void PLWriter::write(const std::shared_ptr<NSDictionary>& record)
 {
     if (!record) {
         return;
     }
     const auto plainRecord = NSDictionaryVantle::simpleNotification(*record);
+    std::uint64_t appendNumber = 0;
     {
         const NSRecursiveLockHolder hold(storeLock());
         prependToNewNotifications(plainRecord);
+        appendNumber = ++appends;
         showStatusBarImage();
     }
     // The rest waits for the main thread, which may itself be waiting for the store's lock (the list
     // manager rewrites the files there), so it runs after the lock is released.
     postDarwinNotification(kNewNotificationDarwinName);
-    handToWindow(plainRecord);
+    handToWindow(plainRecord, appendNumber);
     if (!UIApplicationVantle::isVantleOpen()) {
         broadcastInProcess(record);
     }

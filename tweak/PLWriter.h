@@ -50,6 +50,16 @@ public:
     static void deleteNotificationsForApplication(const std::string& bundleIdentifier);
     // The lock that serialises every read-modify-write of the two log files.
     static NSRecursiveLock& storeLock();
+    // How many records `write` has appended in this process: each call counts once, when it inserts its
+    // record (a failed file write counts too). Read it while holding storeLock() for a number that matches
+    // the files as read under the same hold: the newest `appendCount() - n` records of the new-notifications
+    // file are then exactly the ones appended after the count was n, unless a write failed or a deletion
+    // removed records since. Any thread.
+    static std::uint64_t appendCount();
+    // While a logged record is being handed to the window (VTWindowLink::addNotification, on the main
+    // thread), the number appendCount() reached with that record's append; 0 at any other time. This is how
+    // the panel's list tells whether a record handed in was already in the file it read. Main thread.
+    static std::uint64_t appendNumberBeingHandedOver();
 
     // The messaging-centre listener, made on the first call, which starts the plug-in server on the
     // calling thread's run loop (the main thread's). Lives until the process ends.

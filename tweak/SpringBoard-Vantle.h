@@ -1,9 +1,15 @@
 #pragma once
 
+#include "NSDictionary.h"
 #include "NSObject.h"
+#include "UIImage.h"
+
+#include <memory>
+#include <optional>
+#include <string>
 
 // The services that the category UIApplication(Vantle) offers to the rest of the library and to plug-ins
-// in the shell. These three are the ones the log store relies on.
+// in the shell: registering records (which the log store relies on), redirections and record icons.
 namespace UIApplicationVantle {
 
 // Hands a record in for logging: when it is consistent, starts PLWriter::write on a new job thread of its
@@ -14,5 +20,22 @@ bool registerNotification(const id& record);
 bool notificationIsConsistent(const id& object);
 // Whether the notification panel is open; false while there is no window controller.
 bool isVantleOpen();
+
+// The target bundle identifier stored under the key (an application's name or bundle identifier) in the
+// "Redirections" setting, or nothing. Names and identifiers share the one table.
+std::optional<std::string> redirection(const std::string& key);
+// Both are `redirection` of their argument.
+std::optional<std::string> redirectedAppIdentifierForApplicationIdentifier(const std::string& bundleIdentifier);
+std::optional<std::string> redirectedAppIdentifierForApplicationName(const std::string& applicationName);
+
+// The icon of a record's application (only "Application" and "Bundle Identifier" are read). Without a
+// bundle identifier, or with "Custom Icons" on: the custom icon of the application's name (see
+// customIconForApplication). Otherwise the music player's small icon for "com.apple.mobileipod", and the
+// shell's home-screen icon for any other identifier (null when the shell has no such application).
+std::shared_ptr<UIImage> iconForNotification(const NSDictionary& record);
+// The image "<name>.png" of the custom-icon folder, or "Push.png" of that folder when there is none; null
+// when both are missing. A name that is not a string, or that would reach outside the folder (one holding
+// "/" or being ".."), is not looked up and counts as missing.
+std::shared_ptr<UIImage> customIconForApplication(const id& applicationName);
 
 } // namespace UIApplicationVantle

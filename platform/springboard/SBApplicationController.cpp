@@ -66,26 +66,19 @@ std::shared_ptr<SBApplication> SBApplicationController::applicationWithDisplayId
     const std::string& bundleIdentifier)
 {
     const MutexLocker guard(mutex_);
-    scanIfRootChanged();
-    const auto find = [&]() -> std::shared_ptr<SBApplication> {
-        for (const auto& application : applications_) {
-            if (application->bundleIdentifier() == bundleIdentifier) {
-                return application;
-            }
+    scanIfChanged();
+    for (const auto& application : applications_) {
+        if (application->bundleIdentifier() == bundleIdentifier) {
+            return application;
         }
-        return nullptr;
-    };
-    if (auto found = find()) {
-        return found;
     }
-    scan();
-    return find();
+    return nullptr;
 }
 
 std::vector<std::shared_ptr<SBApplication>> SBApplicationController::allApplications()
 {
     const MutexLocker guard(mutex_);
-    scanIfRootChanged();
+    scanIfChanged();
     return applications_;
 }
 
@@ -95,16 +88,16 @@ void SBApplicationController::rescan()
     scan();
 }
 
-void SBApplicationController::scanIfRootChanged()
+void SBApplicationController::scanIfChanged()
 {
-    if (scannedRoot_ != DeviceRoot::root()) {
+    if (scanned_ != fingerprint()) {
         scan();
     }
 }
 
 void SBApplicationController::scan()
 {
-    scannedRoot_ = DeviceRoot::root();
+    scanned_ = fingerprint();
     applications_.clear();
     for (const std::string& bundlePath : bundlePaths()) {
         auto application = applicationInBundle(bundlePath);
@@ -115,6 +108,28 @@ void SBApplicationController::scan()
             applications_.push_back(std::move(application));
         }
     }
+}
+
+SBApplicationController::Fingerprint SBApplicationController::fingerprint()
+{
+    Fingerprint folders{{DeviceRoot::root(), {}}};
+    const auto add = [&](const std::string& devicePath) {
+        std::error_code error;
+        const auto host = DeviceRoot::resolve(devicePath);
+        folders.emplace_back(host, std::filesystem::last_write_time(host, error));
+    };
+    add(std::string(kSystemApplicationsPath));
+    add(std::string(kUserApplicationsPath));
+    const std::string userFolder(kUserApplicationsPath);
+    if (const auto containers = NSFileManager::defaultManager().contentsOfDirectoryAtPath(userFolder)) {
+        for (const std::string& container : containers.value()) {
+            add(userFolder + "/" + container);
+        }
+    }
+    for (const std::string& bundle : bundlePaths()) {
+        add(bundle);
+    }
+    return folders;
 }
 
 std::vector<std::string> SBApplicationController::bundlePaths()

@@ -19,9 +19,10 @@ class NSDictionary;
 // CFBundleIconFiles, else "Icon.png"). A bundle without a readable Info.plist or without an identifier is
 // skipped; when two bundles claim one identifier, the system's (then the first by name) wins.
 //
-// The scan is kept for the current device root and made again when the root changes, when `rescan` is
-// called, and when an identifier is asked for that the last scan did not find (so an application installed
-// meanwhile is found). Safe to use from any thread.
+// The scan is kept and made again when the device root changes or when an application folder changed
+// since (a bundle or container added, removed or written into: the folders' modification times), so an
+// application installed meanwhile is found while repeated questions about one that is not cost a few
+// stat calls, not a read of every Info.plist. `rescan` forces a new scan. Safe to use from any thread.
 class SBApplicationController final {
 public:
     static constexpr std::string_view kSystemApplicationsPath = "/Applications";
@@ -42,7 +43,11 @@ public:
 private:
     SBApplicationController() = default;
 
-    void scanIfRootChanged() VT_REQUIRES(mutex_);
+    // The root and the modification time of every application folder, container and bundle.
+    using Fingerprint = std::vector<std::pair<std::filesystem::path, std::filesystem::file_time_type>>;
+    static Fingerprint fingerprint();
+
+    void scanIfChanged() VT_REQUIRES(mutex_);
     void scan() VT_REQUIRES(mutex_);
     static std::vector<std::string> bundlePaths();
     static std::vector<std::string> bundlesIn(const std::string& folder);
@@ -50,6 +55,6 @@ private:
     static std::string smallIconPath(const std::string& bundlePath, const std::string& iconPath);
 
     Mutex mutex_;
-    std::optional<std::filesystem::path> scannedRoot_ VT_GUARDED_BY(mutex_);
+    std::optional<Fingerprint> scanned_ VT_GUARDED_BY(mutex_);
     std::vector<std::shared_ptr<SBApplication>> applications_ VT_GUARDED_BY(mutex_);
 };

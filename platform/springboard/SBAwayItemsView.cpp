@@ -61,12 +61,17 @@ void SBAwayItemsView::drawRect(CGRect)
             context->setGrayFillColor(1, 0.15);
             context->fillRect(CGRectMake(8, top, width - 16, 1));
         }
-        // A red badge with a handset's shape stands for the kind of the row.
+        // A red badge with a white handset stands for a call.
         context->setRGBFillColor(0.85, 0.12, 0.1, 1);
         context->fillEllipseInRect(CGRectMake(10, top + 9, 18, 18));
-        context->setGrayFillColor(1, 1);
-        context->addRoundedRect(CGRectMake(14, top + 16, 10, 4), 2);
-        context->fillPath();
+        context->saveGState();
+        context->setGrayStrokeColor(1, 1);
+        context->setLineWidth(3.2);
+        context->setLineCap(kCGLineCapRound);
+        context->beginPath();
+        context->addArc(19, top + 18, 4.6, 0.3 * 3.14159265, 1.2 * 3.14159265, 0);
+        context->strokePath();
+        context->restoreGState();
         context->setGrayFillColor(1, 1);
         drawInRectWithFontLineBreakModeAlignment(labels_[row], CGRectMake(36, top + 9, width - 46, 20), font,
                                                  UILineBreakModeTailTruncation, UITextAlignmentLeft);

@@ -6,6 +6,8 @@
 #include "UIGraphics.h"
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 #include <cmath>
 
 SBHomeScreenView::SBHomeScreenView(SBIconModel& model) : model_(model) { reloadIcons(); }
@@ -34,19 +36,57 @@ void SBHomeScreenView::setLaunchHandler(std::function<void(const std::shared_ptr
     launch_ = std::move(handler);
 }
 
+namespace {
+
+// The dock's applications, left to right.
+constexpr std::array<std::string_view, 3> kDockApplications = {"com.apple.mobilephone", "com.apple.MobileSMS",
+                                                               "com.apple.mobileipod"};
+
+std::size_t dockPlace(const SBIconView& view)
+{
+    const std::string& identifier = view.icon()->application()->bundleIdentifier();
+    return static_cast<std::size_t>(std::find(kDockApplications.begin(), kDockApplications.end(), identifier) -
+                                    kDockApplications.begin());
+}
+
+} // namespace
+
 void SBHomeScreenView::layoutSubviews()
+{
+    std::vector<SBIconView*> grid;
+    std::vector<SBIconView*> dock;
+    for (const auto& view : iconViews_) {
+        (dockPlace(*view) < kDockApplications.size() ? dock : grid).push_back(view.get());
+    }
+    std::sort(dock.begin(), dock.end(), [](const SBIconView* a, const SBIconView* b) { return dockPlace(*a) < dockPlace(*b); });
+    layOutGrid(grid);
+    layOutDock(dock);
+}
+
+void SBHomeScreenView::layOutGrid(const std::vector<SBIconView*>& views) const
 {
     const CGFloat width = bounds().size.width;
     const int columns = std::max(1, static_cast<int>(width / (SBIconView::kWidth + 4)));
     const CGFloat gap = (width - columns * SBIconView::kWidth) / (columns + 1);
     const bool landscape = width > bounds().size.height;
     const CGFloat rowHeight = landscape ? SBIconView::kHeight + 2 : SBIconView::kHeight + 4;
-    for (std::size_t index = 0; index < iconViews_.size(); ++index) {
+    for (std::size_t index = 0; index < views.size(); ++index) {
         const auto column = static_cast<CGFloat>(index % columns);
         const auto row = static_cast<CGFloat>(index / columns);
-        iconViews_[index]->setFrame(CGRectMake(std::round(gap + column * (SBIconView::kWidth + gap)),
-                                               SBStatusBar::kHeight + 10 + row * rowHeight, SBIconView::kWidth,
-                                               SBIconView::kHeight));
+        views[index]->setFrame(CGRectMake(std::round(gap + column * (SBIconView::kWidth + gap)),
+                                          SBStatusBar::kHeight + 10 + row * rowHeight, SBIconView::kWidth,
+                                          SBIconView::kHeight));
+    }
+}
+
+void SBHomeScreenView::layOutDock(const std::vector<SBIconView*>& views) const
+{
+    const CGRect area = bounds();
+    const auto count = static_cast<CGFloat>(views.size());
+    const CGFloat gap = (area.size.width - count * SBIconView::kWidth) / (count + 1);
+    for (std::size_t index = 0; index < views.size(); ++index) {
+        views[index]->setFrame(CGRectMake(std::round(gap + static_cast<CGFloat>(index) * (SBIconView::kWidth + gap)),
+                                          area.size.height - kDockHeight + 4, SBIconView::kWidth, SBIconView::kHeight));
     }
 }
 

@@ -9,8 +9,9 @@
 #include <vector>
 
 // The home screen: the wallpaper and the installed applications' icons in a grid below the status bar,
-// as many columns as the width holds (four in portrait, five in landscape), with a dock along the bottom.
-// A tap on an icon calls the launch handler with its application.
+// as many columns as the width holds (four in portrait, five in landscape), and a dock along the bottom
+// holding the phone's, messages' and music's icons when they are installed. A tap on an icon calls the
+// launch handler with its application.
 class SBHomeScreenView : public UIView {
 public:
     static constexpr CGFloat kDockHeight = 92;
@@ -27,6 +28,9 @@ public:
     std::string className() const override { return "SBHomeScreenView"; }
 
 private:
+    void layOutGrid(const std::vector<SBIconView*>& views) const;
+    void layOutDock(const std::vector<SBIconView*>& views) const;
+
     SBIconModel& model_;
     std::vector<std::shared_ptr<SBIconView>> iconViews_;
     std::function<void(const std::shared_ptr<SBApplication>&)> launch_;

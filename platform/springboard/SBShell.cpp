@@ -61,13 +61,7 @@ SBShell& SBShell::shared()
     return *shell;
 }
 
-SBShell::SBShell() : soundsBefore_(SBSoundController::sharedInstance().playedSounds().size())
-{
-    SBAlertItemsController::sharedInstance()->removeAllItems();
-    SBUIController::sharedInstance()->reset();
-    SpringBoard::sharedInstance()->reset();
-    SBAwayController::releaseSharedAwayController();
-}
+SBShell::SBShell() : soundsBefore_(SBSoundController::sharedInstance().playedSounds().size()) { resetShellClasses(); }
 
 SBShell::~SBShell()
 {
@@ -75,16 +69,27 @@ SBShell::~SBShell()
     const auto alerts = SBAlertItemsController::sharedInstance();
     alerts->setPresenter(nullptr);
     alertPresenter_.reset();
-    alerts->removeAllItems();
     SBUIController::sharedInstance()->activationObservers().remove(activationToken_);
-    for (const auto& window : std::vector<std::shared_ptr<UIWindow>>{screenWindow_, switcherWindow_, statusBarWindow_}) {
-        if (window) {
-            window->setHidden(true);
-        }
+    for (UIWindow* window : shellWindows()) {
+        window->setHidden(true);
     }
+    resetShellClasses();
+}
+
+void SBShell::resetShellClasses()
+{
+    SBAlertItemsController::sharedInstance()->removeAllItems();
     SBUIController::sharedInstance()->reset();
     SpringBoard::sharedInstance()->reset();
     SBAwayController::releaseSharedAwayController();
+}
+
+std::vector<UIWindow*> SBShell::shellWindows() const
+{
+    if (!launched_) {
+        return {};
+    }
+    return {screenWindow_.get(), switcherWindow_.get(), statusBarWindow_.get()};
 }
 
 void SBShell::finishLaunching()
@@ -99,7 +104,14 @@ void SBShell::finishLaunching()
     alertPresenter_ = std::make_unique<SBAlertPresenter>(*alerts);
     alerts->setPresenter(alertPresenter_.get());
     activationToken_ = SBUIController::sharedInstance()->activationObservers().add(
-        [this](const SBUIController::Activation&) { showCurrentScreen(); });
+        [this](const SBUIController::Activation& activation) {
+            // An application brought forward while locked (from the notification panel, say) unlocks the
+            // device, as a phone without a passcode does.
+            if (activation.application && isLocked()) {
+                (void)unlock(); // cannot fail once launched
+            }
+            showCurrentScreen();
+        });
     showCurrentScreen();
     SBUIController::sharedInstance()->finishLaunching();
 }
@@ -135,7 +147,7 @@ void SBShell::buildWindows()
 
     screenWindow_->setHidden(false);
     statusBarWindow_->setHidden(false);
-    for (UIWindow* window : {screenWindow_.get(), switcherWindow_.get(), static_cast<UIWindow*>(statusBarWindow_.get())}) {
+    for (UIWindow* window : shellWindows()) {
         SBInterfaceOrientation::applyToWindow(*window, orientation_);
     }
 }
@@ -166,7 +178,7 @@ void SBShell::layOutWindows() const
         view->setFrame(screenWindow_->bounds());
     }
     switcher_->setFrame(switcherWindow_->bounds());
-    for (UIWindow* window : {screenWindow_.get(), switcherWindow_.get(), static_cast<UIWindow*>(statusBarWindow_.get())}) {
+    for (UIWindow* window : shellWindows()) {
         window->layoutIfNeeded();
     }
 }
@@ -414,7 +426,7 @@ std::optional<NSError> SBShell::rotate(int orientation)
         return NSError("an interface orientation is 1 to 4, not " + std::to_string(orientation));
     }
     orientation_ = orientation;
-    for (UIWindow* window : {screenWindow_.get(), switcherWindow_.get(), static_cast<UIWindow*>(statusBarWindow_.get())}) {
+    for (UIWindow* window : shellWindows()) {
         SBInterfaceOrientation::applyToWindow(*window, orientation);
     }
     alertPresenter_->setOrientation(orientation);
@@ -436,18 +448,24 @@ void SBShell::tap(CGPoint point)
 
 void SBShell::drag(CGPoint from, CGPoint to, int steps)
 {
-    layOutWindows();
-    const int touch = touches_.beginTouch(from);
-    if (touch < 0) {
-        return;
-    }
+    const int touch = beginTouch(from);
     const int count = std::max(steps, 1);
     for (int step = 1; step <= count; ++step) {
         const CGFloat progress = static_cast<CGFloat>(step) / count;
-        touches_.moveTouch(touch, CGPointMake(from.x + (to.x - from.x) * progress, from.y + (to.y - from.y) * progress));
+        moveTouch(touch, CGPointMake(from.x + (to.x - from.x) * progress, from.y + (to.y - from.y) * progress));
     }
-    touches_.endTouch(touch, to);
+    endTouch(touch, to);
 }
+
+int SBShell::beginTouch(CGPoint point)
+{
+    layOutWindows();
+    return touches_.beginTouch(point);
+}
+
+void SBShell::moveTouch(int touch, CGPoint point) { touches_.moveTouch(touch, point); }
+
+void SBShell::endTouch(int touch, CGPoint point) { touches_.endTouch(touch, point); }
 
 std::optional<NSError> SBShell::writeScreenshot(const std::string& hostPath) const
 {

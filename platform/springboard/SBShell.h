@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class SBAlertItem;
 class SBAlertPresenter;
 class SBApplication;
 class SBApplicationView;
@@ -28,12 +29,16 @@ class UIWindow;
 // foreground, level 0), the app switcher (level 1), the pop-up of an alert item (level 999), the status bar
 // (level 1000). Libraries' windows sit between them by their levels (the notification panel at 990).
 //
+// An application brought forward while the device is locked (by a launch, the display stack or a
+// notification) unlocks it first, as on a phone without a passcode.
+//
 // Everything runs on the main thread. One shell exists at a time: the host's (shared()), or one a test
 // makes for itself; a new shell starts from a fresh state of the shell's classes (locked, no alert items,
 // no foreground application, portrait).
 //
 // Beyond the operations the host exports, a shell offers: openSwitcher (the double press of the home
-// button), state().batteryLevel and state().switcherShown.
+// button), beginTouch/moveTouch/endTouch (a pointer held down), state().batteryLevel and
+// state().switcherShown.
 class SBShell {
 public:
     struct AlertInfo { std::string title; std::string message; };
@@ -98,6 +103,11 @@ public:
     // (y < 20) and moves down is the status-bar swipe-down gesture, sent to Activator first.
     void tap(CGPoint point);
     void drag(CGPoint from, CGPoint to, int steps);
+    // One finger step by step (a host's pointer): beginTouch answers the touch's identifier, or -1 when no
+    // window took it (then moves and the end are ignored).
+    int beginTouch(CGPoint point);
+    void moveTouch(int touch, CGPoint point);
+    void endTouch(int touch, CGPoint point);
 
     // The screen as drawn now, at the screen's scale (1 or 2), as PNG written to a host path.
     [[nodiscard]] std::optional<NSError> writeScreenshot(const std::string& hostPath) const;
@@ -106,8 +116,13 @@ public:
     bool isIdle() const;
 
 private:
+    // A new shell's starting state of the shell's classes: no alert items, not launched, portrait, no
+    // lock-screen controller.
+    static void resetShellClasses();
+    // The shell's own windows (none before finishLaunching).
+    std::vector<UIWindow*> shellWindows() const;
     std::optional<NSError> requireLaunched() const;
-    std::optional<NSError> activate(const std::shared_ptr<class SBAlertItem>& item) const;
+    std::optional<NSError> activate(const std::shared_ptr<SBAlertItem>& item) const;
     static std::shared_ptr<SBApplication> installedApplication(const std::string& bundleIdentifier);
     static std::optional<NSError> notInstalled(const std::string& bundleIdentifier);
     bool isLocked() const;

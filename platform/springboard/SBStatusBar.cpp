@@ -45,7 +45,7 @@ void SBStatusBar::drawSignal(CGContext& context) const
         const CGFloat height = 4 + 2 * bar;
         context.fillRect(CGRectMake(6 + 4 * bar, 15 - height, 3, height));
     }
-    drawAtPointWithFont("Vantle", CGPointMake(30, 2), UIFont::boldSystemFontOfSize(12));
+    drawAtPointWithFont("Carrier", CGPointMake(30, 2), UIFont::boldSystemFontOfSize(12));
 }
 
 void SBStatusBar::drawCentre(CGContext& context) const

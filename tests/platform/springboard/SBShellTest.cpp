@@ -97,12 +97,26 @@ TEST_F(Shell, StartsLockedAndFollowsUnlockLaunchHomeAndLock)
     ASSERT_FALSE(shell.lock());
     EXPECT_TRUE(shell.state().locked);
 
+    DSDisplayController::sharedInstance().activateAppWithDisplayIdentifier("com.apple.MobileSMS", true);
+    EXPECT_FALSE(shell.state().locked) << "the display stack's launch unlocks, as on a phone without a passcode";
+    EXPECT_EQ(shell.state().foreground, "com.apple.MobileSMS");
+
     const auto unknown = shell.launch("no.such.app", false);
     ASSERT_TRUE(unknown);
     EXPECT_NE(unknown->reason().find("no.such.app"), std::string::npos);
     EXPECT_TRUE(shell.receivePushNotification("no.such.app", "x", false));
     EXPECT_TRUE(shell.reportBatteryLevel(101));
     EXPECT_TRUE(shell.rotate(5));
+}
+
+TEST_F(Shell, SlidingTheKnobToTheEndUnlocksAndAnIconTapLaunches)
+{
+    shell.drag(CGPointMake(60, 430), CGPointMake(160, 430), 5);
+    EXPECT_TRUE(shell.state().locked) << "let go half way, the knob slides back";
+    shell.drag(CGPointMake(60, 430), CGPointMake(300, 430), 8);
+    EXPECT_FALSE(shell.state().locked);
+    shell.tap(CGPointMake(41, 60)); // the first icon of the grid
+    EXPECT_EQ(shell.state().foreground, "com.apple.mobilecal");
 }
 
 TEST_F(Shell, ASwitcherLaunchGoesThroughTheSwitchersActivation)
@@ -257,6 +271,7 @@ TEST_F(Shell, Snapshots)
     ASSERT_FALSE(shell.writeScreenshot(base + "app.png"));
     ASSERT_FALSE(shell.openSwitcher());
     ASSERT_FALSE(shell.writeScreenshot(base + "switcher.png"));
+    ASSERT_FALSE(shell.pressHome());
     ASSERT_FALSE(shell.pressHome());
     ASSERT_FALSE(shell.rotate(3));
     ASSERT_FALSE(shell.reportBatteryLevel(20));

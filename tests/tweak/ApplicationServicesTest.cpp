@@ -1,0 +1,122 @@
+// The application services a plug-in and the panel use for records: redirections and record icons.
+#include "LogTestSupport.h"
+#include "NSData.h"
+#include "NSNumber.h"
+#include "SpringBoard-Vantle.h"
+#include "UIImage-Retina.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace logtest;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kImages = "/var/mobile/Library/Vantle/Images/";
+
+// Copies a picture of the build's artwork to a device path of the current root.
+void installArtwork(const TemporaryDeviceRoot& root, const std::string& artworkPath, const std::string& devicePath)
+{
+    const fs::path target = root.hostPath(devicePath);
+    fs::create_directories(target.parent_path());
+    fs::copy_file(fs::path(VANTLE_ARTWORK_DIR) / artworkPath.substr(1), target);
+}
+
+std::shared_ptr<NSDictionary> iconRecord(const id& application, const std::string& bundleIdentifier = {})
+{
+    NSDictionary::Entries entries{{"Application", application}};
+    if (!bundleIdentifier.empty()) {
+        entries.emplace("Bundle Identifier", string(bundleIdentifier));
+    }
+    return NSDictionary::dictionaryWithEntries(std::move(entries));
+}
+
+// The image is the picture at the device path, pixel for pixel.
+bool isPicture(const std::shared_ptr<UIImage>& image, const std::string& devicePath)
+{
+    const auto expected = UIImage::imageWithContentsOfFile(devicePath);
+    return image && expected && image->pngRepresentation()->isEqual(*expected->pngRepresentation());
+}
+
+} // namespace
+
+class ApplicationServices : public LogFixture {
+protected:
+    ApplicationServices() { UIImageRetina::resetScreenTestForTesting(); }
+    void useSettings(NSDictionary::Entries entries)
+    {
+        writePreferences(std::move(entries));
+        PLWriter::reloadSettings();
+    }
+};
+
+TEST_F(ApplicationServices, RedirectionsAnswerTheExactKeyForNamesAndIdentifiersAlike)
+{
+    EXPECT_FALSE(UIApplicationVantle::redirection("Mail")); // nothing loaded
+    useSettings({{"Redirections", NSDictionary::dictionaryWithEntries({{"Mail", string("com.example.newmail")},
+                                                                       {"com.apple.MobileSMS", string("com.example.chat")},
+                                                                       {"Odd", NSNumber::numberWithInteger(3)}})}});
+    EXPECT_EQ(UIApplicationVantle::redirectedAppIdentifierForApplicationName("Mail"), "com.example.newmail");
+    EXPECT_EQ(UIApplicationVantle::redirectedAppIdentifierForApplicationIdentifier("com.apple.MobileSMS"),
+              "com.example.chat");
+    EXPECT_EQ(UIApplicationVantle::redirection("com.apple.MobileSMS"), "com.example.chat");
+    EXPECT_FALSE(UIApplicationVantle::redirection("mail"));
+    EXPECT_FALSE(UIApplicationVantle::redirection("Odd"));
+}
+
+TEST_F(ApplicationServices, CustomIconsComeFromTheFolderByNameWithPushAsFallback)
+{
+    installArtwork(root, "/var/mobile/Library/Vantle/Images/Messages.png", std::string(kImages) + "Messages.png");
+    installArtwork(root, "/var/mobile/Library/Vantle/Images/Push.png", std::string(kImages) + "Push.png");
+    // A picture outside the folder that a crafted name would reach.
+    installArtwork(root, "/var/mobile/Library/Vantle/Images/Clock.png", "/var/mobile/Library/Vantle/Secret.png");
+    installArtwork(root, "/var/mobile/Library/Vantle/Images/Clock.png", "/var/mobile/Library/Vantle/...png");
+    const std::string push = std::string(kImages) + "Push.png";
+
+    struct Case {
+        id application;
+        std::string bundleIdentifier;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {string("Messages"), "com.apple.MobileSMS", std::string(kImages) + "Messages.png"},
+        {string("Unknown"), "com.example.unknown", push},
+        {string("../Secret"), "", push},
+        {string(".."), "", push},
+        {NSNumber::numberWithInteger(4), "", push},
+    };
+    for (const bool customIcons : {true, false}) {
+        useSettings({{"Custom Icons", NSNumber::numberWithBool(customIcons)}});
+        for (const auto& c : cases) {
+            if (!customIcons && !c.bundleIdentifier.empty()) {
+                continue; // the shell's icon
+            }
+            SCOPED_TRACE(c.application->description());
+            EXPECT_TRUE(isPicture(UIApplicationVantle::iconForNotification(*iconRecord(c.application, c.bundleIdentifier)),
+                                  c.expected));
+        }
+    }
+    fs::remove(root.hostPath(push));
+    EXPECT_FALSE(UIApplicationVantle::iconForNotification(*iconRecord(string("Unknown"))));
+}
+
+TEST_F(ApplicationServices, WithoutCustomIconsApplicationsHaveTheShellsIconAndMusicItsPlayersSmallIcon)
+{
+    for (const char* file : {"Info.plist", "Icon.png", "Icon-Small.png", "Icon-Small-AudioPlayer.png"}) {
+        const std::string path = std::string("/Applications/MobileMusicPlayer.app/") + file;
+        installArtwork(root, path, path);
+    }
+    for (const char* file : {"Info.plist", "Icon.png", "Icon-Small.png"}) {
+        const std::string path = std::string("/Applications/MobileCal.app/") + file;
+        installArtwork(root, path, path);
+    }
+    useSettings({{"Custom Icons", NSNumber::numberWithBool(false)}});
+
+    EXPECT_TRUE(isPicture(UIApplicationVantle::iconForNotification(*iconRecord(string("Music"), "com.apple.mobileipod")),
+                          "/Applications/MobileMusicPlayer.app/Icon-Small-AudioPlayer.png"));
+    EXPECT_TRUE(isPicture(UIApplicationVantle::iconForNotification(*iconRecord(string("Calendar"), "com.apple.mobilecal")),
+                          "/Applications/MobileCal.app/Icon-Small.png"));
+    EXPECT_FALSE(UIApplicationVantle::iconForNotification(*iconRecord(string("Gone"), "com.example.gone")));
+}

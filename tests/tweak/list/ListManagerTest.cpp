@@ -1,0 +1,298 @@
+// The list manager over a device root: what it reads, what the table is told, deletion, selection, the
+// collapsed state across openings, and what it writes back on closing and clearing.
+#include "ListTestSupport.h"
+#include "NSNumber.h"
+#include "NSString-UIStringDrawing.h"
+#include "VTNotificationCell.h"
+#include "VTShowMoreCell.h"
+#include "VTSorterByApp.h"
+#include "VTSorterByDate.h"
+
+#include <gtest/gtest.h>
+
+using namespace listtest;
+using logtest::bodies;
+using logtest::makeRecord;
+using logtest::readLog;
+using logtest::writeLog;
+
+namespace {
+
+std::vector<std::shared_ptr<NSDictionary>> numbered(const std::string& application, const std::string& prefix,
+                                                    int count, double newest = 800000000.0)
+{
+    std::vector<std::shared_ptr<NSDictionary>> records;
+    for (int i = 0; i < count; ++i) {
+        records.push_back(makeRecord(application, prefix + std::to_string(i), "com.example." + application, newest - i));
+    }
+    return records;
+}
+
+std::vector<std::string> numberedBodies(const std::string& prefix, int from, int to)
+{
+    std::vector<std::string> result;
+    for (int i = from; i < to; ++i) {
+        result.push_back(prefix + std::to_string(i));
+    }
+    return result;
+}
+
+bool exists(const char* path) { return NSFileManager::defaultManager().fileExistsAtPath(path); }
+
+} // namespace
+
+class ListManager : public ListFixture {
+protected:
+    void usePreferences(NSDictionary::Entries entries)
+    {
+        logtest::writePreferences(std::move(entries));
+        PLWriter::reloadSettings();
+    }
+    int sections() { return panel.listManager->numberOfSectionsInTableView(*panel.table); }
+    int rows(int section) { return panel.listManager->numberOfRowsInSection(*panel.table, section); }
+};
+
+TEST_F(ListManager, WithoutFilesTheListIsEmptyAndSaysSo)
+{
+    const auto manager = open<VTSorterByDate>();
+    EXPECT_EQ(sections(), 0);
+    EXPECT_EQ(panel.count, 0u);
+    EXPECT_TRUE(panel.noNotifications);
+    EXPECT_EQ(panel.finishedSortings, 1);
+    EXPECT_GE(panel.reloads, 1);
+    EXPECT_FALSE(manager->isBusy());
+}
+
+TEST_F(ListManager, HideReadOffersShowOlderWhichAppendsTheOldRecordsAsRead)
+{
+    writeLog(PLWriter::kNewNotificationsPath, numbered("Mail", "new", 2));
+    writeLog(PLWriter::kOldNotificationsPath, numbered("Mail", "old", 3, 799990000.0));
+    const auto manager = open<VTSorterByApp>();
+    EXPECT_EQ(bodiesOf(manager->rawNotifications()), numberedBodies("new", 0, 2));
+    ASSERT_EQ(sections(), 2);
+    EXPECT_EQ(rows(1), 1);
+    EXPECT_EQ(manager->heightForRowAtIndexPath(*panel.table, NSIndexPath(0, 1)), 50);
+
+    const auto cell = std::dynamic_pointer_cast<VTShowMoreCell>(
+        manager->cellForRowAtIndexPath(*panel.table, NSIndexPath(0, 1)));
+    ASSERT_TRUE(cell);
+    cell->button()->sendActionsForControlEvents(UIControlEventTouchUpInside);
+    logtest::drain();
+
+    auto expected = numberedBodies("new", 0, 2);
+    for (const auto& body : numberedBodies("old", 0, 3)) {
+        expected.push_back(body);
+    }
+    EXPECT_EQ(bodiesOf(manager->rawNotifications()), expected);
+    EXPECT_EQ(manager->unread(), 2u);
+    EXPECT_FALSE(manager->moreToShow());
+    EXPECT_EQ(sections(), 1);
+    EXPECT_EQ(panel.count, 5u);
+}
+
+TEST_F(ListManager, AnEmptyOldFileStillOffersShowOlderAndTheEmptyStateStaysHidden)
+{
+    writeLog(PLWriter::kOldNotificationsPath, {});
+    const auto manager = open<VTSorterByDate>();
+    EXPECT_EQ(sections(), 1);
+    EXPECT_FALSE(panel.noNotifications);
+    manager->loadAll();
+    logtest::drain();
+    EXPECT_EQ(sections(), 0);
+    EXPECT_EQ(manager->count(), 0u);
+}
+
+TEST_F(ListManager, ClosingWritesEverythingBackAsReadNewestFirstCutToTheLimit)
+{
+    struct Case {
+        int limit;
+        std::size_t kept;
+    };
+    for (const Case& c : {Case{50, 50}, Case{0, 0}, Case{-1, 60}, Case{100, 60}}) {
+        SCOPED_TRACE(c.limit);
+        usePreferences({{"Items To Keep", NSNumber::numberWithInteger(c.limit)}});
+        writeLog(PLWriter::kNewNotificationsPath, numbered("Mail", "new", 20));
+        writeLog(PLWriter::kOldNotificationsPath, numbered("Mail", "old", 40, 799990000.0));
+        open<VTSorterByDate>(); // "Hide Read" is on: the old records are not loaded, yet kept
+        close();
+
+        auto expected = numberedBodies("new", 0, 20);
+        for (const auto& body : numberedBodies("old", 0, 40)) {
+            expected.push_back(body);
+        }
+        expected.resize(c.kept);
+        EXPECT_FALSE(exists(PLWriter::kNewNotificationsPath));
+        EXPECT_EQ(exists(PLWriter::kOldNotificationsPath), c.kept > 0);
+        EXPECT_EQ(bodies(readLog(PLWriter::kOldNotificationsPath)), expected);
+    }
+}
+
+TEST_F(ListManager, ARecordLoggedWhileOpenIsListedFirstAsNewAndListedOnce)
+{
+    auto link = std::make_shared<ForwardingLink>();
+    VTWindowLink::setSharedLink(link);
+    writeLog(PLWriter::kOldNotificationsPath, numbered("Mail", "old", 1));
+    usePreferences({{"Hide Read", NSNumber::numberWithBool(false)}});
+
+    // Logged before the opening's read, handed over after it: the read has it already.
+    PLWriter::write(makeRecord("Clock", "before", "com.apple.mobiletimer", 800000010.0));
+    auto manager = std::make_shared<VTSorterByDate>();
+    link->manager = manager;
+    panel.adopt(manager);
+    manager->loadNotifications();
+    logtest::drain();
+    EXPECT_EQ(bodiesOf(manager->rawNotifications()), (std::vector<std::string>{"before", "old0"}));
+
+    PLWriter::write(makeRecord("Phone", "after", "com.apple.mobilephone", 800000020.0));
+    logtest::drain();
+    EXPECT_EQ(bodiesOf(manager->rawNotifications()), (std::vector<std::string>{"after", "before", "old0"}));
+    EXPECT_EQ(manager->unread(), 2u);
+    EXPECT_TRUE(manager->notifications()[0]->notifications()[0]->isNewNotification());
+    EXPECT_EQ(panel.count, 3u);
+    EXPECT_FALSE(panel.noNotifications);
+
+    close();
+    EXPECT_EQ(bodies(readLog(PLWriter::kOldNotificationsPath)), (std::vector<std::string>{"after", "before", "old0"}));
+    EXPECT_FALSE(exists(PLWriter::kNewNotificationsPath));
+}
+
+TEST_F(ListManager, DeletingAHeaderInDateOrderDeletesOnlyThatRun)
+{
+    writeLog(PLWriter::kNewNotificationsPath,
+             {makeRecord("A", "a0", "com.a", 9), makeRecord("A", "a1", "com.a", 8), makeRecord("B", "b0", "com.b", 7),
+              makeRecord("A", "a2", "com.a", 6)});
+    const auto manager = open<VTSorterByDate>();
+    manager->commitEditingStyleForRowAtIndexPath(*panel.table, UITableViewCellEditingStyle::Delete, NSIndexPath(0, 0));
+    logtest::drain();
+    EXPECT_EQ(bodiesOf(manager->rawNotifications()), (std::vector<std::string>{"b0", "a2"}));
+    EXPECT_EQ(shapeOf(manager->notifications()), "B:1 A:1");
+    EXPECT_EQ(manager->unread(), 2u);
+    EXPECT_EQ(panel.count, 2u);
+}
+
+TEST_F(ListManager, DeletingANewEntryKeepsEveryOtherMark)
+{
+    writeLog(PLWriter::kNewNotificationsPath, numbered("A", "new", 2));
+    writeLog(PLWriter::kOldNotificationsPath, numbered("A", "old", 2, 799990000.0));
+    usePreferences({{"Hide Read", NSNumber::numberWithBool(false)}});
+    const auto manager = open<VTSorterByApp>();
+    manager->commitEditingStyleForRowAtIndexPath(*panel.table, UITableViewCellEditingStyle::Delete, NSIndexPath(1, 0));
+    logtest::drain();
+    EXPECT_EQ(manager->unread(), 1u);
+    std::vector<bool> marks;
+    for (const auto& entry : manager->notifications()[0]->notifications()) {
+        marks.push_back(entry->isNewNotification());
+    }
+    EXPECT_EQ(marks, (std::vector<bool>{true, false, false}));
+}
+
+TEST_F(ListManager, SelectingAnEntryLaunchesItsTargetThenAutoDeletes)
+{
+    writeLog(PLWriter::kNewNotificationsPath,
+             {makeRecord("Mail", "m0", "com.example.mail", 9), makeRecord("Mail", "m1", "com.example.mail", 8),
+              makeRecord("Clock", "c0", "com.apple.mobiletimer", 7)});
+    struct Case {
+        int autoDelete;
+        NSDictionary::Entries redirections;
+        std::string launched;
+        std::string shape;
+    };
+    const std::vector<Case> cases{
+        {0, {}, "com.example.mail", "Mail:2 Clock:1"},
+        {1, {{"com.example.mail", logtest::string("by.identifier")}}, "by.identifier", "Mail:1 Clock:1"},
+        {2,
+         {{"com.example.mail", logtest::string("by.identifier")}, {"Mail", logtest::string("by.name")}},
+         "by.name",
+         "Clock:1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.autoDelete);
+        usePreferences({{"Auto Delete Type", NSNumber::numberWithInteger(c.autoDelete)},
+                        {"Redirections", NSDictionary::dictionaryWithEntries(c.redirections)}});
+        const auto manager = open<VTSorterByDate>();
+        panel.launcher.launched.clear();
+        manager->didSelectRowAtIndexPath(*panel.table, NSIndexPath(1, 0));
+        logtest::drain();
+        EXPECT_EQ(panel.launcher.launched, std::vector<std::string>{c.launched});
+        EXPECT_EQ(shapeOf(manager->notifications()), c.shape);
+        panel.release();
+    }
+}
+
+TEST_F(ListManager, ACollapsedGroupStaysCollapsedUntilANewEntryJoinsIt)
+{
+    auto link = std::make_shared<ForwardingLink>();
+    VTWindowLink::setSharedLink(link);
+    writeLog(PLWriter::kNewNotificationsPath, {makeRecord("Mail", "m0", "com.example.mail", 9),
+                                               makeRecord("Clock", "c0", "com.apple.mobiletimer", 8)});
+    usePreferences({{"Hide Read", NSNumber::numberWithBool(false)}});
+    auto manager = open<VTSorterByApp>();
+    manager->didSelectRowAtIndexPath(*panel.table, NSIndexPath(0, 0)); // the Mail header
+    EXPECT_EQ(rows(0), 1);
+    close();
+
+    manager = open<VTSorterByApp>();
+    EXPECT_EQ(shapeOf(manager->notifications()), "Mail-1 Clock:1");
+    link->manager = manager;
+    PLWriter::write(makeRecord("Mail", "m1", "com.example.mail", 10));
+    logtest::drain();
+    EXPECT_EQ(shapeOf(manager->notifications()), "Mail:2 Clock:1");
+}
+
+TEST_F(ListManager, ClearThenCloseLeavesNoFile)
+{
+    writeLog(PLWriter::kNewNotificationsPath, numbered("Mail", "new", 2));
+    writeLog(PLWriter::kOldNotificationsPath, numbered("Mail", "old", 2));
+    const auto manager = open<VTSorterByDate>();
+    manager->collapse();
+    manager->clear();
+    EXPECT_EQ(manager->count(), 0u);
+    close();
+    EXPECT_FALSE(exists(PLWriter::kNewNotificationsPath));
+    EXPECT_FALSE(exists(PLWriter::kOldNotificationsPath));
+    EXPECT_FALSE(exists(VTSorter::kCollapsedPath));
+}
+
+TEST_F(ListManager, OddRecordsAreShownUndatedOrSkippedAndAnOddCollapsedFileIsLeftAlone)
+{
+    std::vector<id> elements{
+        logtest::string("not a record"),
+        NSDictionary::dictionaryWithEntries({{"Application", logtest::string("Mail")},
+                                             {"Body", logtest::string("dated by text")},
+                                             {"Date", logtest::string("yesterday")}}),
+        NSDictionary::dictionaryWithEntries({{"Application", logtest::string("Mail")}, {"Body", NSNumber::numberWithInteger(7)}}),
+    };
+    ASSERT_FALSE(NSFileManager::defaultManager().writePropertyList(NSArray::arrayWithObjects(elements),
+                                                                   PLWriter::kNewNotificationsPath));
+    ASSERT_FALSE(NSFileManager::defaultManager().writePropertyList(logtest::string("odd"), VTSorter::kCollapsedPath));
+
+    const auto manager = open<VTSorterByDate>();
+    EXPECT_EQ(shapeOf(manager->notifications()), "Mail:2");
+    EXPECT_EQ(manager->collapsedList(), nullptr);
+    const auto cell = std::dynamic_pointer_cast<VTNotificationCell>(
+        manager->cellForRowAtIndexPath(*panel.table, NSIndexPath(1, 0)));
+    ASSERT_TRUE(cell);
+    EXPECT_EQ(cell->notification()->text(), "dated by text");
+    EXPECT_EQ(cell->date()->text(), "");
+    manager->collapse();
+    close();
+    EXPECT_EQ(logtest::fileBytes(root.hostPath(VTSorter::kCollapsedPath)).find("odd") != std::string::npos, true);
+    EXPECT_EQ(bodies(readLog(PLWriter::kOldNotificationsPath)), (std::vector<std::string>{"dated by text", "?"}));
+}
+
+TEST_F(ListManager, RowHeightsFollowTheSettingAndTheMeasuredText)
+{
+    const std::string text = "A longer text that wraps onto a second line at the width of the panel's entries";
+    writeLog(PLWriter::kNewNotificationsPath, {makeRecord("Mail", text, "com.example.mail")});
+    for (const bool customIcons : {true, false}) {
+        usePreferences({{"Custom Icons", NSNumber::numberWithBool(customIcons)}});
+        const auto manager = open<VTSorterByDate>();
+        EXPECT_EQ(manager->heightForRowAtIndexPath(*panel.table, NSIndexPath(0, 0)), customIcons ? 44 : 41);
+        const double measured = sizeWithFontConstrainedToSizeLineBreakMode(
+                                    text, UIFont::systemFontOfSize(14), CGSizeMake(282, 9999), UILineBreakModeWordWrap)
+                                    .height;
+        EXPECT_GT(measured, 20); // two lines
+        EXPECT_EQ(manager->heightForRowAtIndexPath(*panel.table, NSIndexPath(1, 0)), measured + 26);
+        panel.release();
+    }
+}

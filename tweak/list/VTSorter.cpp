@@ -1,0 +1,671 @@
+#include "VTSorter.h"
+
+#include "NSArray.h"
+#include "NSDate.h"
+#include "NSDictionary-Vantle.h"
+#include "NSFileManager.h"
+#include "NSNumber.h"
+#include "NSRecursiveLockHolder.h"
+#include "NSString-UIStringDrawing.h"
+#include "NSString.h"
+#include "PLWriter.h"
+#include "SpringBoard-Vantle.h"
+#include "UITableView.h"
+#include "VTController.h"
+#include "VTHeaderCell.h"
+#include "VTNotificationCell.h"
+#include "VTNotificationListWindow.h"
+#include "VTShowMoreCell.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr double kEntryHeightBound = 9999;
+
+// A log file as read: whether it is there, whether it read as a list, and its records (elements that are
+// not dictionaries are skipped).
+struct LogRead {
+    bool exists = false;
+    bool readable = false;
+    VTSorter::Records records;
+};
+
+LogRead readLog(const char* path)
+{
+    const auto read = NSFileManager::defaultManager().readPropertyListAtPath(path);
+    LogRead log;
+    log.exists = !read.isMissing();
+    if (const auto list = read.valueAs<NSArray>()) {
+        log.readable = true;
+        for (const auto& element : list->objects()) {
+            if (auto record = as<NSDictionary>(element)) {
+                log.records.push_back(std::move(record));
+            }
+        }
+    }
+    return log;
+}
+
+// Takes a file off its path: one that does not read is moved aside (its bytes kept), any other removed.
+// Failures are not reported: the tweak reports nothing, and what it holds in memory stays as it is.
+void takeOffPath(const char* path)
+{
+    auto& files = NSFileManager::defaultManager();
+    if (!files.fileExistsAtPath(path)) {
+        return;
+    }
+    if (!readLog(path).readable) {
+        (void)files.moveAsideUnreadableFileAtPath(path);
+    } else {
+        (void)files.removeItemAtPath(path);
+    }
+}
+
+// Writes the records as the file's whole content, or takes the file off its path when there are none.
+void replaceLog(const char* path, const VTSorter::Records& records)
+{
+    if (records.empty()) {
+        takeOffPath(path);
+        return;
+    }
+    auto& files = NSFileManager::defaultManager();
+    if (files.fileExistsAtPath(path) && !readLog(path).readable) {
+        (void)files.moveAsideUnreadableFileAtPath(path);
+    }
+    (void)files.writePropertyList(NSArray::arrayWithObjects(std::vector<id>(records.begin(), records.end())), path);
+}
+
+// The collapsed file: a set of keys when it reads as a dictionary (keys whose value is true), an empty set
+// when it is missing, and nothing when it does not read as a dictionary.
+std::optional<std::set<std::string>> readCollapsedList()
+{
+    const auto read = NSFileManager::defaultManager().readPropertyListAtPath(VTSorter::kCollapsedPath);
+    if (read.isMissing()) {
+        return std::set<std::string>();
+    }
+    const auto dictionary = read.valueAs<NSDictionary>();
+    if (!dictionary) {
+        return std::nullopt;
+    }
+    std::set<std::string> keys;
+    for (const auto& [key, value] : dictionary->entries()) {
+        if (const auto flag = as<NSNumber>(value); flag && flag->boolValue()) {
+            keys.insert(key);
+        }
+    }
+    return keys;
+}
+
+void writeCollapsedList(const std::set<std::string>& keys)
+{
+    NSDictionary::Entries entries;
+    for (const auto& key : keys) {
+        entries.emplace(key, NSNumber::numberWithBool(true));
+    }
+    (void)NSFileManager::defaultManager().writePropertyList(NSDictionary::dictionaryWithEntries(std::move(entries)),
+                                                            VTSorter::kCollapsedPath);
+}
+
+std::optional<std::string> textOf(const id& value)
+{
+    const auto text = as<NSString>(value);
+    return text ? std::optional<std::string>(text->string()) : std::nullopt;
+}
+
+template <class T>
+std::shared_ptr<T> dequeueOrMake(UITableView& table, const char* identifier)
+{
+    if (auto cell = std::dynamic_pointer_cast<T>(table.dequeueReusableCellWithIdentifier(identifier))) {
+        return cell;
+    }
+    return std::make_shared<T>(UITableViewCellStyle::Default, identifier);
+}
+
+} // namespace
+
+VTSorter::VTSorter(NSRunLoop& main)
+    : main_(main)
+{
+    formatter_.setDateStyle(NSDateFormatter::Style::Short);
+    formatter_.setTimeStyle(NSDateFormatter::Style::Short);
+}
+
+VTSorter::~VTSorter()
+{
+    if (window_) {
+        if (const auto table = window_->content()) {
+            if (const auto cell = std::dynamic_pointer_cast<VTShowMoreCell>(
+                    table->dequeueReusableCellWithIdentifier(kMoreCellIdentifier))) {
+                cell->button()->removeTargetActionForControlEvents(this, UIControlEventTouchUpInside);
+            }
+        }
+    }
+}
+
+// --- Loading ---
+
+void VTSorter::loadNotifications() { reloadNotifications(true); }
+
+void VTSorter::reloadNotifications(bool fromDisk)
+{
+    if (!fromDisk) {
+        sortOnMainThread();
+        return;
+    }
+    busy_ = true;
+    auto loaded = readNotificationsFromDisk(generation_.load());
+    if (!loaded) {
+        busy_ = false;
+        return;
+    }
+    loaded->groups = sortNotifications({loaded->records, loaded->unread,
+                                        loaded->collapsedList ? &*loaded->collapsedList : nullptr});
+    main_.performBlock([weak = weak_from_this(), result = std::make_shared<Loaded>(std::move(*loaded))] {
+        if (const auto self = weak.lock()) {
+            self->publish(std::move(*result));
+        }
+    });
+}
+
+std::optional<VTSorter::Loaded> VTSorter::readNotificationsFromDisk(std::uint64_t generation) const
+{
+    const NSRecursiveLockHolder hold(PLWriter::storeLock());
+    if (generation != generation_.load()) {
+        return std::nullopt; // purged or flushed before the read began
+    }
+    Loaded loaded;
+    loaded.generation = generation;
+    loaded.appendCount = PLWriter::appendCount();
+    loaded.records = readLog(PLWriter::kNewNotificationsPath).records;
+    loaded.unread = static_cast<unsigned>(loaded.records.size());
+    if (!PLWriter::hideRead()) {
+        auto old = readLog(PLWriter::kOldNotificationsPath).records;
+        loaded.records.insert(loaded.records.end(), old.begin(), old.end());
+    }
+    loaded.moreToShow = PLWriter::hideRead() && NSFileManager::defaultManager().fileExistsAtPath(PLWriter::kOldNotificationsPath);
+    loaded.collapsedList = readCollapsedList();
+    return loaded;
+}
+
+void VTSorter::publish(Loaded loaded)
+{
+    if (loaded.generation != generation_.load() || phase_ != Phase::Loading) {
+        return;
+    }
+    phase_ = Phase::Shown;
+    rawNotifications_ = std::move(loaded.records);
+    unread_ = loaded.unread;
+    moreToShow_ = loaded.moreToShow;
+    collapsedList_ = std::move(loaded.collapsedList);
+    notifications_ = std::move(loaded.groups);
+    accounted_ = true;
+    readThroughAppend_ = loaded.appendCount;
+    takenAfterRead_ = 0;
+
+    const auto arrived = std::exchange(arrivedDuringLoad_, {});
+    for (const auto& [appendNumber, record] : arrived) {
+        insertReceived(record, appendNumber);
+    }
+    if (!arrived.empty()) {
+        notifications_ = sortNotifications({rawNotifications_, unread_, collapsedList()});
+    }
+    doneSorting();
+}
+
+void VTSorter::sortOnMainThread()
+{
+    busy_ = true;
+    notifications_ = sortNotifications({rawNotifications_, unread_, collapsedList()});
+    scheduleDoneSorting();
+}
+
+void VTSorter::scheduleDoneSorting()
+{
+    main_.performBlock([weak = weak_from_this()] {
+        if (const auto self = weak.lock()) {
+            self->doneSorting();
+        }
+    });
+}
+
+void VTSorter::doneSorting()
+{
+    doneSortingNoReload();
+    if (window_) {
+        window_->reloadContent();
+    }
+}
+
+void VTSorter::doneSortingNoReload()
+{
+    busy_ = false;
+    if (!window_) {
+        return;
+    }
+    window_->finishedSorting();
+    window_->setCount(count());
+    window_->setNoNotifications(count() == 0 && !moreToShow_);
+}
+
+// --- Records handed in ---
+
+void VTSorter::receivedNotification(const std::shared_ptr<NSDictionary>& record)
+{
+    if (!record) {
+        return;
+    }
+    const std::uint64_t appendNumber = PLWriter::appendNumberBeingHandedOver();
+    switch (phase_) {
+    case Phase::Loading:
+        arrivedDuringLoad_.emplace_back(appendNumber, record);
+        return;
+    case Phase::Flushed:
+        return;
+    case Phase::Shown:
+        if (insertReceived(record, appendNumber)) {
+            sortOnMainThread();
+        }
+        return;
+    }
+}
+
+bool VTSorter::insertReceived(const std::shared_ptr<NSDictionary>& record, std::uint64_t appendNumber)
+{
+    if (appendNumber != 0) {
+        if (appendNumber <= readThroughAppend_) {
+            return false; // it was in the file the load read
+        }
+        ++takenAfterRead_;
+    }
+    rawNotifications_.insert(rawNotifications_.begin(), record);
+    ++unread_;
+    return true;
+}
+
+// --- Closing and clearing ---
+
+void VTSorter::purge()
+{
+    busy_ = true;
+    ++generation_;
+    {
+        const NSRecursiveLockHolder hold(PLWriter::storeLock());
+        if (accounted_) {
+            if (moreToShow_ && phase_ == Phase::Shown) {
+                const auto old = readLog(PLWriter::kOldNotificationsPath).records;
+                rawNotifications_.insert(rawNotifications_.end(), old.begin(), old.end());
+            }
+            trimToItemsToKeep();
+            keepUnaccountedNewNotifications();
+            replaceLog(PLWriter::kOldNotificationsPath, rawNotifications_);
+            if (collapsedList_) {
+                writeCollapsedList(*collapsedList_);
+            }
+        }
+    }
+    busy_ = false;
+}
+
+void VTSorter::trimToItemsToKeep()
+{
+    const std::int64_t limit = PLWriter::itemsToKeep();
+    if (limit >= 0 && static_cast<std::int64_t>(rawNotifications_.size()) > limit) {
+        rawNotifications_.resize(static_cast<std::size_t>(limit));
+        unread_ = std::min<unsigned>(unread_, static_cast<unsigned>(limit));
+    }
+}
+
+void VTSorter::keepUnaccountedNewNotifications() const
+{
+    const std::uint64_t appended = PLWriter::appendCount() - readThroughAppend_;
+    const std::uint64_t unaccounted = appended > takenAfterRead_ ? appended - takenAfterRead_ : 0;
+    auto file = readLog(PLWriter::kNewNotificationsPath);
+    if (unaccounted == 0 || !file.readable || file.records.empty()) {
+        takeOffPath(PLWriter::kNewNotificationsPath);
+        return;
+    }
+    file.records.resize(static_cast<std::size_t>(std::min<std::uint64_t>(unaccounted, file.records.size())));
+    replaceLog(PLWriter::kNewNotificationsPath, file.records);
+}
+
+void VTSorter::flush()
+{
+    ++generation_;
+    phase_ = Phase::Flushed;
+    rawNotifications_.clear();
+    notifications_.clear();
+    collapsedList_.reset();
+    arrivedDuringLoad_.clear();
+    unread_ = 0;
+}
+
+void VTSorter::clear()
+{
+    flush();
+    const NSRecursiveLockHolder hold(PLWriter::storeLock());
+    if (!accounted_) {
+        // Cleared while loading: everything logged so far goes.
+        accounted_ = true;
+        readThroughAppend_ = PLWriter::appendCount();
+        takenAfterRead_ = 0;
+    }
+    keepUnaccountedNewNotifications();
+    takeOffPath(PLWriter::kOldNotificationsPath);
+    (void)NSFileManager::defaultManager().removeItemAtPath(kCollapsedPath);
+}
+
+// --- Show older ---
+
+void VTSorter::loadAll()
+{
+    if (phase_ != Phase::Shown) {
+        return;
+    }
+    busy_ = true;
+    if (window_) {
+        window_->reloadContent();
+    }
+    moreToShow_ = false;
+    Records old;
+    {
+        const NSRecursiveLockHolder hold(PLWriter::storeLock());
+        old = readLog(PLWriter::kOldNotificationsPath).records;
+    }
+    rawNotifications_.insert(rawNotifications_.end(), old.begin(), old.end());
+    reloadNotifications(false);
+    if (window_) {
+        window_->reloadContent();
+    }
+}
+
+// --- Collapsed state ---
+
+void VTSorter::collapseGroup(VTNotificationGroup& group)
+{
+    group.setCollapsed(true);
+    if (!collapsedList_) {
+        return;
+    }
+    for (const auto& entry : group.notifications()) {
+        if (const auto key = entry->collapsedKey(); !key.empty()) {
+            collapsedList_->insert(key);
+        }
+    }
+}
+
+void VTSorter::expandGroup(VTNotificationGroup& group)
+{
+    group.setCollapsed(false);
+    if (!collapsedList_) {
+        return;
+    }
+    for (const auto& entry : group.notifications()) {
+        collapsedList_->erase(entry->collapsedKey());
+    }
+}
+
+void VTSorter::collapse()
+{
+    for (const auto& group : notifications_) {
+        collapseGroup(*group);
+    }
+}
+
+void VTSorter::expand()
+{
+    for (const auto& group : notifications_) {
+        expandGroup(*group);
+    }
+}
+
+// --- Positions and deletion ---
+
+std::shared_ptr<VTNotificationGroup> VTSorter::groupAt(int section) const
+{
+    return section >= 0 && static_cast<std::size_t>(section) < notifications_.size() ? notifications_[section] : nullptr;
+}
+
+bool VTSorter::isShowOlderSection(int section) const
+{
+    return moreToShow_ && static_cast<std::size_t>(section) == notifications_.size();
+}
+
+std::shared_ptr<VTNotification> VTSorter::notificationForIndexPath(const NSIndexPath& path) const
+{
+    const auto group = groupAt(path.section());
+    if (!group || path.row() < 1 || static_cast<std::size_t>(path.row()) > group->count()) {
+        return nullptr;
+    }
+    return group->notifications()[path.row() - 1];
+}
+
+std::optional<std::int32_t> VTSorter::indexOfRawNotificationForIndexPath(const NSIndexPath& path) const
+{
+    const auto entry = notificationForIndexPath(path);
+    return entry ? std::optional<std::int32_t>(entry->index()) : std::nullopt;
+}
+
+void VTSorter::deleteNotificationAtIndex(std::int32_t index)
+{
+    if (index < 0 || static_cast<std::size_t>(index) >= rawNotifications_.size()) {
+        return;
+    }
+    if (static_cast<unsigned>(index) < unread_) {
+        --unread_;
+    }
+    rawNotifications_.erase(rawNotifications_.begin() + index);
+}
+
+void VTSorter::deleteGroupEntries(const VTNotificationGroup& group)
+{
+    // Last to first: the entries are in ascending position order, so the positions still to delete stay valid.
+    const auto& entries = group.notifications();
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        deleteNotificationAtIndex((*entry)->index());
+    }
+}
+
+void VTSorter::deleteRow(const NSIndexPath& path)
+{
+    const auto group = groupAt(path.section());
+    if (!group) {
+        return;
+    }
+    if (path.row() == 0) {
+        deleteGroupEntries(*group);
+    } else if (const auto index = indexOfRawNotificationForIndexPath(path)) {
+        deleteNotificationAtIndex(*index);
+    } else {
+        return;
+    }
+    reloadNotifications(false);
+}
+
+// --- The table ---
+
+int VTSorter::numberOfSectionsInTableView(UITableView&)
+{
+    return static_cast<int>(notifications_.size()) + (moreToShow_ ? 1 : 0);
+}
+
+int VTSorter::numberOfRowsInSection(UITableView&, int section)
+{
+    if (isShowOlderSection(section)) {
+        return 1;
+    }
+    const auto group = groupAt(section);
+    if (!group) {
+        return 0;
+    }
+    return group->isCollapsed() ? 1 : 1 + static_cast<int>(group->count());
+}
+
+double VTSorter::heightForRowAtIndexPath(UITableView&, const NSIndexPath& path)
+{
+    if (isShowOlderSection(path.section())) {
+        return kShowOlderRowHeight;
+    }
+    if (path.row() == 0) {
+        return PLWriter::customIcons() ? kHeaderRowHeightWithCustomIcons : kHeaderRowHeightWithShellIcons;
+    }
+    const auto entry = notificationForIndexPath(path);
+    return entry ? entryHeight(entry->content()) : 0;
+}
+
+double VTSorter::entryHeight(const std::string& text)
+{
+    const double width = (window_ ? window_->listWidth() : 0) - kEntryTextInset;
+    if (width != entryHeightsWidth_) {
+        entryHeights_.clear();
+        entryHeightsWidth_ = width;
+    }
+    const auto [slot, isNew] = entryHeights_.try_emplace(text, 0);
+    if (isNew) {
+        const CGSize size = sizeWithFontConstrainedToSizeLineBreakMode(
+            text, UIFont::systemFontOfSize(14), CGSizeMake(width, kEntryHeightBound), UILineBreakModeWordWrap);
+        slot->second = size.height + kEntryRowPadding;
+    }
+    return slot->second;
+}
+
+std::shared_ptr<UITableViewCell> VTSorter::cellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
+{
+    if (isShowOlderSection(path.section())) {
+        return moreCell(table);
+    }
+    const auto group = groupAt(path.section());
+    if (!group) {
+        return nullptr;
+    }
+    if (path.row() == 0) {
+        return headerCell(table, *group);
+    }
+    const auto entry = notificationForIndexPath(path);
+    return entry ? entryCell(table, *entry) : nullptr;
+}
+
+std::shared_ptr<UITableViewCell> VTSorter::headerCell(UITableView& table, VTNotificationGroup& group)
+{
+    auto cell = dequeueOrMake<VTHeaderCell>(table, kHeaderCellIdentifier);
+    cell->setCount(static_cast<std::int32_t>(group.count()));
+    cell->title()->setText(group.appName().value_or(""));
+    if (PLWriter::customIcons()) {
+        const id name = group.appName() ? NSString::stringWithString(*group.appName()) : nullptr;
+        cell->icon()->setImage(UIApplicationVantle::customIconForApplication(name));
+    } else {
+        cell->icon()->setImage(group.icon());
+    }
+    return cell;
+}
+
+std::shared_ptr<UITableViewCell> VTSorter::entryCell(UITableView& table, const VTNotification& entry)
+{
+    auto cell = dequeueOrMake<VTNotificationCell>(table, kEntryCellIdentifier);
+    cell->notification()->setText(entry.content());
+    cell->date()->setText(formatter_.stringFromDate(entry.date()));
+    cell->setNewNotification(entry.isNewNotification());
+    return cell;
+}
+
+std::shared_ptr<UITableViewCell> VTSorter::moreCell(UITableView& table)
+{
+    auto cell = dequeueOrMake<VTShowMoreCell>(table, kMoreCellIdentifier);
+    cell->button()->addTargetActionForControlEvents(
+        this,
+        [weak = weak_from_this()] {
+            if (const auto self = weak.lock()) {
+                self->loadAll();
+            }
+        },
+        UIControlEventTouchUpInside);
+    return cell;
+}
+
+bool VTSorter::canEditRowAtIndexPath(UITableView&, const NSIndexPath& path)
+{
+    return !isShowOlderSection(path.section());
+}
+
+bool VTSorter::canMoveRowAtIndexPath(UITableView&, const NSIndexPath&) { return false; }
+
+void VTSorter::commitEditingStyleForRowAtIndexPath(UITableView&, UITableViewCellEditingStyle, const NSIndexPath& path)
+{
+    deleteRow(path);
+}
+
+void VTSorter::didSelectRowAtIndexPath(UITableView& table, const NSIndexPath& path)
+{
+    table.deselectRowAtIndexPath(path, true);
+    if (isShowOlderSection(path.section())) {
+        return;
+    }
+    const auto group = groupAt(path.section());
+    if (!group) {
+        return;
+    }
+    if (path.row() == 0) {
+        group->isCollapsed() ? expandGroup(*group) : collapseGroup(*group);
+        if (window_) {
+            window_->reloadContent();
+        }
+        return;
+    }
+    std::optional<std::string> target;
+    if (group->appName()) {
+        target = UIApplicationVantle::redirection(*group->appName());
+    }
+    if (!target && group->bundleID()) {
+        target = UIApplicationVantle::redirection(*group->bundleID());
+    }
+    if (!target) {
+        target = group->bundleID();
+    }
+    if (target && window_ && window_->controller()) {
+        window_->controller()->launchAppWithIdentifier(*target);
+    }
+    switch (PLWriter::autoDelete()) {
+    case 1:
+        deleteRow(path);
+        break;
+    case 2:
+        deleteRow(NSIndexPath(0, path.section()));
+        break;
+    default:
+        break;
+    }
+}
+
+// --- Helpers of the strategies ---
+
+std::shared_ptr<VTNotification> VTSorter::entryAt(const SortInput& input, std::size_t i)
+{
+    const NSDictionary& record = *input.records[i];
+    return std::make_shared<VTNotification>(textOf(NSDictionaryVantle::body(record)).value_or(""),
+                                            static_cast<std::int32_t>(i),
+                                            as<NSDate>(NSDictionaryVantle::date(record)), i < input.unread);
+}
+
+std::optional<std::string> VTSorter::applicationNameOf(const NSDictionary& record)
+{
+    return textOf(NSDictionaryVantle::application(record));
+}
+
+std::shared_ptr<VTNotificationGroup> VTSorter::groupFor(const NSDictionary& record)
+{
+    return std::make_shared<VTNotificationGroup>(applicationNameOf(record),
+                                                 textOf(NSDictionaryVantle::bundleIdentifier(record)));
+}
+
+bool VTSorter::belongsTo(const NSDictionary& record, const VTNotificationGroup& group)
+{
+    const auto name = applicationNameOf(record);
+    return name && group.appName() && *name == *group.appName();
+}
+
+void VTSorter::applyCollapsedRule(const SortInput& input, VTNotificationGroup& group, const VTNotification& entry)
+{
+    const auto key = entry.collapsedKey();
+    const bool marked = input.collapsedList && !key.empty() && input.collapsedList->contains(key);
+    group.setCollapsed(group.isCollapsed() && marked);
+}

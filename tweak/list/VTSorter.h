@@ -1,0 +1,210 @@
+#pragma once
+
+#include "NSDictionary.h"
+#include "NSRunLoop.h"
+#include "RXRelativeDateFormatter.h"
+#include "VTNotificationCell.h"
+#include "VTNotificationGroup.h"
+#include "VTNotificationListManager.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+// The list manager of one opening of the panel: it reads the log into one list of records (the
+// new-notifications file's, then the old one's, newest first), has its sort strategy group them, answers the
+// table, deletes entries, loads the older records on request, and on closing writes everything back as read.
+// The two strategies, VTSorterByDate and VTSorterByApp, only group; everything else is here.
+//
+// New and read are decided by file: the first `unread()` records came from the new-notifications file.
+// An entry's `index` is its record's position in `rawNotifications()` as of the last sort.
+//
+// Threads. The lists (records, groups, collapsed keys) belong to the main thread: every table answer and
+// every change runs there, and the groups are replaced whole, never changed in place, so the table never
+// reads a list under construction. `loadNotifications` runs on a job thread: it reads the files under the
+// store's lock (PLWriter::storeLock), sorts into lists of its own and hands the result to the main thread
+// (performBlock), where it is published, unless the manager was purged, flushed or cleared meanwhile (each
+// of those advances a generation number, and a result of an older generation is dropped). Only one load
+// runs per manager; later sorts run on the main thread and never read the files again.
+//
+// Records that arrive while the panel is open. The log store writes each record to the new-notifications
+// file and then hands it, on the main thread, to the window, which passes it to `receivedNotification`;
+// PLWriter numbers every append (appendCount) and says which append is being handed over. The load notes
+// the append count under the same hold of the store's lock as its read, so:
+//   - a record whose append number is not above that count was in the file the load read: it is dropped;
+//   - a later one handed in before the load is published waits, and is listed first when it is published;
+//   - a later one after that is listed first at once.
+// So every record is listed once, however the hand-over and the read interleave. A record handed in by
+// someone other than the store (append number 0) is always listed.
+//
+// Closing. `purge` and `clear` change the log files under the store's lock, so a write cannot fall between
+// their read and their rewrite. The records appended after the load's count whose hand-over the manager did
+// not take (still on its way to the main thread, or handed in after the panel began to close) are the newest
+// of the new-notifications file; they stay there, unread, instead of being removed with the file. A purge
+// before the load was published changes no file: nothing was shown, so nothing became read. A file that
+// exists but does not read is moved aside (NSFileManager::moveAsideUnreadableFileAtPath), never destroyed.
+//
+// Must be owned by a std::shared_ptr (the load's result and the sort's completion reach it weakly).
+class VTSorter : public VTNotificationListManager, public std::enable_shared_from_this<VTSorter> {
+public:
+    using Records = std::vector<std::shared_ptr<NSDictionary>>;
+    using Groups = std::vector<std::shared_ptr<VTNotificationGroup>>;
+
+    static constexpr const char* kCollapsedPath = "/var/mobile/Library/Vantle/Collapsed.plist";
+    static constexpr const char* kHeaderCellIdentifier = "Header Cell";
+    static constexpr const char* kEntryCellIdentifier = "Cell";
+    static constexpr const char* kMoreCellIdentifier = "More Cell";
+    static constexpr double kShowOlderRowHeight = 50;
+    static constexpr double kHeaderRowHeightWithCustomIcons = 44;
+    static constexpr double kHeaderRowHeightWithShellIcons = 41;
+    // An entry row: its text wrapped to the panel's width less this, in the 14-point system font, plus the
+    // room for the date line and the margins (the entry cell's layout).
+    static constexpr double kEntryTextInset = VTNotificationCell::kTextInset;
+    static constexpr double kEntryRowPadding = VTNotificationCell::kTextTop + VTNotificationCell::kTextBottomMargin;
+
+    ~VTSorter() override;
+
+    // --- VTNotificationListManager ---
+    void loadNotifications() override;
+    void reloadNotifications(bool fromDisk) override;
+    void receivedNotification(const std::shared_ptr<NSDictionary>& record) override;
+    void clear() override;
+    void purge() override;
+    void flush() override;
+    void collapse() override;
+    void expand() override;
+    VTNotificationListWindow* window() const override { return window_; }
+    void setWindow(VTNotificationListWindow* window) override { window_ = window; }
+    bool isBusy() const override { return busy_.load(); }
+    void setBusy(bool busy) override { busy_.store(busy); }
+
+    // --- The table's data source and delegate (main thread) ---
+    int numberOfSectionsInTableView(UITableView& table) override;
+    int numberOfRowsInSection(UITableView& table, int section) override;
+    std::shared_ptr<UITableViewCell> cellForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
+    bool canEditRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
+    bool canMoveRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
+    void commitEditingStyleForRowAtIndexPath(UITableView& table, UITableViewCellEditingStyle style,
+                                             const NSIndexPath& path) override;
+    double heightForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
+    void didSelectRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
+
+    // --- Further operations (main thread) ---
+    void collapseGroup(VTNotificationGroup& group);
+    void expandGroup(VTNotificationGroup& group);
+    // The entry at row - 1 of the section's group; null for a header row, the show-older row or a row
+    // outside the list.
+    std::shared_ptr<VTNotification> notificationForIndexPath(const NSIndexPath& path) const;
+    std::optional<std::int32_t> indexOfRawNotificationForIndexPath(const NSIndexPath& path) const;
+    // Removes the record at the position (nothing for a position outside the list); the files change only
+    // when the panel closes.
+    void deleteNotificationAtIndex(std::int32_t index);
+    // "Show Older": appends the old-notifications file's records, as read, and sorts again.
+    void loadAll();
+
+    // What the table shows, for the panel and for tests.
+    const Records& rawNotifications() const { return rawNotifications_; }
+    const Groups& notifications() const { return notifications_; }
+    unsigned unread() const { return unread_; }
+    unsigned count() const { return static_cast<unsigned>(rawNotifications_.size()); }
+    bool moreToShow() const { return moreToShow_; }
+    // The date keys of collapsed entries; null when the collapsed file did not read as a dictionary.
+    const std::set<std::string>* collapsedList() const { return collapsedList_ ? &*collapsedList_ : nullptr; }
+    RXRelativeDateFormatter& formatter() { return formatter_; }
+
+protected:
+    // What a sort strategy works on: the records newest first, how many of them are new, and the collapsed
+    // keys (null when there is no collapsed list, which leaves every group expanded).
+    struct SortInput {
+        const Records& records;
+        unsigned unread;
+        const std::set<std::string>* collapsedList;
+    };
+
+    // `main` is the loop that results are published on and tables are answered from.
+    explicit VTSorter(NSRunLoop& main = NSRunLoop::mainRunLoop());
+
+    // The strategy: the groups of the input, each holding entries built by entryAt. Runs on the loading
+    // thread for the first sort and on the main thread afterwards, so it reads nothing but its input.
+    virtual Groups sortNotifications(const SortInput& input) const = 0;
+
+    // Helpers of the strategies.
+    // The entry of the record at position i: its body (empty when the body is not text), i, its date (null
+    // when "Date" is not a date) and whether i < unread.
+    static std::shared_ptr<VTNotification> entryAt(const SortInput& input, std::size_t i);
+    // A new, empty (and so collapsed) group named after the record.
+    static std::shared_ptr<VTNotificationGroup> groupFor(const NSDictionary& record);
+    // The record's "Application" when it is text.
+    static std::optional<std::string> applicationNameOf(const NSDictionary& record);
+    // Groups match by application name, exactly; a record without one matches no group.
+    static bool belongsTo(const NSDictionary& record, const VTNotificationGroup& group);
+    // After an entry joins: the group stays collapsed only while every entry carries the collapsed mark.
+    static void applyCollapsedRule(const SortInput& input, VTNotificationGroup& group, const VTNotification& entry);
+
+private:
+    enum class Phase { Loading, Shown, Flushed };
+
+    // A load's result, made on the loading thread and published on the main thread.
+    struct Loaded {
+        std::uint64_t generation = 0;
+        std::uint64_t appendCount = 0;
+        Records records;
+        unsigned unread = 0;
+        bool moreToShow = false;
+        std::optional<std::set<std::string>> collapsedList;
+        Groups groups;
+    };
+
+    std::optional<Loaded> readNotificationsFromDisk(std::uint64_t generation) const;
+    void publish(Loaded loaded);
+    void sortOnMainThread();
+    void scheduleDoneSorting();
+    void doneSorting();
+    void doneSortingNoReload();
+    // Lists the record first, as new, unless its append number says the load read it; answers whether it did.
+    bool insertReceived(const std::shared_ptr<NSDictionary>& record, std::uint64_t appendNumber);
+    // Under the store's lock: leaves in the new-notifications file only the records appended after the
+    // load's count that the manager did not take, and removes it when there are none.
+    void keepUnaccountedNewNotifications() const;
+    void trimToItemsToKeep();
+    void deleteGroupEntries(const VTNotificationGroup& group);
+    void deleteRow(const NSIndexPath& path);
+    std::shared_ptr<VTNotificationGroup> groupAt(int section) const;
+    bool isShowOlderSection(int section) const;
+    double entryHeight(const std::string& text);
+
+    std::shared_ptr<UITableViewCell> headerCell(UITableView& table, VTNotificationGroup& group);
+    std::shared_ptr<UITableViewCell> entryCell(UITableView& table, const VTNotification& entry);
+    std::shared_ptr<UITableViewCell> moreCell(UITableView& table);
+
+    NSRunLoop& main_;
+    VTNotificationListWindow* window_ = nullptr;
+    RXRelativeDateFormatter formatter_;
+
+    // Main thread.
+    Phase phase_ = Phase::Loading;
+    Records rawNotifications_;
+    Groups notifications_;
+    std::optional<std::set<std::string>> collapsedList_ = std::set<std::string>();
+    unsigned unread_ = 0;
+    bool moreToShow_ = false;
+    // Records handed in while the load runs, with their append numbers.
+    std::vector<std::pair<std::uint64_t, std::shared_ptr<NSDictionary>>> arrivedDuringLoad_;
+    // Whether the append count below is known (a load was published, or a clear set it).
+    bool accounted_ = false;
+    std::uint64_t readThroughAppend_ = 0;
+    std::uint64_t takenAfterRead_ = 0;
+    // Measured entry heights by text, for the width they were measured at.
+    std::unordered_map<std::string, double> entryHeights_;
+    double entryHeightsWidth_ = -1;
+
+    // Any thread.
+    std::atomic<bool> busy_{false};
+    std::atomic<std::uint64_t> generation_{0};
+};
