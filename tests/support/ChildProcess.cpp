@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -111,6 +112,33 @@ std::optional<std::string> ChildProcess::nextLine()
     std::string line = buffered_.substr(0, end);
     buffered_.erase(0, end + 1);
     return line;
+}
+
+void ChildProcess::sendSignal(int signal)
+{
+    if (pid_ > 0) {
+        kill(pid_, signal);
+    }
+}
+
+std::optional<int> ChildProcess::waitForExitWithin(std::chrono::milliseconds limit)
+{
+    if (pid_ <= 0) {
+        return -1;
+    }
+    // A pidfd becomes readable when the process ends: a wait with a deadline and without polling.
+    const int pidfd = static_cast<int>(syscall(SYS_pidfd_open, pid_, 0));
+    if (pidfd >= 0) {
+        pollfd descriptor{pidfd, POLLIN, 0};
+        int ready = 0;
+        while ((ready = poll(&descriptor, 1, static_cast<int>(limit.count()))) < 0 && errno == EINTR) {
+        }
+        close(pidfd);
+        if (ready == 0) {
+            return std::nullopt;
+        }
+    }
+    return waitForExit();
 }
 
 int ChildProcess::waitForExit()

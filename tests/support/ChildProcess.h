@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +33,10 @@ public:
     std::optional<std::string> nextLine();
     // Waits for the child to end; answers its exit status (-1 when it did not exit normally).
     int waitForExit();
+    // Sends the child a signal (SIGTERM to ask it to stop).
+    void sendSignal(int signal);
+    // As waitForExit, giving up after `limit`: absent when the child is still running then.
+    std::optional<int> waitForExitWithin(std::chrono::milliseconds limit);
 
 private:
     ChildProcess(pid_t pid, int output);

@@ -1,7 +1,11 @@
 #include "DeviceInstaller.h"
 
 #include "DeviceRoot.h"
+#include "NSArray.h"
+#include "NSDictionary.h"
 #include "NSFileManager.h"
+#include "NSPropertyListSerialization.h"
+#include "NSString.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,9 +24,18 @@ std::string devicePathOf(const std::filesystem::path& relative)
     return "/" + relative.generic_string();
 }
 
+// The XML form of a small fixed property list (which cannot fail to serialise).
+std::string xmlOf(const std::shared_ptr<NSDictionary>& plist)
+{
+    return NSPropertyListSerialization::dataWithPropertyList(plist).value();
+}
+
 } // namespace
 
-DeviceInstaller::DeviceInstaller(std::filesystem::path payload) : payload_(std::move(payload)) {}
+DeviceInstaller::DeviceInstaller(std::filesystem::path payload, std::optional<std::filesystem::path> tweakLibrary)
+    : payload_(std::move(payload)), tweakLibrary_(std::move(tweakLibrary))
+{
+}
 
 const std::vector<std::string>& DeviceInstaller::layoutFolders()
 {
@@ -120,13 +133,13 @@ std::vector<DeviceInstaller::PayloadFile> DeviceInstaller::payloadFiles(InstallR
     std::filesystem::recursive_directory_iterator walk(payload_, error), end;
     for (; !error && walk != end; walk.increment(error)) {
         if (walk->is_regular_file()) {
-            files.push_back({walk->path(), devicePathOf(walk->path().lexically_relative(payload_))});
+            files.push_back({walk->path(), devicePathOf(walk->path().lexically_relative(payload_)), Policy::KeepUserChanges, {}});
         }
     }
     if (error) {
         report.addProblem(payload_, "cannot list the artwork: " + error.message());
     }
-    for (PayloadFile& file : deliverableFiles()) {
+    for (PayloadFile& file : deliverableFiles(report)) {
         files.push_back(std::move(file));
     }
     std::sort(files.begin(), files.end(),
@@ -134,49 +147,53 @@ std::vector<DeviceInstaller::PayloadFile> DeviceInstaller::payloadFiles(InstallR
     return files;
 }
 
-// The loadable deliverables, once the build makes them: the tweak library and its filter plist go to
-// /Library/MobileSubstrate/DynamicLibraries/, the settings bundle's library and specifier files to
-// /System/Library/PreferenceBundles/VantlePro.bundle/. List them here (build file, device path); they
-// are then installed and upgraded exactly like the artwork. Neither is built as a loadable library yet.
-std::vector<DeviceInstaller::PayloadFile> DeviceInstaller::deliverableFiles()
+// The tweak library, loaded by the shell's substrate loader; the filter that tells the loader which
+// processes to load it into (only the shell); and Activator's assignment of the status-bar swipe to the
+// tweak's panel, so that it opens out of the box.
+std::vector<DeviceInstaller::PayloadFile> DeviceInstaller::deliverableFiles(InstallReport& report) const
 {
-    return {};
+    if (!tweakLibrary_) {
+        return {};
+    }
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(*tweakLibrary_, error)) {
+        report.addProblem(*tweakLibrary_, "no tweak library here (build the Vantle target, or pass --tweak)");
+        return {};
+    }
+    const auto filter = NSDictionary::dictionaryWithEntries(
+        {{"Filter", NSDictionary::dictionaryWithEntries(
+                        {{"Bundles", NSArray::arrayWithObjects({NSString::stringWithString("com.apple.springboard")})}})}});
+    const auto assignments = NSDictionary::dictionaryWithEntries(
+        {{"libactivator.statusbar.swipe.down", NSString::stringWithString("net.torvask.Vantle")}});
+    return {{*tweakLibrary_, kTweakLibraryPath, Policy::AlwaysReplace, {}},
+            {std::nullopt, kTweakFilterPath, Policy::AlwaysReplace, xmlOf(filter)},
+            {std::nullopt, kActivatorAssignmentsPath, Policy::SeedOnce, xmlOf(assignments)}};
 }
 
 void DeviceInstaller::installFile(const PayloadFile& file, InstallManifest& manifest, InstallReport& report) const
 {
-    std::ifstream in(file.source, std::ios::binary);
-    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.good() && !in.eof()) {
-        report.addProblem(file.source, std::string("cannot read: ") + std::strerror(errno));
+    std::string bytes = file.bytes;
+    if (file.source) {
+        std::ifstream in(*file.source, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        if (!in.good() && !in.eof()) {
+            report.addProblem(*file.source, std::string("cannot read: ") + std::strerror(errno));
+            return;
+        }
+    }
+    const auto action = actionFor(file, bytes, manifest, report);
+    if (!action) {
         return;
     }
     const std::string hash = InstallManifest::contentHash(bytes);
-
-    NSFileManager& files = NSFileManager::defaultManager();
-    bool isDirectory = false;
-    InstallReport::Action action = InstallReport::Action::Installed;
-    if (files.fileExistsAtPath(file.devicePath, isDirectory)) {
-        if (isDirectory) {
-            report.addProblem(DeviceRoot::resolve(file.devicePath), "a folder is in the way of this file");
-            return;
-        }
-        const Result<std::string> current = files.contentsAtPath(file.devicePath, kMaxFileBytes);
-        if (!current.ok()) {
-            report.addProblem(DeviceRoot::resolve(file.devicePath), current.error().reason());
-            return;
-        }
-        if (current.value() == bytes) {
+    if (*action == InstallReport::Action::Unchanged || *action == InstallReport::Action::Kept) {
+        if (*action == InstallReport::Action::Unchanged) {
             manifest.setHashForPath(file.devicePath, hash);
-            report.add(InstallReport::Action::Unchanged, file.devicePath);
-            return;
         }
-        if (manifest.hashForPath(file.devicePath) != InstallManifest::contentHash(current.value())) {
-            report.add(InstallReport::Action::Kept, file.devicePath);
-            return;
-        }
-        action = InstallReport::Action::Updated;
+        report.add(*action, file.devicePath);
+        return;
     }
+    NSFileManager& files = NSFileManager::defaultManager();
     const std::string folder = std::filesystem::path(file.devicePath).parent_path().generic_string();
     if (!files.fileExistsAtPath(folder)) {
         createFolder(folder, report);
@@ -186,5 +203,35 @@ void DeviceInstaller::installFile(const PayloadFile& file, InstallManifest& mani
         return;
     }
     manifest.setHashForPath(file.devicePath, hash);
-    report.add(action, file.devicePath);
+    report.add(*action, file.devicePath);
+}
+
+// What to do with one file given what the device holds; none when there is nothing to do or to report.
+std::optional<InstallReport::Action> DeviceInstaller::actionFor(const PayloadFile& file, const std::string& bytes,
+                                                                InstallManifest& manifest, InstallReport& report) const
+{
+    NSFileManager& files = NSFileManager::defaultManager();
+    bool isDirectory = false;
+    if (!files.fileExistsAtPath(file.devicePath, isDirectory)) {
+        // A default the user removed stays removed.
+        const bool removedByUser = file.policy == Policy::SeedOnce && manifest.hashForPath(file.devicePath);
+        return removedByUser ? std::nullopt : std::optional(InstallReport::Action::Installed);
+    }
+    if (isDirectory) {
+        report.addProblem(DeviceRoot::resolve(file.devicePath), "a folder is in the way of this file");
+        return std::nullopt;
+    }
+    const Result<std::string> current = files.contentsAtPath(file.devicePath, kMaxFileBytes);
+    if (!current.ok()) {
+        report.addProblem(DeviceRoot::resolve(file.devicePath), current.error().reason());
+        return std::nullopt;
+    }
+    if (current.value() == bytes) {
+        return InstallReport::Action::Unchanged;
+    }
+    const bool toolsOwn = manifest.hashForPath(file.devicePath) == InstallManifest::contentHash(current.value());
+    if (file.policy == Policy::AlwaysReplace || (file.policy == Policy::KeepUserChanges && toolsOwn)) {
+        return InstallReport::Action::Updated;
+    }
+    return InstallReport::Action::Kept;
 }

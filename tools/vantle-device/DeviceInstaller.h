@@ -4,17 +4,26 @@
 #include "InstallReport.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 // The product's install step: creates or upgrades the device root that DeviceRoot::root() names from a
-// payload, a host folder shaped like a device root (the build's artwork tree). Safe to run again and
-// again: folders are created only when missing, a file is written only when it is missing or still holds
-// what this tool wrote there last time (InstallManifest), and nothing outside the payload's own paths
-// is touched, so logs, preferences and the user's own pictures survive every upgrade.
+// payload, a host folder shaped like a device root (the build's artwork tree), and the built tweak library.
+// Safe to run again and again: folders are created only when missing, an artwork file is written only when
+// it is missing or still holds what this tool wrote there last time (InstallManifest), and nothing outside
+// the installed paths is touched, so logs, preferences and the user's own pictures survive every upgrade.
+//
+// The tweak library and its filter are build output: they are replaced on every install. The Activator
+// assignment that opens the panel is a default: written once, on a device that never had it.
 class DeviceInstaller {
 public:
-    explicit DeviceInstaller(std::filesystem::path payload);
+    static constexpr const char* kTweakLibraryPath = "/Library/MobileSubstrate/DynamicLibraries/Vantle.dylib";
+    static constexpr const char* kTweakFilterPath = "/Library/MobileSubstrate/DynamicLibraries/Vantle.plist";
+    static constexpr const char* kActivatorAssignmentsPath = "/var/mobile/Library/Preferences/libactivator.plist";
+
+    // `tweakLibrary`: the built shared library to install as kTweakLibraryPath; none installs no library.
+    explicit DeviceInstaller(std::filesystem::path payload, std::optional<std::filesystem::path> tweakLibrary = std::nullopt);
 
     // The folders every device root has, as device paths, created when missing.
     static const std::vector<std::string>& layoutFolders();
@@ -22,16 +31,26 @@ public:
     InstallReport install() const;
 
 private:
+    enum class Policy {
+        KeepUserChanges, // artwork: replaced only while it still holds what the tool wrote
+        AlwaysReplace,   // build output: replaced whenever it differs
+        SeedOnce,        // a default: written when missing on a device the tool never gave it to
+    };
     struct PayloadFile {
-        std::filesystem::path source; // host path
+        std::optional<std::filesystem::path> source; // host path; none: `bytes` are the contents
         std::string devicePath;
+        Policy policy = Policy::KeepUserChanges;
+        std::string bytes;
     };
 
     bool prepareRoot(InstallReport& report) const;
     void createFolder(const std::string& devicePath, InstallReport& report) const;
     std::vector<PayloadFile> payloadFiles(InstallReport& report) const;
-    static std::vector<PayloadFile> deliverableFiles();
+    std::vector<PayloadFile> deliverableFiles(InstallReport& report) const;
     void installFile(const PayloadFile& file, InstallManifest& manifest, InstallReport& report) const;
+    std::optional<InstallReport::Action> actionFor(const PayloadFile& file, const std::string& bytes,
+                                                   InstallManifest& manifest, InstallReport& report) const;
 
     std::filesystem::path payload_;
+    std::optional<std::filesystem::path> tweakLibrary_;
 };

@@ -3,6 +3,10 @@
 #include "DeviceInstaller.h"
 #include "DeviceRoot.h"
 #include "InstallManifest.h"
+#include "NSArray.h"
+#include "NSDictionary.h"
+#include "NSFileManager.h"
+#include "NSString.h"
 #include "TemporaryDeviceRoot.h"
 #include "ToolRun.h"
 
@@ -167,6 +171,55 @@ TEST(DeviceInstaller, ReportsEachProblemWithItsPathAndGoesOnWithTheRest)
     EXPECT_THAT(noPayload.entries(), IsEmpty());
 }
 
+TEST(DeviceInstaller, TheTweakLibraryIsAlwaysReplacedAndTheActivatorDefaultIsWrittenOnce)
+{
+    TemporaryDeviceRoot root;
+    Payload payload(root.path().parent_path() / (root.path().filename().string() + "-payload"));
+    payload.put("/var/mobile/Library/Vantle/Images/A.png", "a");
+    Payload build(root.path().parent_path() / (root.path().filename().string() + "-build"));
+    const fs::path library = build.folder() / "libVantle.so";
+    writeFile(library, "library 1");
+    const DeviceInstaller installer{payload.folder(), library};
+
+    const InstallReport first = installer.install();
+    ASSERT_TRUE(first.succeeded());
+    EXPECT_THAT(first.paths(Action::Installed),
+                ElementsAre(DeviceInstaller::kTweakLibraryPath, DeviceInstaller::kTweakFilterPath,
+                            DeviceInstaller::kActivatorAssignmentsPath, "/var/mobile/Library/Vantle/Images/A.png"));
+    EXPECT_EQ(readFile(root.hostPath(DeviceInstaller::kTweakLibraryPath)), "library 1");
+    const auto filter = NSFileManager::defaultManager().readPropertyListAtPath(DeviceInstaller::kTweakFilterPath).valueAs<NSDictionary>();
+    ASSERT_TRUE(filter);
+    const auto bundles = filter->objectForKey<NSDictionary>("Filter")->objectForKey<NSArray>("Bundles");
+    ASSERT_TRUE(bundles);
+    ASSERT_EQ(bundles->count(), 1u);
+    EXPECT_EQ(as<NSString>(bundles->objectAtIndex(0))->string(), "com.apple.springboard");
+    const auto assignments = NSFileManager::defaultManager().readPropertyListAtPath(DeviceInstaller::kActivatorAssignmentsPath).valueAs<NSDictionary>();
+    ASSERT_TRUE(assignments);
+    EXPECT_EQ(assignments->stringForKey("libactivator.statusbar.swipe.down"), "net.torvask.Vantle");
+
+    // A library changed on the device is build output all the same; the user's assignments are theirs.
+    writeFile(root.hostPath(DeviceInstaller::kTweakLibraryPath), "patched by hand");
+    writeFile(root.hostPath(DeviceInstaller::kActivatorAssignmentsPath), "the user's gestures");
+    const InstallReport second = installer.install();
+    EXPECT_THAT(second.paths(Action::Updated), ElementsAre(DeviceInstaller::kTweakLibraryPath));
+    EXPECT_THAT(second.paths(Action::Kept), ElementsAre(DeviceInstaller::kActivatorAssignmentsPath));
+    EXPECT_EQ(readFile(root.hostPath(DeviceInstaller::kTweakLibraryPath)), "library 1");
+    EXPECT_EQ(readFile(root.hostPath(DeviceInstaller::kActivatorAssignmentsPath)), "the user's gestures");
+
+    // A new build replaces the library; an assignment file the user removed stays removed.
+    writeFile(library, "library 2");
+    fs::remove(root.hostPath(DeviceInstaller::kActivatorAssignmentsPath));
+    const InstallReport third = installer.install();
+    EXPECT_THAT(third.paths(Action::Updated), ElementsAre(DeviceInstaller::kTweakLibraryPath));
+    EXPECT_THAT(third.paths(Action::Installed), IsEmpty());
+    EXPECT_EQ(readFile(root.hostPath(DeviceInstaller::kTweakLibraryPath)), "library 2");
+    EXPECT_FALSE(fs::exists(root.hostPath(DeviceInstaller::kActivatorAssignmentsPath)));
+
+    const InstallReport unbuilt = DeviceInstaller(payload.folder(), build.folder() / "missing.so").install();
+    ASSERT_EQ(unbuilt.problems().size(), 1u);
+    EXPECT_THAT(unbuilt.problems()[0].reason, HasSubstr("build the Vantle target"));
+}
+
 TEST(DeviceInstaller, ManifestHashTellsContentsApart)
 {
     EXPECT_EQ(InstallManifest::contentHash(""), "cbf29ce484222325");
@@ -191,6 +244,7 @@ TEST(VantleDeviceTool, InstallsPrintsWhatItDidAndReportsErrorsOnStderr)
     EXPECT_THAT(first.all(), HasSubstr("Device root: " + target.string() + " (new)"));
     EXPECT_THAT(first.all(), HasSubstr("installed /var/mobile/Library/Vantle/Images/TopCap.png"));
     EXPECT_TRUE(fs::is_regular_file(target / "Applications/MobileTimer.app/Info.plist"));
+    EXPECT_TRUE(fs::is_regular_file(target / "Library/MobileSubstrate/DynamicLibraries/Vantle.dylib"));
     const ToolRun second = runTool("install --root '" + target.string() + "'");
     EXPECT_EQ(second.status, 0);
     EXPECT_THAT(second.all(), HasSubstr("Done: 0 installed, 0 updated"));

@@ -1,0 +1,66 @@
+#pragma once
+
+// How the shell host appears on the D-Bus session bus, for `sbctl` and anyone with gdbus. The host owns the
+// bus name kBusName and exports kObjectPath with the interface kInterface, one method per command. Only
+// callers running as the shell's own user are served. A command the shell cannot carry out is answered
+// with the error kRefusedError whose text is the reason ("no application com.example.nothing is
+// installed"); a caller of another user gets the same error. Coordinates are points on the portrait
+// screen of kScreenWidth × kScreenHeight. An optional argument travels as an array of zero or one element.
+//
+//   ReceiveTextMessage      (s sender, s text)
+//   FireCalendarAlarm       (s title, as location)
+//   ReportBatteryLevel      (i percent)                       0..100
+//   ReportLowDiskSpace      ()
+//   MissCall                (s caller, ad unixDate)           seconds since 1970 UTC; none: now
+//   ReceivePushNotification (s bundleIdentifier, s body, b local)
+//   ReceiveVoicemail        ()
+//   SetNowPlaying           (s bundleIdentifier, s title, as artist, b playing)
+//   Lock, Unlock, PressHome ()
+//   Launch                  (s bundleIdentifier, b fromSwitcher)
+//   Rotate                  (i orientation)                   1 portrait, 2 upside down, 3 landscape right,
+//                                                             4 landscape left
+//   SendActivatorEvent      (s eventName) -> (b handled)
+//   Tap                     (d x, d y)
+//   Drag                    (d x1, d y1, d x2, d y2, i steps)
+//   WriteScreenshot         (s absolutePath)                  a PNG at the screen's scale
+//   State                   () -> (s stateXML)                an XML property list, see below
+//   WaitUntilIdle           () -> ()                          answered once no job thread runs, no animation
+//                                                             is in flight and nothing is queued
+//
+// The state dictionary: "locked" (boolean), "foreground" (the bundle identifier; absent on the home and
+// lock screens), "orientation" (integer 1..4), "statusBarImages" (names), "alerts" (dictionaries with
+// "title" and "message", oldest first), "sounds" (names played since start), "windows" (dictionaries with
+// "level" and "name", lowest first), "batteryLevel" (integer percent), "switcherShown" (boolean).
+class SpringBoardControlNames {
+public:
+    static constexpr const char* kBusName = "org.vantle.Device.SpringBoard";
+    static constexpr const char* kObjectPath = "/org/vantle/Device/SpringBoard";
+    static constexpr const char* kInterface = "org.vantle.Device.SpringBoard";
+    static constexpr const char* kRefusedError = "org.vantle.Device.SpringBoard.Error.Refused";
+
+    static constexpr const char* kReceiveTextMessage = "ReceiveTextMessage";
+    static constexpr const char* kFireCalendarAlarm = "FireCalendarAlarm";
+    static constexpr const char* kReportBatteryLevel = "ReportBatteryLevel";
+    static constexpr const char* kReportLowDiskSpace = "ReportLowDiskSpace";
+    static constexpr const char* kMissCall = "MissCall";
+    static constexpr const char* kReceivePushNotification = "ReceivePushNotification";
+    static constexpr const char* kReceiveVoicemail = "ReceiveVoicemail";
+    static constexpr const char* kSetNowPlaying = "SetNowPlaying";
+    static constexpr const char* kLock = "Lock";
+    static constexpr const char* kUnlock = "Unlock";
+    static constexpr const char* kPressHome = "PressHome";
+    static constexpr const char* kLaunch = "Launch";
+    static constexpr const char* kRotate = "Rotate";
+    static constexpr const char* kSendActivatorEvent = "SendActivatorEvent";
+    static constexpr const char* kTap = "Tap";
+    static constexpr const char* kDrag = "Drag";
+    static constexpr const char* kWriteScreenshot = "WriteScreenshot";
+    static constexpr const char* kState = "State";
+    static constexpr const char* kWaitUntilIdle = "WaitUntilIdle";
+
+    static constexpr const char* kForegroundKey = "foreground";
+
+    static constexpr double kScreenWidth = 320;
+    static constexpr double kScreenHeight = 480;
+    static constexpr int kMaxDragSteps = 1000;
+};

@@ -1,0 +1,100 @@
+// springboard: the shell host. Headless: it draws its screen into memory and writes PNGs when asked. It runs
+// on the session bus of DBUS_SESSION_BUS_ADDRESS and is driven through its control object (see
+// SpringBoardControlNames, and the sbctl tool). Stops cleanly on SIGTERM or SIGINT.
+#include "CrossProcessChannels.h"
+#include "DeviceRoot.h"
+#include "JobThreadTracker.h"
+#include "NSBundle.h"
+#include "NSRunLoop.h"
+#include "SBShell.h"
+#include "SpringBoardControlObject.h"
+#include "SubstrateLoader.h"
+#include "TerminationSignals.h"
+#include "UIScreen.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <string>
+
+namespace {
+
+constexpr const char* kBundleIdentifier = "com.apple.springboard";
+
+struct Options {
+    std::string root = DeviceRoot::defaultRoot().string();
+    int scale = 1;
+};
+
+// Why the device root cannot be run on, or nothing when it can: it must exist and have been installed.
+std::optional<std::string> problemWithRoot(const std::filesystem::path& root)
+{
+    const std::string install = "create it with `vantle-device install --root " + root.string() + "`";
+    std::error_code error;
+    if (!std::filesystem::is_directory(root, error)) {
+        return "there is no device at " + root.string() + "; " + install;
+    }
+    if (!std::filesystem::is_directory(DeviceRoot::resolve(SubstrateLoader::kDynamicLibrariesPath), error)) {
+        return root.string() + " is not an installed device (it has no " +
+               std::string(SubstrateLoader::kDynamicLibrariesPath) + "); " + install;
+    }
+    return std::nullopt;
+}
+
+void loadInjectedLibraries()
+{
+    for (const LoadedLibrary& library : SubstrateLoader::loadLibrariesForBundleIdentifier(kBundleIdentifier)) {
+        if (library.loaded) {
+            std::cerr << "springboard: loaded " << library.name << "\n";
+        } else {
+            std::cerr << "springboard: did not load " << library.name << ": " << library.reason << "\n";
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TerminationSignals::block();
+
+    CLI::App app{"The Vantle shell: the simulated phone's home screen, headless, on the D-Bus session bus of "
+                 "DBUS_SESSION_BUS_ADDRESS. Drive it with sbctl; stop it with SIGTERM or SIGINT."};
+    Options options;
+    app.add_option("--root", options.root, "The device root folder (made by vantle-device install)")->capture_default_str();
+    app.add_option("--scale", options.scale, "Pixels per point of the screen")->capture_default_str()->check(CLI::IsMember({1, 2}));
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::ParseError& error) {
+        app.exit(error);
+        return 2;
+    }
+
+    DeviceRoot::setRoot(options.root);
+    if (const auto problem = problemWithRoot(DeviceRoot::root())) {
+        std::cerr << "springboard: " << *problem << "\n";
+        return 1;
+    }
+    UIScreen::mainScreen()->setScale(options.scale);
+    NSBundle::setMainBundleIdentifier(kBundleIdentifier);
+    CrossProcessChannels::useSessionBus();
+    loadInjectedLibraries();
+    SBShell::shared().finishLaunching();
+
+    SpringBoardControlObject control(SBShell::shared());
+    if (const auto error = control.start()) {
+        std::cerr << "springboard: " << error->reason() << "\n";
+        return 1;
+    }
+    TerminationSignals signals([](int) { NSRunLoop::mainRunLoop().stop(); });
+    std::cout << "springboard: ready" << std::endl;
+    NSRunLoop::mainRunLoop().run();
+
+    JobThreadTracker::waitForAll();
+    control.stop();
+    return 0;
+}

@@ -1,0 +1,197 @@
+#include "ControlCommands.h"
+
+#include "NSDate.h"
+#include "ShellStateJson.h"
+#include "SpringBoardControlNames.h"
+
+#include <CLI/CLI.hpp>
+#include <sdbus-c++/sdbus-c++.h>
+
+#include <filesystem>
+#include <ostream>
+#include <vector>
+
+namespace {
+
+using Names = SpringBoardControlNames;
+
+// D-Bus has no optional type: an absent value is an empty array.
+template <class T>
+std::vector<T> optionalArgument(const std::optional<T>& value)
+{
+    return value ? std::vector<T>{*value} : std::vector<T>{};
+}
+
+SpringBoardControlClient::Arguments noArguments()
+{
+    return [](sdbus::MethodCall&) {};
+}
+
+const CLI::Range& xRange()
+{
+    static const CLI::Range range(0.0, Names::kScreenWidth);
+    return range;
+}
+
+const CLI::Range& yRange()
+{
+    static const CLI::Range range(0.0, Names::kScreenHeight);
+    return range;
+}
+
+} // namespace
+
+ControlCommands::ControlCommands(CLI::App& app) : app_(app)
+{
+    app_.require_subcommand(1);
+    addAlerts();
+    addHardware();
+    addTouches();
+    addViews();
+}
+
+const ControlRequest& ControlCommands::chosen() const
+{
+    return requests_.at(app_.get_subcommands().front());
+}
+
+CLI::App* ControlCommands::add(const std::string& name, const std::string& description, std::string method,
+                               SpringBoardControlClient::Arguments arguments, ControlRequest::PrintReply printReply)
+{
+    CLI::App* command = app_.add_subcommand(name, description);
+    ControlRequest& request = requests_[command];
+    request.method = std::move(method);
+    request.arguments = arguments ? std::move(arguments) : noArguments();
+    request.printReply = std::move(printReply);
+    return command;
+}
+
+void ControlCommands::addAlerts()
+{
+    auto* sms = add("sms", "A text message arrives", Names::kReceiveTextMessage,
+                    [this](sdbus::MethodCall& call) { call << sender_ << text_; });
+    sms->add_option("--sender", sender_, "Who sent it")->required();
+    sms->add_option("--text", text_, "The message")->required();
+
+    auto* calendar = add("calendar", "A calendar alarm goes off", Names::kFireCalendarAlarm,
+                         [this](sdbus::MethodCall& call) { call << title_ << optionalArgument(location_); });
+    calendar->add_option("--title", title_, "The event's title")->required();
+    calendar->add_option("--location", location_, "Where it takes place");
+
+    auto* battery = add("battery", "The battery reports its level (a low level raises the low-battery alert)",
+                        Names::kReportBatteryLevel, [this](sdbus::MethodCall& call) { call << level_; });
+    battery->add_option("--level", level_, "Percent charged")->required()->check(CLI::Range(0, 100));
+
+    add("disk-space", "The device runs low on storage", Names::kReportLowDiskSpace);
+
+    auto* missedCall = add("missed-call", "A call is missed", Names::kMissCall,
+                           [this](sdbus::MethodCall& call) { call << caller_ << optionalArgument(date_); });
+    missedCall->add_option("--caller", caller_, "Who called")->required();
+    auto parseDate = [this](const std::string& text) {
+        const auto date = NSDate::dateWithISO8601String(text);
+        if (!date) {
+            throw CLI::ValidationError("--date", "'" + text + "' is not an ISO 8601 date such as 2026-12-07T20:33:35Z");
+        }
+        date_ = date->timeIntervalSince1970();
+    };
+    missedCall->add_option_function<std::string>("--date", parseDate,
+                                                  "When, ISO 8601 such as 2026-12-07T20:33:35Z (default: now)");
+
+    auto* push = add("push", "A push notification (or, with --local, a local notification) arrives for an application",
+                     Names::kReceivePushNotification,
+                     [this](sdbus::MethodCall& call) { call << bundleIdentifier_ << body_ << local_; });
+    push->add_option("--app", bundleIdentifier_, "The application's bundle identifier")->required();
+    push->add_option("--body", body_, "The notification's text")->required();
+    push->add_flag("--local", local_, "A local notification rather than a push");
+
+    add("voicemail", "A voicemail arrives", Names::kReceiveVoicemail);
+
+    auto* nowPlaying = add("now-playing", "An application starts playing a track (or pauses it)", Names::kSetNowPlaying,
+                           [this](sdbus::MethodCall& call) {
+                               call << bundleIdentifier_ << title_ << optionalArgument(artist_) << !paused_;
+                           });
+    nowPlaying->add_option("--app", bundleIdentifier_, "The playing application's bundle identifier")->required();
+    nowPlaying->add_option("--title", title_, "The track")->required();
+    nowPlaying->add_option("--artist", artist_, "Who performs it");
+    nowPlaying->add_flag("--paused", paused_, "The track is paused");
+}
+
+void ControlCommands::addHardware()
+{
+    add("lock", "Press the sleep button: the device locks", Names::kLock);
+    add("unlock", "Slide to unlock", Names::kUnlock);
+    add("home", "Press the home button", Names::kPressHome);
+
+    auto* launch = add("launch", "Launch an application, from its icon or from the application switcher",
+                       Names::kLaunch, [this](sdbus::MethodCall& call) { call << bundleIdentifier_ << switcher_; });
+    launch->add_option("BUNDLE-ID", bundleIdentifier_, "The application's bundle identifier")->required();
+    launch->add_flag("--switcher", switcher_, "Launch it from the application switcher");
+
+    const std::map<std::string, std::string> orientations{
+        {"portrait", "1"}, {"upside-down", "2"}, {"landscape-right", "3"}, {"landscape-left", "4"}};
+    auto* rotate = add("rotate", "Turn the device", Names::kRotate, [this](sdbus::MethodCall& call) { call << orientation_; });
+    rotate->add_option("ORIENTATION", orientation_, "portrait, upside-down, landscape-left, landscape-right, or 1-4")
+        ->required()
+        ->transform(CLI::CheckedTransformer(orientations, CLI::ignore_case));
+
+    auto printHandled = [](sdbus::MethodReply& reply, std::ostream& out) {
+        bool handled = false;
+        reply >> handled;
+        out << (handled ? "handled" : "not handled") << "\n";
+        return std::optional<NSError>();
+    };
+    auto* activator = add("activator",
+                          "Send an Activator event, as if its gesture had been made; prints whether a listener handled it",
+                          Names::kSendActivatorEvent, [this](sdbus::MethodCall& call) { call << event_; }, printHandled);
+    activator->add_option("EVENT", event_, "The event's name, such as libactivator.statusbar.swipe.down")->required();
+}
+
+void ControlCommands::addTouches()
+{
+    auto* tap = add("tap", "Tap the screen at a point (points on the 320 x 480 portrait screen)",
+                    Names::kTap, [this](sdbus::MethodCall& call) { call << x1_ << y1_; });
+    tap->add_option("X", x1_)->required()->check(xRange());
+    tap->add_option("Y", y1_)->required()->check(yRange());
+
+    auto* drag = add("drag", "Drag a finger from one point to another in equal steps",
+                     Names::kDrag, [this](sdbus::MethodCall& call) { call << x1_ << y1_ << x2_ << y2_ << steps_; });
+    drag->add_option("X1", x1_)->required()->check(xRange());
+    drag->add_option("Y1", y1_)->required()->check(yRange());
+    drag->add_option("X2", x2_)->required()->check(xRange());
+    drag->add_option("Y2", y2_)->required()->check(yRange());
+    drag->add_option("--steps", steps_, "How many moves between press and release")
+        ->capture_default_str()
+        ->check(CLI::Range(1, Names::kMaxDragSteps));
+}
+
+void ControlCommands::addViews()
+{
+    // The shell writes the file itself, so a relative path is made absolute against our folder first.
+    auto* screenshot = add("screenshot", "Write the screen as drawn now to a PNG file (at the screen's scale)",
+                           Names::kWriteScreenshot, [this](sdbus::MethodCall& call) {
+                               call << std::filesystem::absolute(file_).lexically_normal().string();
+                           });
+    screenshot->add_option("FILE", file_, "Where to write the PNG")->required();
+
+    auto printState = [](sdbus::MethodReply& reply, std::ostream& out) {
+        std::string xml;
+        reply >> xml;
+        const auto json = ShellStateJson::fromPropertyList(xml);
+        if (!json) {
+            return std::optional<NSError>(json.error());
+        }
+        out << json.value();
+        return std::optional<NSError>();
+    };
+    add("state", "Print the shell's state as one JSON object", Names::kState, noArguments(), printState);
+
+    auto* idle = add("idle", "Return once the shell is idle: no job thread runs, no animation is in flight, nothing is queued",
+                     Names::kWaitUntilIdle);
+    idle->add_option("--timeout", idleTimeout_, "Seconds to wait at most")->capture_default_str()->check(CLI::Range(1, 3600));
+    idle->callback([this, idle] {
+        ControlRequest& request = requests_.at(idle);
+        request.timeout = std::chrono::seconds(idleTimeout_);
+        request.timeoutReason = "the shell was still busy after " + std::to_string(idleTimeout_) +
+                                " seconds (a job thread or an animation did not finish)";
+    });
+}
