@@ -1,14 +1,18 @@
 #include "VTWindow.h"
 
 #include "CALayer.h"
+#include "CATransaction.h"
 #include "CATransition.h"
 #include "NSRunLoop.h"
 #include "NSThread.h"
+#include "PLWriter.h"
 #include "UIApplication.h"
 #include "UIColor.h"
 #include "UIFont.h"
 #include "UIImage-Retina.h"
 #include "VTController.h"
+#include "VTSorterByApp.h"
+#include "VTSorterByDate.h"
 
 #include <cmath>
 #include <string>
@@ -120,9 +124,20 @@ VTWindow::VTWindow(CGRect frame, ListManagerFactory listManagers)
 
 VTWindow::~VTWindow()
 {
-    // The table does not retain its data source: it lets go of the manager before the manager goes.
+    // The table does not retain its data source: it lets go of the manager, and the manager goes while
+    // the panel it may still ask for its table is whole.
     content_->setDataSource(nullptr);
     content_->setDelegate(nullptr);
+    listManager_.reset();
+}
+
+std::shared_ptr<VTNotificationListManager> VTWindow::listManagerForSettings()
+{
+    const auto groupBy = PLWriter::groupBy();
+    if (groupBy && groupBy->string() == "Date") {
+        return std::make_shared<VTSorterByDate>();
+    }
+    return std::make_shared<VTSorterByApp>();
 }
 
 void VTWindow::buildEmptyState()
@@ -259,6 +274,10 @@ void VTWindow::setShowingActions(bool showingActions)
     }
     showingActions_ = showingActions;
     if (showingActions) {
+        // The curl pictures the list as last committed: its rows are laid out and committed now, so that the
+        // page shows them even if nothing has drawn the list since it loaded.
+        holder_->layoutIfNeeded();
+        CATransaction::flush();
         if (actions_) {
             actions_->removeFromSuperview();
         }

@@ -46,6 +46,10 @@ public:
     VTWindow(CGRect frame, ListManagerFactory listManagers);
     ~VTWindow() override;
 
+    // The list manager the settings ask for: by date when "Group By" is exactly "Date", by application
+    // otherwise (also before any settings are loaded).
+    static std::shared_ptr<VTNotificationListManager> listManagerForSettings();
+
     void setFrame(CGRect frame) override;
 
     // Removes the status-bar image, makes a fresh list manager and starts its loading on a job thread,

@@ -2,6 +2,8 @@
 // activation, the actions bar and its curl, the bar's actions, and the close gestures, driven by touches.
 #include "VTWindow.h"
 
+#include "../LogTestSupport.h"
+
 #include "CALayer.h"
 #include "JobThreadTracker.h"
 #include "NSThread.h"
@@ -11,10 +13,13 @@
 #include "UIApplication.h"
 #include "UITouchRouter.h"
 #include "UIWindow.h"
+#include "VTSorterByApp.h"
+#include "VTSorterByDate.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -354,4 +359,32 @@ TEST_F(Panel, TouchesOnTheListAreTheTablesOwn)
     activateAndLoad();
     ASSERT_TRUE(touches.tap(CGPointMake(160, 200)));
     EXPECT_TRUE(controller.calls.empty());
+}
+
+TEST_F(Panel, TheSettingsChooseTheListByDateOnlyForDate)
+{
+    struct SettingsCase {
+        std::optional<NSDictionary::Entries> preferences; // absent: no preference file
+        bool byDate;
+    };
+    const std::vector<SettingsCase> cases{
+        {std::nullopt, false},
+        {NSDictionary::Entries{{"Group By", logtest::string("Date")}}, true},
+        {NSDictionary::Entries{{"Group By", logtest::string("App")}}, false},
+        {NSDictionary::Entries{{"Group By", logtest::string("date")}}, false},
+        {NSDictionary::Entries{}, true}, // a file without the key means "Date"
+    };
+    root.createDirectory("/var/mobile/Library/Preferences");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.byDate);
+        PLWriter::resetSettings();
+        if (c.preferences) {
+            logtest::writePreferences(*c.preferences);
+        }
+        PLWriter::reloadSettings();
+        const auto manager = VTWindow::listManagerForSettings();
+        EXPECT_EQ(std::dynamic_pointer_cast<VTSorterByDate>(manager) != nullptr, c.byDate);
+        EXPECT_EQ(std::dynamic_pointer_cast<VTSorterByApp>(manager) != nullptr, !c.byDate);
+    }
+    PLWriter::resetSettings();
 }
