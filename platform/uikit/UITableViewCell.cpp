@@ -170,16 +170,18 @@ void UITableViewCell::setAccessoryType(UITableViewCellAccessoryType type)
         return;
     }
     accessoryType_ = type;
-    if (type == UITableViewCellAccessoryType::DisclosureIndicator && !disclosure_) {
-        disclosure_ = std::make_shared<UITableViewCellDisclosureIndicator>();
+    if (disclosure_) {
+        disclosure_->removeFromSuperview();
+        disclosure_.reset();
+    }
+    if (type != UITableViewCellAccessoryType::None) {
+        using Kind = UITableViewCellDisclosureIndicator::Kind;
+        disclosure_ = std::make_shared<UITableViewCellDisclosureIndicator>(
+            type == UITableViewCellAccessoryType::Checkmark ? Kind::Checkmark : Kind::Chevron);
         disclosure_->setHighlighted(selected_ && selectionStyle_ != UITableViewCellSelectionStyle::None);
     }
-    if (disclosure_) {
-        if (type == UITableViewCellAccessoryType::DisclosureIndicator && !accessoryView_) {
-            addSubview(disclosure_);
-        } else {
-            disclosure_->removeFromSuperview();
-        }
+    if (disclosure_ && !accessoryView_) {
+        addSubview(disclosure_);
     }
     setNeedsLayout();
 }
@@ -198,7 +200,7 @@ void UITableViewCell::setAccessoryView(std::shared_ptr<UIView> view)
             disclosure_->removeFromSuperview();
         }
         addSubview(accessoryView_);
-    } else if (disclosure_ && accessoryType_ == UITableViewCellAccessoryType::DisclosureIndicator) {
+    } else if (disclosure_) {
         addSubview(disclosure_);
     }
     setNeedsLayout();
@@ -209,10 +211,7 @@ UIView* UITableViewCell::currentAccessoryView() const
     if (accessoryView_) {
         return accessoryView_.get();
     }
-    if (accessoryType_ == UITableViewCellAccessoryType::DisclosureIndicator) {
-        return disclosure_.get();
-    }
-    return nullptr;
+    return disclosure_.get();
 }
 
 void UITableViewCell::setSelectionStyle(UITableViewCellSelectionStyle style)

@@ -1,11 +1,17 @@
 #pragma once
 
+#include "CGContext.h"
 #include "UIView.h"
 
-// The grey chevron at the right of a cell that leads to another page; white while the cell is selected.
+// The standard accessories at the right of a cell: the grey chevron of a row that leads to another page, or
+// the blue-grey checkmark of a chosen row; either is white while the cell is selected.
 class UITableViewCellDisclosureIndicator final : public UIView {
 public:
-    UITableViewCellDisclosureIndicator();
+    enum class Kind { Chevron, Checkmark };
+
+    explicit UITableViewCellDisclosureIndicator(Kind kind = Kind::Chevron);
+
+    Kind kind() const { return kind_; }
 
     bool isHighlighted() const { return highlighted_; }
     void setHighlighted(bool highlighted);
@@ -14,5 +20,9 @@ public:
     std::string className() const override { return "UITableViewCellDisclosureIndicator"; }
 
 private:
+    void drawChevron(CGContext& context) const;
+    void drawCheckmark(CGContext& context) const;
+
+    const Kind kind_;
     bool highlighted_ = false;
 };

@@ -23,6 +23,7 @@ enum class UITableViewCellSelectionStyle : int {
 enum class UITableViewCellAccessoryType : int {
     None = 0,
     DisclosureIndicator = 1,
+    Checkmark = 3,
 };
 
 enum class UITableViewCellEditingStyle : int {
