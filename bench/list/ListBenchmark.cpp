@@ -1,7 +1,8 @@
-// The panel's list over 10,000 records of distinct texts: opening it (reading the log, sorting by date,
-// publishing, and the table's first reload, which asks every row's height) and the reload after a deletion
-// (a sort on the main thread and the table's reload, the entry heights already measured), beside the floor
-// that the first opening cannot go below: measuring every entry's text once in the 14-point font.
+// The panel's list over 10,000 records of distinct texts. Opening in its two halves: the loading thread's
+// (reading the log, sorting by date, measuring every entry's height) and the main thread's (publishing and
+// the table's first reload, which asks every row's height). Then the reload after a deletion (a sort on
+// the main thread and the table's reload). Beside them the floor of measuring every entry's text once in
+// the 14-point font, which the main thread no longer pays when the panel opens.
 #include "DeviceRoot.h"
 #include "JobThreadTracker.h"
 #include "NSArray.h"
@@ -109,7 +110,8 @@ void runMainLoop()
     }
 }
 
-void BM_ListOpenTenThousandRecords(benchmark::State& state)
+// The loading thread's half, run here on the benchmark's thread.
+void BM_ListLoadTenThousandRecords(benchmark::State& state)
 {
     ScratchLog log;
     if (!log.ok()) {
@@ -120,11 +122,32 @@ void BM_ListOpenTenThousandRecords(benchmark::State& state)
         Panel panel;
         panel.adopt(std::make_shared<VTSorterByDate>());
         panel.listManager->loadNotifications();
+        state.PauseTiming();
+        runMainLoop();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ListLoadTenThousandRecords)->Unit(benchmark::kMillisecond);
+
+// The main thread's half: the loaded list published and the table reloaded.
+void BM_ListPublishTenThousandRecords(benchmark::State& state)
+{
+    ScratchLog log;
+    if (!log.ok()) {
+        state.SkipWithError("no scratch device root");
+        return;
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        Panel panel;
+        panel.adopt(std::make_shared<VTSorterByDate>());
+        panel.listManager->loadNotifications();
+        state.ResumeTiming();
         runMainLoop();
         benchmark::DoNotOptimize(panel.table->numberOfSections());
     }
 }
-BENCHMARK(BM_ListOpenTenThousandRecords)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ListPublishTenThousandRecords)->Unit(benchmark::kMillisecond);
 
 void BM_ListReloadAfterDeletionTenThousandRecords(benchmark::State& state)
 {

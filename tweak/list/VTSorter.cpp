@@ -131,16 +131,12 @@ VTSorter::VTSorter(NSRunLoop& main)
     formatter_.setTimeStyle(NSDateFormatter::Style::Short);
 }
 
-VTSorter::~VTSorter()
+VTSorter::~VTSorter() = default;
+
+void VTSorter::setWindow(VTNotificationListWindow* window)
 {
-    if (window_) {
-        if (const auto table = window_->content()) {
-            if (const auto cell = std::dynamic_pointer_cast<VTShowMoreCell>(
-                    table->dequeueReusableCellWithIdentifier(kMoreCellIdentifier))) {
-                cell->button()->removeTargetActionForControlEvents(this, UIControlEventTouchUpInside);
-            }
-        }
-    }
+    window_ = window;
+    loadTextWidth_ = window ? entryTextWidth() : -1;
 }
 
 // --- Loading ---
@@ -161,6 +157,17 @@ void VTSorter::reloadNotifications(bool fromDisk)
     }
     loaded->groups = sortNotifications({loaded->records, loaded->unread,
                                         loaded->collapsedList ? &*loaded->collapsedList : nullptr});
+    // Measured here, the entries' heights cost the main thread's first reload only look-ups.
+    loaded->entryTextWidth = loadTextWidth_.load();
+    if (loaded->entryTextWidth >= 0) {
+        for (const auto& group : loaded->groups) {
+            for (const auto& entry : group->notifications()) {
+                if (const auto [slot, isNew] = loaded->entryHeights.try_emplace(entry->content(), 0); isNew) {
+                    slot->second = measureEntryHeight(entry->content(), loaded->entryTextWidth);
+                }
+            }
+        }
+    }
     main_.performBlock([weak = weak_from_this(), result = std::make_shared<Loaded>(std::move(*loaded))] {
         if (const auto self = weak.lock()) {
             self->publish(std::move(*result));
@@ -199,6 +206,8 @@ void VTSorter::publish(Loaded loaded)
     moreToShow_ = loaded.moreToShow;
     collapsedList_ = std::move(loaded.collapsedList);
     notifications_ = std::move(loaded.groups);
+    entryHeights_ = std::move(loaded.entryHeights);
+    entryHeightsWidth_ = loaded.entryTextWidth;
     accounted_ = true;
     readThroughAppend_ = loaded.appendCount;
     takenAfterRead_ = 0;
@@ -295,6 +304,7 @@ void VTSorter::purge()
             if (moreToShow_ && phase_ == Phase::Shown) {
                 const auto old = readLog(PLWriter::kOldNotificationsPath).records;
                 rawNotifications_.insert(rawNotifications_.end(), old.begin(), old.end());
+                moreToShow_ = false; // held now, so a second purge does not add them again
             }
             trimToItemsToKeep();
             keepUnaccountedNewNotifications();
@@ -513,18 +523,29 @@ double VTSorter::heightForRowAtIndexPath(UITableView&, const NSIndexPath& path)
     return entry ? entryHeight(entry->content()) : 0;
 }
 
+double VTSorter::entryTextWidth() const
+{
+    return (window_ ? window_->listWidth() : 0) - kEntryTextInset;
+}
+
+double VTSorter::measureEntryHeight(const std::string& text, double width)
+{
+    return sizeWithFontConstrainedToSizeLineBreakMode(text, UIFont::systemFontOfSize(14),
+                                                      CGSizeMake(width, kEntryHeightBound), UILineBreakModeWordWrap)
+               .height +
+           kEntryRowPadding;
+}
+
 double VTSorter::entryHeight(const std::string& text)
 {
-    const double width = (window_ ? window_->listWidth() : 0) - kEntryTextInset;
+    const double width = entryTextWidth();
     if (width != entryHeightsWidth_) {
         entryHeights_.clear();
         entryHeightsWidth_ = width;
     }
     const auto [slot, isNew] = entryHeights_.try_emplace(text, 0);
     if (isNew) {
-        const CGSize size = sizeWithFontConstrainedToSizeLineBreakMode(
-            text, UIFont::systemFontOfSize(14), CGSizeMake(width, kEntryHeightBound), UILineBreakModeWordWrap);
-        slot->second = size.height + kEntryRowPadding;
+        slot->second = measureEntryHeight(text, width);
     }
     return slot->second;
 }
@@ -571,6 +592,8 @@ std::shared_ptr<UITableViewCell> VTSorter::entryCell(UITableView& table, const V
 std::shared_ptr<UITableViewCell> VTSorter::moreCell(UITableView& table)
 {
     auto cell = dequeueOrMake<VTShowMoreCell>(table, kMoreCellIdentifier);
+    // A reused button answers only the manager that filled it last (one of an earlier opening is gone).
+    cell->button()->removeTargetActionForControlEvents(nullptr, UIControlEventTouchUpInside);
     cell->button()->addTargetActionForControlEvents(
         this,
         [weak = weak_from_this()] {

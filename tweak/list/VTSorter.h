@@ -80,7 +80,8 @@ public:
     void collapse() override;
     void expand() override;
     VTNotificationListWindow* window() const override { return window_; }
-    void setWindow(VTNotificationListWindow* window) override { window_ = window; }
+    // Also notes the width entry texts wrap to, so that the load can measure them off the main thread.
+    void setWindow(VTNotificationListWindow* window) override;
     bool isBusy() const override { return busy_.load(); }
     void setBusy(bool busy) override { busy_.store(busy); }
 
@@ -159,6 +160,9 @@ private:
         bool moreToShow = false;
         std::optional<std::set<std::string>> collapsedList;
         Groups groups;
+        // The entry heights, measured at this text width.
+        double entryTextWidth = -1;
+        std::unordered_map<std::string, double> entryHeights;
     };
 
     std::optional<Loaded> readNotificationsFromDisk(std::uint64_t generation) const;
@@ -178,6 +182,8 @@ private:
     std::shared_ptr<VTNotificationGroup> groupAt(int section) const;
     bool isShowOlderSection(int section) const;
     double entryHeight(const std::string& text);
+    double entryTextWidth() const;
+    static double measureEntryHeight(const std::string& text, double width);
 
     std::shared_ptr<UITableViewCell> headerCell(UITableView& table, VTNotificationGroup& group);
     std::shared_ptr<UITableViewCell> entryCell(UITableView& table, const VTNotification& entry);
@@ -200,11 +206,14 @@ private:
     bool accounted_ = false;
     std::uint64_t readThroughAppend_ = 0;
     std::uint64_t takenAfterRead_ = 0;
-    // Measured entry heights by text, for the width they were measured at.
+    // Measured entry heights by text, for the width they were measured at. The table asks every row's
+    // height at every reload; with thousands of entries measuring them again each time would dominate it.
     std::unordered_map<std::string, double> entryHeights_;
     double entryHeightsWidth_ = -1;
 
     // Any thread.
     std::atomic<bool> busy_{false};
     std::atomic<std::uint64_t> generation_{0};
+    // The width entry texts wrap to, as the panel gave it when it adopted the manager (-1 without one).
+    std::atomic<double> loadTextWidth_{-1};
 };

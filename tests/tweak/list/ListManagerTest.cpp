@@ -296,3 +296,23 @@ TEST_F(ListManager, RowHeightsFollowTheSettingAndTheMeasuredText)
         panel.release();
     }
 }
+
+TEST_F(ListManager, ClosingBeforeTheLoadIsPublishedChangesNoFileAndDropsTheLoad)
+{
+    writeLog(PLWriter::kNewNotificationsPath, numbered("Mail", "new", 2));
+    writeLog(PLWriter::kOldNotificationsPath, numbered("Mail", "old", 2));
+    auto manager = std::make_shared<VTSorterByDate>();
+    panel.adopt(manager);
+    manager->loadNotifications(); // read, but its result waits for the main loop
+    manager->purge();
+    manager->flush();
+    logtest::drain();
+    EXPECT_EQ(manager->count(), 0u);
+    EXPECT_EQ(panel.finishedSortings, 0);
+    EXPECT_EQ(bodies(readLog(PLWriter::kNewNotificationsPath)), numberedBodies("new", 0, 2));
+    EXPECT_EQ(bodies(readLog(PLWriter::kOldNotificationsPath)), numberedBodies("old", 0, 2));
+
+    manager->clear(); // the user cleared what was logged, shown or not
+    EXPECT_FALSE(exists(PLWriter::kNewNotificationsPath));
+    EXPECT_FALSE(exists(PLWriter::kOldNotificationsPath));
+}

@@ -27,8 +27,9 @@ protected:
     {
         EXPECT_TRUE(UIScreen::mainScreen()->setScale(2));
         UIImageRetina::resetScreenTestForTesting();
-        fs::copy(fs::path(VANTLE_ARTWORK_DIR) / "var/mobile/Library/Vantle/Images",
-                 root.hostPath("/var/mobile/Library/Vantle/Images"), fs::copy_options::recursive);
+        for (const char* folder : {"var/mobile/Library/Vantle/Images", "Applications"}) {
+            fs::copy(fs::path(VANTLE_ARTWORK_DIR) / folder, root.path() / folder, fs::copy_options::recursive);
+        }
     }
     ~ListRender() override
     {
@@ -38,6 +39,16 @@ protected:
 
     SteppedClockScope time{kNow};
 };
+
+// Keeps the picture where VANTLE_LIST_RENDER says, with the suffix before ".png".
+void keep(const UIImage& picture, const std::string& suffix)
+{
+    if (const char* path = std::getenv("VANTLE_LIST_RENDER")) {
+        std::string target = path;
+        target.insert(target.rfind('.'), suffix);
+        picture.writePNGToHostFile(target);
+    }
+}
 
 // The point's colour in a picture at scale 2.
 UIImage::Pixel at(const UIImage& picture, double x, double y)
@@ -61,9 +72,7 @@ TEST_F(ListRender, DrawsHeadersEntriesAndTheShowOlderRow)
 
     const auto picture = UIRenderer::renderView(*panel.table, 2);
     ASSERT_TRUE(picture);
-    if (const char* keep = std::getenv("VANTLE_LIST_RENDER")) {
-        picture->writePNGToHostFile(keep);
-    }
+    keep(*picture, "");
     const double entryTop = 44;
     // The header's white top line, its gradient darker towards the bottom, its dark bottom line.
     const auto topLine = at(*picture, 200, 0.5);
@@ -86,4 +95,29 @@ TEST_F(ListRender, DrawsHeadersEntriesAndTheShowOlderRow)
     }
     EXPECT_TRUE(secondLine);
     EXPECT_EQ(manager->numberOfSectionsInTableView(*panel.table), 3);
+}
+
+TEST_F(ListRender, WithoutCustomIconsHeadersShowTheShellsIconsAndReadEntriesAreGrey)
+{
+    logtest::writePreferences({{"Custom Icons", NSNumber::numberWithBool(false)}, {"Hide Read", NSNumber::numberWithBool(false)}});
+    PLWriter::reloadSettings();
+    logtest::writeLog(PLWriter::kOldNotificationsPath,
+                      {makeRecord("Calendar", "Dentist at 3 PM", "com.apple.mobilecal", kNow - 100000),
+                       makeRecord("Battery", "20% of battery remaining", "", kNow - 200000)});
+    open<VTSorterByDate>();
+    panel.table->layoutIfNeeded();
+    const auto picture = UIRenderer::renderView(*panel.table, 2);
+    ASSERT_TRUE(picture);
+    keep(*picture, "-shell-icons");
+
+    // The calendar's own icon fills the 29-point square at (9, 6); the header is 41 high.
+    EXPECT_EQ(at(*picture, 23, 20).alpha, 255);
+    EXPECT_NE(at(*picture, 23, 20), at(*picture, 200, 20));
+    EXPECT_EQ(at(*picture, 200, 40.5).red, 168); // the dark bottom line (0.66)
+    bool greyDate = false;
+    for (double x = 15; x < 80 && !greyDate; x += 0.5) {
+        const auto pixel = at(*picture, x, 41 + 12);
+        greyDate = pixel.red < 200 && pixel.red == pixel.blue;
+    }
+    EXPECT_TRUE(greyDate);
 }
