@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -80,6 +81,16 @@ TEST_F(ListRender, DrawsHeadersEntriesAndTheShowOlderRow)
     const auto lower = at(*picture, 200, 40);
     EXPECT_EQ(topLine, (UIImage::Pixel{255, 255, 255, 255}));
     EXPECT_GT(upper.red, lower.red);
+    // The badge: a grey pill with its digit cut out, so the header shows through.
+    std::vector<UIImage::Pixel> row;
+    for (double x = 270; x < 320; x += 0.5) {
+        row.push_back(at(*picture, x, 22));
+    }
+    const auto isPill = [](const UIImage::Pixel& p) { return p.red == 153 && p.green == 166 && p.blue == 179; };
+    const auto first = std::find_if(row.begin(), row.end(), isPill);
+    const auto last = std::find_if(row.rbegin(), row.rend(), isPill).base();
+    ASSERT_LT(first, last);
+    EXPECT_TRUE(std::any_of(first, last, [](const UIImage::Pixel& p) { return p.red > 200; }));
     // A new entry's date is blue; the entry area is white.
     bool blueDate = false;
     for (double x = 15; x < 80 && !blueDate; x += 0.5) {
