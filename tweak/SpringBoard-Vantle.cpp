@@ -8,6 +8,11 @@
 #include "PLWriter.h"
 #include "SBIconModel.h"
 #include "UIImage-Retina.h"
+#include "DSDisplayController.h"
+#include "LaunchAction.h"
+#include "ObjCClass.h"
+#include "UIApplication.h"
+#include "VTWindowController.h"
 #include "VTWindowLink.h"
 
 namespace {
@@ -104,6 +109,118 @@ std::shared_ptr<UIImage> iconForNotification(const NSDictionary& record)
         return UIImageRetina::imageWithContentsOfResolutionIndependentFile(kMusicPlayerIconPath);
     }
     return shellIconForIdentifier(bundleIdentifier->string());
+}
+
+void openVantle()
+{
+    VTWindowController::sharedController()->setShowWindow(true);
+}
+
+void closeVantle()
+{
+    VTWindowController::sharedController()->setShowWindow(false);
+}
+
+void handleLaunchActionForNotification(const NSDictionary& record)
+{
+    std::optional<std::string> target;
+    if (const auto name = as<NSString>(NSDictionaryVantle::application(record))) {
+        target = redirectedAppIdentifierForApplicationName(name->string());
+    }
+    const auto bundleIdentifier = as<NSString>(NSDictionaryVantle::bundleIdentifier(record));
+    if (!target && bundleIdentifier) {
+        target = redirectedAppIdentifierForApplicationIdentifier(bundleIdentifier->string());
+    }
+    if (target) {
+        DSDisplayController::sharedInstance().activateAppWithDisplayIdentifier(*target, true);
+        return;
+    }
+    if (const auto action = as<LaunchAction>(NSDictionaryVantle::action(record)); action && action->canLaunch()) {
+        action->launch();
+        return;
+    }
+    if (bundleIdentifier) {
+        DSDisplayController::sharedInstance().activateAppWithDisplayIdentifier(bundleIdentifier->string(), true);
+    }
+}
+
+bool deleteNotification(const NSDictionary&)
+{
+    return !isVantleOpen();
+}
+
+void setHideLockscreenAlerts(bool allowed)
+{
+    PLWriter::overrideLockscreen(allowed);
+}
+
+void setHideSpringBoardAlerts(bool allowed)
+{
+    PLWriter::overrideSpringBoard(allowed);
+}
+
+namespace {
+
+using Application = std::shared_ptr<UIApplication>;
+using Record = std::shared_ptr<NSDictionary>;
+using Text = std::shared_ptr<NSString>;
+
+Text textOrNull(const std::optional<std::string>& text)
+{
+    return text ? NSString::stringWithString(*text) : nullptr;
+}
+
+std::string stringOf(const Text& text)
+{
+    return text ? text->string() : std::string();
+}
+
+template <class Sig, class Implementation>
+void add(ObjCClass& cls, const char* selector, Implementation implementation)
+{
+    cls.addMethod<Sig>(selector, std::function<Sig>(implementation));
+}
+
+} // namespace
+
+void registerCategoryMethods()
+{
+    ObjCClass& cls = ObjCClass::registerClass("UIApplication");
+    add<void(const Application&)>(cls, "openVantle", [](const Application&) { openVantle(); });
+    add<void(const Application&)>(cls, "closeVantle", [](const Application&) { closeVantle(); });
+    add<bool(const Application&)>(cls, "isVantleOpen", [](const Application&) { return isVantleOpen(); });
+    add<void(const Application&, const Record&)>(cls, "handleLaunchActionForNotification:",
+                                                  [](const Application&, const Record& record) {
+                                                      if (record) {
+                                                          handleLaunchActionForNotification(*record);
+                                                      }
+                                                  });
+    add<bool(const Application&, const Record&)>(cls, "deleteNotification:", [](const Application&, const Record& record) {
+        return record && deleteNotification(*record);
+    });
+    add<std::shared_ptr<UIImage>(const Application&, const Record&)>(
+        cls, "iconForNotification:",
+        [](const Application&, const Record& record) { return record ? iconForNotification(*record) : nullptr; });
+    add<void(const Application&, bool)>(cls, "setHideLockscreenAlerts:",
+                                        [](const Application&, bool allowed) { setHideLockscreenAlerts(allowed); });
+    add<void(const Application&, bool)>(cls, "setHideSpringBoardAlerts:",
+                                        [](const Application&, bool allowed) { setHideSpringBoardAlerts(allowed); });
+    add<bool(const Application&, const id&)>(cls, "registerNotification:",
+                                             [](const Application&, const id& record) { return registerNotification(record); });
+    add<bool(const Application&, const id&)>(cls, "notificationIsConsistent:", [](const Application&, const id& object) {
+        return notificationIsConsistent(object);
+    });
+    add<Text(const Application&, const Text&)>(cls, "redirection:", [](const Application&, const Text& key) {
+        return textOrNull(redirection(stringOf(key)));
+    });
+    add<Text(const Application&, const Text&)>(cls, "redirectedAppIdentifierForApplicationIdentifier:",
+                                               [](const Application&, const Text& identifier) {
+                                                   return textOrNull(redirectedAppIdentifierForApplicationIdentifier(stringOf(identifier)));
+                                               });
+    add<Text(const Application&, const Text&)>(cls, "redirectedAppIdentifierForApplicationName:",
+                                               [](const Application&, const Text& name) {
+                                                   return textOrNull(redirectedAppIdentifierForApplicationName(stringOf(name)));
+                                               });
 }
 
 } // namespace UIApplicationVantle

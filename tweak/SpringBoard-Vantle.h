@@ -20,6 +20,25 @@ bool registerNotification(const id& record);
 bool notificationIsConsistent(const id& object);
 // Whether the notification panel is open; false while there is no window controller.
 bool isVantleOpen();
+// Open and close the panel, as the gesture does.
+void openVantle();
+void closeVantle();
+
+// Opens what the record points at: the redirection of its application name, else that of its bundle
+// identifier; else its launch action when it can launch; else its bundle identifier; else nothing.
+void handleLaunchActionForNotification(const NSDictionary& record);
+// True while the panel is closed, false while it is shown; removes nothing either way.
+bool deleteNotification(const NSDictionary& record);
+// The alert overrides: false holds back every captured pop-up on that screen from now on, true lets them
+// through as the settings allow. (Passing true hides nothing, in spite of the names.)
+void setHideLockscreenAlerts(bool allowed);
+void setHideSpringBoardAlerts(bool allowed);
+
+// Registers every service above as a method of the runtime's "UIApplication" class under its selector
+// ("openVantle", "registerNotification:", ...), with the application object as receiver, so that a plug-in
+// loaded into the shell reaches them by name without linking this library. The signatures are in the
+// source beside the registration.
+void registerCategoryMethods();
 
 // The target bundle identifier stored under the key (an application's name or bundle identifier) in the
 // "Redirections" setting, or nothing. Names and identifiers share the one table.

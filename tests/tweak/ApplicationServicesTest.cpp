@@ -1,5 +1,8 @@
 // The application services a plug-in and the panel use for records: redirections and record icons.
 #include "LogTestSupport.h"
+#include "DSDisplayController.h"
+#include "LaunchAction.h"
+#include "ObjCClass.h"
 #include "NSData.h"
 #include "NSNumber.h"
 #include "SpringBoard-Vantle.h"
@@ -121,4 +124,75 @@ TEST_F(ApplicationServices, WithoutCustomIconsApplicationsHaveTheShellsIconAndMu
         isPicture(UIApplicationVantle::iconForNotification(*iconRecord(string("Calendar"), "com.apple.mobilecal")),
             "/Applications/MobileCal.app/Icon-Small.png"));
     EXPECT_FALSE(UIApplicationVantle::iconForNotification(*iconRecord(string("Gone"), "com.example.gone")));
+}
+
+namespace {
+
+std::shared_ptr<NSDictionary> launchRecord(const std::string& application, const std::string& bundleIdentifier,
+                                           const id& action)
+{
+    auto record = makeRecord(application, "body", bundleIdentifier);
+    auto entries = record->entries();
+    if (action) {
+        entries.emplace("Action", action);
+    }
+    return NSDictionary::dictionaryWithEntries(std::move(entries));
+}
+
+std::optional<std::string> lastActivation(std::size_t before)
+{
+    const auto activations = DSDisplayController::sharedInstance().activations();
+    if (activations.size() == before) {
+        return std::nullopt;
+    }
+    return activations.back().displayIdentifier;
+}
+
+} // namespace
+
+TEST_F(ApplicationServices, ALaunchPrefersTheRedirectionThenTheActionThenTheBundleIdentifier)
+{
+    useSettings({{"Redirections", NSDictionary::dictionaryWithEntries({{"Messages", string("com.example.byname")},
+                                                                       {"com.apple.MobileSMS", string("com.example.byid")},
+                                                                       {"com.example.only", string("com.example.target")}})}});
+    const auto phone = LaunchAction::actionWithType(LaunchAction::Application, string("com.apple.mobilephone"));
+    const auto message = LaunchAction::actionWithType(LaunchAction::Message, string("com.apple.MobileSMS"));
+    struct Case {
+        std::shared_ptr<NSDictionary> record;
+        std::optional<std::string> opened;
+    };
+    const std::vector<Case> cases = {
+        {launchRecord("Messages", "com.apple.MobileSMS", phone), "com.example.byname"},
+        {launchRecord("Other", "com.example.only", phone), "com.example.target"},
+        {launchRecord("Phone", "com.example.caller", phone), "com.apple.mobilephone"},
+        {launchRecord("Texts", "com.example.texts", message), "com.example.texts"},
+        {launchRecord("Battery", "", nullptr), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const auto before = DSDisplayController::sharedInstance().activations().size();
+        UIApplicationVantle::handleLaunchActionForNotification(*c.record);
+        EXPECT_EQ(lastActivation(before), c.opened) << c.record->stringForKey("Application").value_or("");
+    }
+}
+
+TEST_F(ApplicationServices, APlugInInTheShellReachesTheServicesByNameThroughTheApplicationObject)
+{
+    UIApplicationVantle::registerCategoryMethods();
+    const ObjCClass& application = *ObjCClass::lookUp("UIApplication");
+    const auto shared = UIApplication::sharedApplication();
+    using Register = bool(const std::shared_ptr<UIApplication>&, const id&);
+    EXPECT_FALSE(application.send<Register>("registerNotification:", shared, string("not a record")));
+    EXPECT_TRUE(application.send<Register>("registerNotification:", shared, makeRecord("Weather", "Rain at 5")));
+    drain();
+    EXPECT_EQ(bodies(readLog(PLWriter::kNewNotificationsPath)), std::vector<std::string>{"Rain at 5"});
+
+    using SetFlag = void(const std::shared_ptr<UIApplication>&, bool);
+    application.send<SetFlag>("setHideLockscreenAlerts:", shared, false);
+    EXPECT_FALSE(PLWriter::overridenLockscreen());
+    application.send<SetFlag>("setHideLockscreenAlerts:", shared, true);
+    EXPECT_TRUE(PLWriter::overridenLockscreen());
+
+    using Delete = bool(const std::shared_ptr<UIApplication>&, const std::shared_ptr<NSDictionary>&);
+    EXPECT_TRUE(application.send<Delete>("deleteNotification:", shared, makeRecord("Weather", "Rain at 5")));
+    EXPECT_EQ(bodies(readLog(PLWriter::kNewNotificationsPath)).size(), 1u) << "deleting removes nothing";
 }

@@ -354,6 +354,18 @@ TEST_F(Panel, ACancelledTouchClosesNothing)
     EXPECT_TRUE(controller.calls.empty());
 }
 
+TEST_F(Panel, ItsTouchesBeginWhileAnotherViewHoldsAnExclusiveTouch)
+{
+    const auto exclusive = std::make_shared<UIView>(CGRectMake(0, 200, 50, 50));
+    exclusive->setExclusiveTouch(true);
+    window->addSubview(exclusive);
+    const int held = touches.beginTouch(CGPointMake(25, 225));
+    ASSERT_NE(held, -1);
+    ASSERT_TRUE(touches.tap(CGPointMake(160, 10)));
+    EXPECT_EQ(controller.calls, std::vector<std::string>{"hide"});
+    touches.endTouch(held, CGPointMake(25, 225));
+}
+
 TEST_F(Panel, TouchesOnTheListAreTheTablesOwn)
 {
     activateAndLoad();

@@ -1,0 +1,202 @@
+// The panel as a person meets it: from the gesture to the first frame with rows drawn, with 1,000 and
+// 10,000 records in the log ("Hide Read" off, so both files are read), beside the floor of reading the same
+// files' bytes; and the capture's cost on the shell's main thread per alert, beside the shell's own work
+// for that alert.
+#include "CKSMSMessage.h"
+#include "CrossProcessChannels.h"
+#include "DeviceRoot.h"
+#include "JobThreadTracker.h"
+#include "LAActivator.h"
+#include "LAEvent.h"
+#include "NSArray.h"
+#include "NSBundle.h"
+#include "NSDate.h"
+#include "NSDictionary.h"
+#include "NSFileManager.h"
+#include "NSNumber.h"
+#include "NSRunLoop.h"
+#include "NSString.h"
+#include "PLWriter.h"
+#include "SBClasses.h"
+#include "SBSMSAlertItem.h"
+#include "UIRenderer.h"
+#include "UITableView.h"
+#include "VTWindow.h"
+#include "VTWindowController.h"
+#include "Vantle.h"
+
+#include <benchmark/benchmark.h>
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string hostBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void putHostBytes(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// A device root with the artwork and a log of `count` records, half new and half read, of ten applications,
+// shown by the shell's panel as installed; the files' bytes are kept so each opening starts from the same log.
+class PanelDevice {
+public:
+    explicit PanelDevice(int count)
+    {
+        std::string pattern = (fs::temp_directory_path() / "vantle-panel-bench-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) {
+            return;
+        }
+        root_ = pattern;
+        fs::copy(VANTLE_ARTWORK_DIR, root_, fs::copy_options::recursive);
+        DeviceRoot::setRoot(root_);
+        fs::create_directories(DeviceRoot::resolve("/var/mobile/Library/Preferences"));
+        (void)NSFileManager::defaultManager().writePropertyList(
+            NSDictionary::dictionaryWithEntries({{"Hide Read", NSNumber::numberWithBool(false)},
+                                                 {"Items To Keep", NSNumber::numberWithInteger(-1)}}),
+            PLWriter::kPreferencesPath);
+        writeLog(PLWriter::kNewNotificationsPath, 0, count / 2);
+        writeLog(PLWriter::kOldNotificationsPath, count / 2, count);
+        for (const char* path : {PLWriter::kNewNotificationsPath, PLWriter::kOldNotificationsPath}) {
+            saved_[path] = hostBytes(DeviceRoot::resolve(path));
+        }
+    }
+    ~PanelDevice()
+    {
+        if (!root_.empty()) {
+            fs::remove_all(root_);
+        }
+    }
+
+    // Puts the log back as it was before the panel's last close rewrote it.
+    void restoreLog() const
+    {
+        for (const auto& [path, bytes] : saved_) {
+            putHostBytes(DeviceRoot::resolve(path), bytes);
+        }
+    }
+    std::size_t readLogBytes() const
+    {
+        std::size_t total = 0;
+        for (const auto& [path, bytes] : saved_) {
+            total += hostBytes(DeviceRoot::resolve(path)).size();
+        }
+        return total;
+    }
+
+private:
+    static void writeLog(const char* path, int first, int end)
+    {
+        std::vector<id> records;
+        for (int i = first; i < end; ++i) {
+            records.push_back(NSDictionary::dictionaryWithEntries(
+                {{"Application", NSString::stringWithString("App " + std::to_string(i / 7 % 10))},
+                 {"Body", NSString::stringWithString("Notification " + std::to_string(i) +
+                                                     (i % 3 == 0 ? ": a longer text that wraps onto a second line" : ""))},
+                 {"Bundle Identifier", NSString::stringWithString("com.example.app" + std::to_string(i / 7 % 10))},
+                 {"Date", NSDate::dateWithTimeIntervalSinceReferenceDate(800000000.0 - i)}}));
+        }
+        (void)NSFileManager::defaultManager().writePropertyList(NSArray::arrayWithObjects(records), path);
+    }
+
+    fs::path root_;
+    std::map<std::string, std::string> saved_;
+};
+
+bool panelHasRows()
+{
+    const auto panel = VTWindowController::sharedController()->window();
+    return panel && panel->listManager() && !panel->listManager()->isBusy() && panel->content()->numberOfSections() > 0;
+}
+
+void closeAndSettle()
+{
+    VTWindowController::sharedController()->setShowWindow(false);
+    NSRunLoop::mainRunLoop().runUntil([] { return !VTWindowController::sharedController()->window()->listManager(); });
+    JobThreadTracker::waitForAll();
+}
+
+void BM_PanelOpenToFirstFrameWithRows(benchmark::State& state)
+{
+    CrossProcessChannels::useLoopback();
+    const PanelDevice device(static_cast<int>(state.range(0)));
+    const auto controller = VTWindowController::sharedController();
+    PLWriter::reloadSettings();
+    for (auto _ : state) {
+        state.PauseTiming();
+        device.restoreLog();
+        state.ResumeTiming();
+        LAActivator::sharedInstance().sendEventToListener(LAEvent::eventWithName(LAActivator::kStatusBarSwipeDown));
+        NSRunLoop::mainRunLoop().runUntil(panelHasRows);
+        benchmark::DoNotOptimize(UIRenderer::renderScreen());
+        state.PauseTiming();
+        closeAndSettle();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_PanelOpenToFirstFrameWithRows)->Arg(1'000)->Arg(10'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FloorReadTheLogFilesBytes(benchmark::State& state)
+{
+    const PanelDevice device(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(device.readLogBytes());
+    }
+}
+BENCHMARK(BM_FloorReadTheLogFilesBytes)->Arg(1'000)->Arg(10'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A text-message alert as the shell makes it: a new item and its "setMessage:".
+void sendTextMessage()
+{
+    std::make_shared<SBSMSAlertItem>()->setMessage(std::make_shared<CKSMSMessage>("Anna", "Are we still on for lunch?"));
+}
+
+// The shell's own work per alert; it must run before the capture is hooked in.
+void BM_FloorShellAlertWithoutCapture(benchmark::State& state)
+{
+    SBClasses::registerAll();
+    for (auto _ : state) {
+        sendTextMessage();
+    }
+}
+BENCHMARK(BM_FloorShellAlertWithoutCapture)->Unit(benchmark::kMicrosecond);
+
+// The same alert with the capture hooked in: building the record, deciding the pop-up, starting its writer
+// thread. The writers run outside the timing, every 100 alerts.
+void BM_ShellAlertWithCapture(benchmark::State& state)
+{
+    CrossProcessChannels::useLoopback();
+    const PanelDevice device(0);
+    NSBundle::setMainBundleIdentifier("com.apple.springboard");
+    VantleInitialize();
+    int sent = 0;
+    for (auto _ : state) {
+        sendTextMessage();
+        if (++sent % 100 == 0) {
+            state.PauseTiming();
+            JobThreadTracker::waitForAll();
+            state.ResumeTiming();
+        }
+    }
+    JobThreadTracker::waitForAll();
+}
+BENCHMARK(BM_ShellAlertWithCapture)->Unit(benchmark::kMicrosecond);
+
+} // namespace

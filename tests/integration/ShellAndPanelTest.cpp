@@ -1,0 +1,240 @@
+// The product end to end, as a person uses it: the shell host with the tweak library loaded, on a private
+// bus and a freshly installed device, driven with sbctl; the log files read back from the device.
+#include "NSArray.h"
+#include "NSDictionary.h"
+#include "NSFileManager.h"
+#include "NSNumber.h"
+#include "NSString.h"
+#include "PLWriter.h"
+#include "ShellHost.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testing::ElementsAre;
+using testing::UnorderedElementsAre;
+
+// Points on the 320 x 480 screen, portrait.
+constexpr const char* kMidX = "160";
+constexpr const char* kFirstEntryY = "85";   // the first group's header is 44 high below the 20-point cap
+constexpr const char* kFirstHeaderY = "42";
+constexpr const char* kBottomCapY = "440";   // the bottom band closes the panel
+
+std::vector<std::string> logged(const char* path, const char* key = "Body")
+{
+    std::vector<std::string> values;
+    const auto list = NSFileManager::defaultManager().readPropertyListAtPath(path).valueAs<NSArray>();
+    if (list) {
+        for (const auto& element : list->objects()) {
+            const auto record = as<NSDictionary>(element);
+            values.push_back(record ? record->stringForKey(key).value_or("-") : "?");
+        }
+    }
+    return values;
+}
+
+std::vector<std::string> newBodies() { return logged(PLWriter::kNewNotificationsPath); }
+std::vector<std::string> oldBodies() { return logged(PLWriter::kOldNotificationsPath); }
+
+void writePreferences(const TemporaryDeviceRoot&, NSDictionary::Entries entries)
+{
+    ASSERT_FALSE(NSFileManager::defaultManager().writePropertyList(NSDictionary::dictionaryWithEntries(std::move(entries)),
+                                                                  PLWriter::kPreferencesPath));
+}
+
+ShellHost::Options withPreferences(NSDictionary::Entries entries)
+{
+    ShellHost::Options options;
+    options.prepareDevice = [entries](const TemporaryDeviceRoot& device) { writePreferences(device, entries); };
+    return options;
+}
+
+bool panelIsShown(const ShellHost& shell)
+{
+    const auto state = shell.state();
+    return std::any_of(state.windows.begin(), state.windows.end(), [](const auto& w) { return w.level == 990; });
+}
+
+class ShellAndPanel : public ::testing::Test {
+protected:
+    static void act(const ShellHost& shell, const std::vector<std::string>& command)
+    {
+        shell.command(command);
+        shell.waitUntilIdle();
+    }
+    static void dismissPopUps(const ShellHost& shell)
+    {
+        for (int i = 0; i < 10 && !shell.state().alerts.empty(); ++i) {
+            act(shell, {"tap", kMidX, "290"});
+        }
+        ASSERT_TRUE(shell.state().alerts.empty());
+    }
+    static void openPanel(const ShellHost& shell)
+    {
+        act(shell, {"drag", kMidX, "5", kMidX, "300", "--steps", "8"});
+        ASSERT_TRUE(panelIsShown(shell)) << "the swipe down from the status bar opens the panel";
+    }
+    static void closePanel(const ShellHost& shell)
+    {
+        act(shell, {"tap", kMidX, kBottomCapY});
+        ASSERT_FALSE(panelIsShown(shell));
+    }
+};
+
+TEST_F(ShellAndPanel, EveryAlertKindIsLoggedAndShownAsItsPopUp)
+{
+    ShellHost shell;
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+    act(shell, {"unlock"});
+    struct Kind {
+        std::vector<std::string> command;
+        const char* application;
+        const char* body;
+        const char* popUpTitle;
+    };
+    const std::vector<Kind> kinds = {
+        {{"sms", "--sender", "Anna", "--text", "Lunch?"}, "Messages", "Anna: Lunch?", "Anna"},
+        {{"calendar", "--title", "Dentist", "--location", "Main St"}, "Calendar", "Dentist: Main St", "Dentist"},
+        {{"battery", "--level", "20"}, "Battery", "Battery level is at 20%", "Low Battery"},
+        {{"disk-space"}, "Memory", "Low memory warning", "Almost Out of Storage"},
+        {{"push", "--app", "com.apple.mobilecal", "--body", "two\nlines"}, "Calendar", "two - lines", "Calendar"},
+        {{"voicemail"}, "Voicemail", "New Voicemail", nullptr},
+    };
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.command.front());
+        act(shell, kind.command);
+        ASSERT_FALSE(newBodies().empty());
+        EXPECT_EQ(newBodies().front(), kind.body);
+        EXPECT_EQ(logged(PLWriter::kNewNotificationsPath, "Application").front(), kind.application);
+        const auto alerts = shell.state().alerts;
+        ASSERT_EQ(alerts.size(), 1u) << "the pop-up is shown as the settings allow";
+        if (kind.popUpTitle) {
+            EXPECT_EQ(alerts.front().title, kind.popUpTitle);
+        }
+        dismissPopUps(shell);
+    }
+    EXPECT_THAT(shell.state().statusBarImages, testing::Contains("Vantle"));
+
+    act(shell, {"now-playing", "--app", "com.apple.mobileipod", "--title", "Song", "--artist", "Nina"});
+    EXPECT_EQ(newBodies().size(), kinds.size()) << "what is playing is announced, never logged";
+}
+
+TEST_F(ShellAndPanel, AMissedCallIsLoggedOnceHoweverOftenTheLockScreenListsIt)
+{
+    ShellHost shell;
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+    act(shell, {"missed-call", "--caller", "Mom"});
+    for (int i = 0; i < 3; ++i) {
+        act(shell, {"lock"});
+        act(shell, {"home"});
+    }
+    EXPECT_THAT(newBodies(), ElementsAre("Missed Call: Mom"));
+}
+
+TEST_F(ShellAndPanel, BlockSettingsHoldPopUpsBackButNeverTheClocksAlarms)
+{
+    ShellHost shell(withPreferences({{"Block Homescreen Alerts", NSNumber::numberWithBool(true)},
+                                     {"Block Lockscreen Alerts", NSNumber::numberWithBool(true)}}));
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+    act(shell, {"sms", "--sender", "Anna", "--text", "locked"});
+    act(shell, {"unlock"});
+    act(shell, {"sms", "--sender", "Anna", "--text", "unlocked"});
+    EXPECT_TRUE(shell.state().alerts.empty());
+    EXPECT_THAT(newBodies(), ElementsAre("Anna: unlocked", "Anna: locked"));
+    const auto sounds = shell.state().sounds;
+    EXPECT_EQ(std::count(sounds.begin(), sounds.end(), "sms-received1.caf"), 2) << "the capture plays the sound itself";
+
+    act(shell, {"push", "--app", "com.apple.mobiletimer", "--body", "Wake up", "--local"});
+    ASSERT_EQ(shell.state().alerts.size(), 1u);
+    EXPECT_EQ(shell.state().alerts.front().message, "Wake up");
+}
+
+TEST_F(ShellAndPanel, ThePanelOpensOnTheSwipeLaunchesATappedEntryAndMarksEverythingReadOnClose)
+{
+    ShellHost shell(withPreferences({{"Hide Read", NSNumber::numberWithBool(false)}}));
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+    act(shell, {"unlock"});
+    act(shell, {"sms", "--sender", "Anna", "--text", "first"});
+    dismissPopUps(shell);
+    act(shell, {"push", "--app", "com.apple.mobilecal", "--body", "Meeting"});
+    dismissPopUps(shell);
+
+    openPanel(shell);
+    EXPECT_TRUE(shell.state().statusBarImages.empty()) << "opening takes the status-bar image away";
+    act(shell, {"sms", "--sender", "Bob", "--text", "while open"});
+    EXPECT_TRUE(shell.state().alerts.empty()) << "no pop-up over the open panel";
+    shell.screenshot("panel-open.png");
+
+    closePanel(shell);
+    EXPECT_TRUE(newBodies().empty());
+    EXPECT_THAT(oldBodies(), ElementsAre("Bob: while open", "Meeting", "Anna: first"));
+
+    openPanel(shell);
+    act(shell, {"tap", kMidX, kFirstEntryY});
+    EXPECT_FALSE(panelIsShown(shell)) << "a tapped entry closes the panel";
+    EXPECT_EQ(shell.state().foreground, "com.apple.MobileSMS") << "and brings its application forward";
+}
+
+TEST_F(ShellAndPanel, LaunchingAnApplicationDeletesItsRecordsWithAutoDeleteOnBadge)
+{
+    ShellHost shell(withPreferences({{"Auto Delete On Badge", NSNumber::numberWithBool(true)}}));
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+    act(shell, {"unlock"});
+    act(shell, {"sms", "--sender", "Anna", "--text", "hi"});
+    act(shell, {"voicemail"});
+    dismissPopUps(shell);
+    act(shell, {"launch", "com.apple.MobileSMS"});
+    EXPECT_THAT(newBodies(), ElementsAre("New Voicemail"));
+    act(shell, {"home"});
+    act(shell, {"launch", "com.apple.mobilephone", "--switcher"});
+    EXPECT_TRUE(newBodies().empty());
+}
+
+TEST_F(ShellAndPanel, CollapsedGroupsAndTheItemLimitHoldAcrossOpenings)
+{
+    ShellHost shell(withPreferences({{"Group By", NSString::stringWithString("Application")},
+                                     {"Items To Keep", NSNumber::numberWithInteger(2)},
+                                     {"Hide Read", NSNumber::numberWithBool(false)}}));
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+    act(shell, {"unlock"});
+    for (const char* text : {"one", "two", "three"}) {
+        act(shell, {"sms", "--sender", "Anna", "--text", text});
+        dismissPopUps(shell);
+    }
+    openPanel(shell);
+    act(shell, {"tap", kMidX, kFirstHeaderY}); // collapses the Messages group
+    closePanel(shell);
+    EXPECT_THAT(oldBodies(), ElementsAre("Anna: three", "Anna: two")) << "the newest two are kept";
+    const auto collapsed = NSFileManager::defaultManager()
+                               .readPropertyListAtPath("/var/mobile/Library/Vantle/Collapsed.plist")
+                               .valueAs<NSDictionary>();
+    ASSERT_TRUE(collapsed);
+    EXPECT_FALSE(collapsed->entries().empty()) << "keyed by the entries' dates, to the second";
+
+    openPanel(shell);
+    act(shell, {"tap", kMidX, kFirstEntryY}); // below the collapsed header: nothing to launch there
+    EXPECT_TRUE(panelIsShown(shell)) << "the group is still collapsed, so no entry lies under the finger";
+    closePanel(shell);
+}
+
+TEST_F(ShellAndPanel, ThePanelFollowsTheShellIntoLandscape)
+{
+    ShellHost shell;
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+    act(shell, {"unlock"});
+    act(shell, {"rotate", "3"});
+    EXPECT_EQ(shell.state().orientation, 3);
+    act(shell, {"activator", "libactivator.statusbar.swipe.down"});
+    EXPECT_TRUE(panelIsShown(shell));
+    shell.screenshot("panel-landscape.png");
+    act(shell, {"activator", "libactivator.statusbar.swipe.down"});
+    EXPECT_FALSE(panelIsShown(shell));
+}
+
+} // namespace
