@@ -131,7 +131,7 @@ TEST_F(PreferencesApp, OpeningABundleLoadsItsLibraryAndShowsItsPrincipalPage)
     ASSERT_EQ(state.sections.size(), 2u);
     EXPECT_EQ(state.sections[0].header, "Options");
     EXPECT_EQ(state.sections[0].footer, "Changes apply at once.");
-    EXPECT_EQ(rowTexts(state), (std::vector<std::string>{"Enabled", "Group By", "Name", "Names", "Missing Page"}));
+    EXPECT_EQ(rowTexts(state), (std::vector<std::string>{"Enabled", "Group By", "Name", "Count", "Names", "Missing Page"}));
     EXPECT_EQ(rowTitled(state, "Enabled")->on, true) << "the default while the file has no value";
     EXPECT_EQ(rowTitled(state, "Group By")->detail, "Date");
 
@@ -214,6 +214,13 @@ TEST_F(PreferencesApp, WhatIsTypedIntoAFocusedTextRowIsStored)
 
     EXPECT_EQ(preferences()->stringForKey("Name"), "Ann");
     EXPECT_EQ(rowTitled(app->state(), "Name")->detail, "Ann");
+
+    open("Count");
+    ASSERT_EQ(app->type("-"), std::nullopt);
+    EXPECT_FALSE(preferences()->objectForKey("Count")) << "not a number yet";
+    ASSERT_EQ(app->type("25"), std::nullopt);
+    ASSERT_TRUE(preferences()->objectForKey<NSNumber>("Count"));
+    EXPECT_EQ(preferences()->objectForKey<NSNumber>("Count")->integerValue(), -25);
 }
 
 TEST_F(PreferencesApp, ALinkPushesThePageOfItsDetailClassAndItsControlsWork)
