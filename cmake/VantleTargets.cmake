@@ -47,3 +47,32 @@ function(vantle_test)
     set_tests_properties(${ARG_NAME} PROPERTIES LABELS "${ARG_LABELS}")
   endif()
 endfunction()
+
+# Where the build stages the preference bundles for `vantle-device install`, shaped like a device root.
+set(VANTLE_PREFERENCE_BUNDLES_DIR "${PROJECT_BINARY_DIR}/preference-bundles")
+
+# A preference bundle for the Settings application, staged for `vantle-device install`: the shared library
+# TARGET as System/Library/PreferenceBundles/<NAME>.bundle/<NAME> (the name it keeps on the device), the
+# RESOURCES (Info.plist, specifier files, images) beside it, and ENTRY (a property list with an "entry"
+# dictionary) as Library/PreferenceLoader/Preferences/<NAME>.plist. vantle-device then depends on it.
+# Usage: vantle_preference_bundle(NAME <Name> TARGET <library> ENTRY <file> RESOURCES <files...>)
+function(vantle_preference_bundle)
+  cmake_parse_arguments(ARG "" "NAME;TARGET;ENTRY" "RESOURCES" ${ARGN})
+  set(_bundle "${VANTLE_PREFERENCE_BUNDLES_DIR}/System/Library/PreferenceBundles/${ARG_NAME}.bundle")
+  set(_entries "${VANTLE_PREFERENCE_BUNDLES_DIR}/Library/PreferenceLoader/Preferences")
+  set(_stamp "${CMAKE_CURRENT_BINARY_DIR}/${ARG_NAME}.staged")
+  add_custom_command(OUTPUT "${_stamp}"
+    COMMAND "${CMAKE_COMMAND}" -E rm -rf "${_bundle}"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${_bundle}" "${_entries}"
+    COMMAND "${CMAKE_COMMAND}" -E copy "$<TARGET_FILE:${ARG_TARGET}>" "${_bundle}/${ARG_NAME}"
+    COMMAND "${CMAKE_COMMAND}" -E copy ${ARG_RESOURCES} "${_bundle}/"
+    COMMAND "${CMAKE_COMMAND}" -E copy "${ARG_ENTRY}" "${_entries}/${ARG_NAME}.plist"
+    COMMAND "${CMAKE_COMMAND}" -E touch "${_stamp}"
+    DEPENDS ${ARG_TARGET} ${ARG_RESOURCES} ${ARG_ENTRY}
+    VERBATIM)
+  add_custom_target(${ARG_NAME}_staged ALL DEPENDS "${_stamp}")
+  # vantle-device may be defined after the bundle; tie them once every folder has been read (the name is
+  # put into the deferred call now, as a deferred call reads its variables only when it runs).
+  cmake_language(EVAL CODE
+    "cmake_language(DEFER DIRECTORY \"${PROJECT_SOURCE_DIR}\" CALL add_dependencies vantle-device ${ARG_NAME}_staged)")
+endfunction()

@@ -79,7 +79,7 @@ CGPoint readPoint(sdbus::MethodCall& call)
 } // namespace
 
 SpringBoardControlObject::SpringBoardControlObject(SBShell& shell, std::optional<std::string> busAddress)
-    : shell_(shell), session_(std::move(busAddress))
+    : shell_(shell), session_(std::move(busAddress)), alive_(std::make_shared<bool>(true))
 {
 }
 
@@ -145,7 +145,9 @@ void SpringBoardControlObject::registerCommands()
     registerTouchCommands();
     registerViewCommands();
     object_->registerMethod(Names::kInterface, Names::kWaitUntilIdle, "", "",
-                            [this](sdbus::MethodCall call) { waitUntilIdle(std::move(call)); });
+                            [this](sdbus::MethodCall call) {
+                                performOutsideDispatch([this, call] { waitUntilIdle(call); });
+                            });
 }
 
 void SpringBoardControlObject::registerAlertCommands()
@@ -260,8 +262,23 @@ void SpringBoardControlObject::registerViewCommands()
 void SpringBoardControlObject::registerCommand(const char* method, const char* inputSignature,
                                                const char* outputSignature, Command command)
 {
+    auto shared = std::make_shared<Command>(std::move(command));
     object_->registerMethod(Names::kInterface, method, inputSignature, outputSignature,
-                            [this, command = std::move(command)](sdbus::MethodCall call) { serve(call, command); });
+                            [this, shared](sdbus::MethodCall call) {
+                                performOutsideDispatch([this, shared, call]() mutable { serve(call, *shared); });
+                            });
+}
+
+// The bus library holds its connection's lock while it dispatches a call. The shell's work (drawing text,
+// running a loaded library's hooks, waiting on the run loop) runs as a perform of the main run loop
+// instead, with no lock held; the reply goes out when it is done.
+void SpringBoardControlObject::performOutsideDispatch(std::function<void()> work)
+{
+    NSRunLoop::mainRunLoop().performBlock([alive = std::weak_ptr<bool>(alive_), work = std::move(work)] {
+        if (alive.lock()) {
+            work();
+        }
+    });
 }
 
 void SpringBoardControlObject::serve(sdbus::MethodCall& call, const Command& command)

@@ -20,7 +20,8 @@ class MethodReply;
 // The shell's control object on the session bus (the names and methods are in SpringBoardControlNames):
 // each method call, from a caller of our own user, becomes one operation of the shell; what the shell
 // refuses, and every caller of another user, gets SpringBoardControlNames::kRefusedError with the reason.
-// Main thread only: calls arrive on the main run loop, where the shell lives.
+// Main thread only: calls arrive on the main run loop, where the shell lives, and are carried out as
+// performs of that loop.
 //
 // WaitUntilIdle is answered late: the call is kept, and while any is waiting the shell is asked every few
 // milliseconds (from a timer of the main run loop, so between two pieces of the shell's work) whether it is
@@ -49,6 +50,7 @@ private:
     void registerTouchCommands();
     void registerViewCommands();
     void registerCommand(const char* method, const char* inputSignature, const char* outputSignature, Command command);
+    void performOutsideDispatch(std::function<void()> work);
     void serve(sdbus::MethodCall& call, const Command& command);
     bool isFromOurUser(sdbus::MethodCall& call);
     void waitUntilIdle(sdbus::MethodCall call);
@@ -60,4 +62,6 @@ private:
     bool ownsName_ = false;
     std::vector<sdbus::MethodCall> idleWaiters_;
     std::shared_ptr<NSTimer> idleCheck_;
+    // Performs queued for calls check it, so none runs once the object is gone.
+    std::shared_ptr<bool> alive_;
 };

@@ -32,8 +32,9 @@ std::string xmlOf(const std::shared_ptr<NSDictionary>& plist)
 
 } // namespace
 
-DeviceInstaller::DeviceInstaller(std::filesystem::path payload, std::optional<std::filesystem::path> tweakLibrary)
-    : payload_(std::move(payload)), tweakLibrary_(std::move(tweakLibrary))
+DeviceInstaller::DeviceInstaller(std::filesystem::path payload, std::optional<std::filesystem::path> tweakLibrary,
+                                 std::optional<std::filesystem::path> preferenceBundles)
+    : payload_(std::move(payload)), tweakLibrary_(std::move(tweakLibrary)), preferenceBundles_(std::move(preferenceBundles))
 {
 }
 
@@ -130,14 +131,15 @@ std::vector<DeviceInstaller::PayloadFile> DeviceInstaller::payloadFiles(InstallR
         report.addProblem(payload_, "no artwork here (build the vantle_artwork target, or pass --from)");
         return files;
     }
-    std::filesystem::recursive_directory_iterator walk(payload_, error), end;
-    for (; !error && walk != end; walk.increment(error)) {
-        if (walk->is_regular_file()) {
-            files.push_back({walk->path(), devicePathOf(walk->path().lexically_relative(payload_)), Policy::KeepUserChanges, {}});
-        }
-    }
+    addFilesUnder(payload_, Policy::KeepUserChanges, files, error);
     if (error) {
         report.addProblem(payload_, "cannot list the artwork: " + error.message());
+    }
+    if (preferenceBundles_ && std::filesystem::is_directory(*preferenceBundles_, error)) {
+        addFilesUnder(*preferenceBundles_, Policy::AlwaysReplace, files, error);
+        if (error) {
+            report.addProblem(*preferenceBundles_, "cannot list the preference bundles: " + error.message());
+        }
     }
     for (PayloadFile& file : deliverableFiles(report)) {
         files.push_back(std::move(file));
@@ -145,6 +147,18 @@ std::vector<DeviceInstaller::PayloadFile> DeviceInstaller::payloadFiles(InstallR
     std::sort(files.begin(), files.end(),
               [](const PayloadFile& a, const PayloadFile& b) { return a.devicePath < b.devicePath; });
     return files;
+}
+
+// Every file under the folder, as the device path of its place in the folder.
+void DeviceInstaller::addFilesUnder(const std::filesystem::path& folder, Policy policy, std::vector<PayloadFile>& files,
+                                    std::error_code& error)
+{
+    std::filesystem::recursive_directory_iterator walk(folder, error), end;
+    for (; !error && walk != end; walk.increment(error)) {
+        if (walk->is_regular_file()) {
+            files.push_back({walk->path(), devicePathOf(walk->path().lexically_relative(folder)), policy, {}});
+        }
+    }
 }
 
 // The tweak library, loaded by the shell's substrate loader; the filter that tells the loader which

@@ -99,14 +99,17 @@ std::shared_ptr<VTWindowController> VTWindowController::controllerWithFrame(CGRe
     NSNotificationCenter::defaultCenter().addObserver(
         controller.get(),
         [weak = std::weak_ptr<VTWindowController>(controller)](const std::shared_ptr<NSNotification>&) {
+            const auto slideIn = [weak] {
+                if (const auto alive = weak.lock()) {
+                    alive->animateIn();
+                }
+            };
             // Posts arrive on the posting thread; the slide belongs on the main thread.
-            NSRunLoop::performOnMainThread(
-                [weak] {
-                    if (const auto alive = weak.lock()) {
-                        alive->animateIn();
-                    }
-                },
-                false);
+            if (NSThread::isMainThread()) {
+                slideIn();
+            } else {
+                NSRunLoop::performOnMainThread(slideIn, false);
+            }
         },
         kOpenWindowNotification);
     // Starts the plug-in server on this (the main) thread, then reads the settings for the first time.

@@ -220,6 +220,31 @@ TEST(DeviceInstaller, TheTweakLibraryIsAlwaysReplacedAndTheActivatorDefaultIsWri
     EXPECT_THAT(unbuilt.problems()[0].reason, HasSubstr("build the Vantle target"));
 }
 
+TEST(DeviceInstaller, StagedPreferenceBundlesAreInstalledAsBuildOutput)
+{
+    TemporaryDeviceRoot root;
+    Payload payload(root.path().parent_path() / (root.path().filename().string() + "-payload"));
+    payload.put("/var/mobile/Library/Vantle/Images/A.png", "a");
+    Payload staged(root.path().parent_path() / (root.path().filename().string() + "-bundles"));
+    const std::string library = "/System/Library/PreferenceBundles/VantlePro.bundle/VantlePro";
+    const std::string entry = "/Library/PreferenceLoader/Preferences/VantlePro.plist";
+    staged.put(library, "bundle 1");
+    staged.put(entry, "entry");
+    const DeviceInstaller installer{payload.folder(), std::nullopt, staged.folder()};
+
+    const InstallReport first = installer.install();
+    ASSERT_TRUE(first.succeeded());
+    EXPECT_THAT(first.paths(Action::Installed), ElementsAre(entry, library, "/var/mobile/Library/Vantle/Images/A.png"));
+
+    writeFile(root.hostPath(library), "patched by hand");
+    const InstallReport second = installer.install();
+    EXPECT_THAT(second.paths(Action::Updated), ElementsAre(library));
+    EXPECT_EQ(readFile(root.hostPath(library)), "bundle 1");
+
+    const InstallReport unbuilt = DeviceInstaller(payload.folder(), std::nullopt, staged.folder() / "none").install();
+    EXPECT_TRUE(unbuilt.succeeded()) << "no bundle built yet is no problem";
+}
+
 TEST(DeviceInstaller, ManifestHashTellsContentsApart)
 {
     EXPECT_EQ(InstallManifest::contentHash(""), "cbf29ce484222325");

@@ -194,6 +194,9 @@ TEST_F(Panel, ARecordHandedInFromAnotherThreadReachesTheListManagerOnTheMainThre
     drain();
     EXPECT_EQ(managers[0]->count("receivedNotification on main"), 1);
     EXPECT_EQ(managers[0]->count("receivedNotification elsewhere"), 0);
+
+    panel->receivedNotification(NSDictionary::dictionary()); // from the main thread: at once
+    EXPECT_EQ(managers[0]->count("receivedNotification on main"), 2);
 }
 
 TEST_F(Panel, ActionsBarIsUncoveredByACurlAndReleasedAfterTheUncurl)
@@ -352,6 +355,18 @@ TEST_F(Panel, ACancelledTouchClosesNothing)
     const int touch = touches.beginTouch(CGPointMake(160, 10));
     touches.cancelTouch(touch);
     EXPECT_TRUE(controller.calls.empty());
+}
+
+TEST_F(Panel, ItsTouchesBeginWhileAnotherViewHoldsAnExclusiveTouch)
+{
+    const auto exclusive = std::make_shared<UIView>(CGRectMake(0, 200, 50, 50));
+    exclusive->setExclusiveTouch(true);
+    window->addSubview(exclusive);
+    const int held = touches.beginTouch(CGPointMake(25, 225));
+    ASSERT_NE(held, -1);
+    ASSERT_TRUE(touches.tap(CGPointMake(160, 10)));
+    EXPECT_EQ(controller.calls, std::vector<std::string>{"hide"});
+    touches.endTouch(held, CGPointMake(25, 225));
 }
 
 TEST_F(Panel, TouchesOnTheListAreTheTablesOwn)

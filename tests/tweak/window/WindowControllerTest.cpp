@@ -253,6 +253,10 @@ TEST_F(WindowController, OpenWindowNotificationSlidesInWithoutCountingAsShown)
     controller->toggleWindow();
     EXPECT_TRUE(controller->isWindowShown());
     EXPECT_EQ(managers.size(), 2u);
+
+    // Posted on the main thread, it slides in at once.
+    NSNotificationCenter::defaultCenter().postNotificationName("Vantle: Open Window");
+    EXPECT_EQ(managers.size(), 3u);
 }
 
 TEST_F(WindowController, RecordsReachTheOpenPanelsListManager)

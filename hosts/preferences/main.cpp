@@ -1,0 +1,74 @@
+// preferences: the Settings application. Headless: it draws its screen into memory and writes PNGs when
+// asked. It runs on the session bus of DBUS_SESSION_BUS_ADDRESS and is driven through its control object
+// (see PreferencesControlNames, and the settingsctl tool). Stops cleanly on SIGTERM or SIGINT.
+#include "CrossProcessChannels.h"
+#include "DeviceRoot.h"
+#include "JobThreadTracker.h"
+#include "NSBundle.h"
+#include "NSRunLoop.h"
+#include "PreferencesAppController.h"
+#include "PreferencesControlObject.h"
+#include "TerminationSignals.h"
+#include "UIScreen.h"
+
+#include <CLI/CLI.hpp>
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+namespace {
+
+constexpr const char* kBundleIdentifier = "com.apple.Preferences";
+
+struct Options {
+    std::string root = DeviceRoot::defaultRoot().string();
+    int scale = 1;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    TerminationSignals::block();
+
+    CLI::App app{"The Vantle Settings application: the simulated phone's Settings, headless, on the D-Bus session "
+                 "bus of DBUS_SESSION_BUS_ADDRESS. Drive it with settingsctl; stop it with SIGTERM or SIGINT."};
+    Options options;
+    app.add_option("--root", options.root, "The device root folder (made by vantle-device install)")->capture_default_str();
+    app.add_option("--scale", options.scale, "Pixels per point of the screen")->capture_default_str()->check(CLI::IsMember({1, 2}));
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::ParseError& error) {
+        app.exit(error);
+        return 2;
+    }
+
+    DeviceRoot::setRoot(options.root);
+    std::error_code error;
+    if (!std::filesystem::is_directory(DeviceRoot::root(), error)) {
+        std::cerr << "preferences: there is no device at " << options.root << "; create it with `vantle-device install --root "
+                  << options.root << "`\n";
+        return 1;
+    }
+    UIScreen::mainScreen()->setScale(options.scale);
+    NSBundle::setMainBundleIdentifier(kBundleIdentifier);
+    CrossProcessChannels::useSessionBus();
+
+    PreferencesAppController settings;
+    settings.finishLaunching();
+    PreferencesControlObject control(settings);
+    if (const auto failure = control.start()) {
+        std::cerr << "preferences: " << failure->reason() << "\n";
+        return 1;
+    }
+    TerminationSignals signals([](int) { NSRunLoop::mainRunLoop().stop(); });
+    std::cout << "preferences: ready" << std::endl;
+    NSRunLoop::mainRunLoop().run();
+
+    JobThreadTracker::waitForAll();
+    control.stop();
+    return 0;
+}
