@@ -29,7 +29,7 @@ void installArtwork(const TemporaryDeviceRoot& root, const std::string& artworkP
 
 std::shared_ptr<NSDictionary> iconRecord(const id& application, const std::string& bundleIdentifier = {})
 {
-    NSDictionary::Entries entries{{"Application", application}};
+    NSDictionary::Entries entries {{"Application", application}};
     if (!bundleIdentifier.empty()) {
         entries.emplace("Bundle Identifier", string(bundleIdentifier));
     }
@@ -58,12 +58,12 @@ protected:
 TEST_F(ApplicationServices, RedirectionsAnswerTheExactKeyForNamesAndIdentifiersAlike)
 {
     EXPECT_FALSE(UIApplicationVantle::redirection("Mail")); // nothing loaded
-    useSettings({{"Redirections", NSDictionary::dictionaryWithEntries({{"Mail", string("com.example.newmail")},
-                                                                       {"com.apple.MobileSMS", string("com.example.chat")},
-                                                                       {"Odd", NSNumber::numberWithInteger(3)}})}});
+    useSettings({{"Redirections",
+        NSDictionary::dictionaryWithEntries({{"Mail", string("com.example.newmail")},
+            {"com.apple.MobileSMS", string("com.example.chat")}, {"Odd", NSNumber::numberWithInteger(3)}})}});
     EXPECT_EQ(UIApplicationVantle::redirectedAppIdentifierForApplicationName("Mail"), "com.example.newmail");
     EXPECT_EQ(UIApplicationVantle::redirectedAppIdentifierForApplicationIdentifier("com.apple.MobileSMS"),
-              "com.example.chat");
+        "com.example.chat");
     EXPECT_EQ(UIApplicationVantle::redirection("com.apple.MobileSMS"), "com.example.chat");
     EXPECT_FALSE(UIApplicationVantle::redirection("mail"));
     EXPECT_FALSE(UIApplicationVantle::redirection("Odd"));
@@ -97,8 +97,8 @@ TEST_F(ApplicationServices, CustomIconsComeFromTheFolderByNameWithPushAsFallback
                 continue; // the shell's icon
             }
             SCOPED_TRACE(c.application->description());
-            EXPECT_TRUE(isPicture(UIApplicationVantle::iconForNotification(*iconRecord(c.application, c.bundleIdentifier)),
-                                  c.expected));
+            EXPECT_TRUE(isPicture(
+                UIApplicationVantle::iconForNotification(*iconRecord(c.application, c.bundleIdentifier)), c.expected));
         }
     }
     fs::remove(root.hostPath(push));
@@ -117,10 +117,12 @@ TEST_F(ApplicationServices, WithoutCustomIconsApplicationsHaveTheShellsIconAndMu
     }
     useSettings({{"Custom Icons", NSNumber::numberWithBool(false)}});
 
-    EXPECT_TRUE(isPicture(UIApplicationVantle::iconForNotification(*iconRecord(string("Music"), "com.apple.mobileipod")),
-                          "/Applications/MobileMusicPlayer.app/Icon-Small-AudioPlayer.png"));
-    EXPECT_TRUE(isPicture(UIApplicationVantle::iconForNotification(*iconRecord(string("Calendar"), "com.apple.mobilecal")),
-                          "/Applications/MobileCal.app/Icon-Small.png"));
+    EXPECT_TRUE(
+        isPicture(UIApplicationVantle::iconForNotification(*iconRecord(string("Music"), "com.apple.mobileipod")),
+            "/Applications/MobileMusicPlayer.app/Icon-Small-AudioPlayer.png"));
+    EXPECT_TRUE(
+        isPicture(UIApplicationVantle::iconForNotification(*iconRecord(string("Calendar"), "com.apple.mobilecal")),
+            "/Applications/MobileCal.app/Icon-Small.png"));
     EXPECT_FALSE(UIApplicationVantle::iconForNotification(*iconRecord(string("Gone"), "com.example.gone")));
 }
 

@@ -21,7 +21,9 @@ public:
     virtual void loadNotifications() = 0;
     // Sorts again, after reading the files anew when `fromDisk`.
     virtual void reloadNotifications(bool fromDisk) = 0;
-    // A record just appended to the log while the panel is shown: listed first, as new.
+    // A record just appended to the log while the panel is shown: listed first, as new. Main thread: the
+    // window controller passes on the store's hand-over as it happens, so that the manager can ask
+    // PLWriter::appendNumberBeingHandedOver whether its own read of the log already had the record.
     virtual void receivedNotification(const std::shared_ptr<NSDictionary>& record) = 0;
     // Drops the lists and removes the new, old and collapsed files.
     virtual void clear() = 0;

@@ -103,8 +103,8 @@ void writeCollapsedList(const std::set<std::string>& keys)
     for (const auto& key : keys) {
         entries.emplace(key, NSNumber::numberWithBool(true));
     }
-    (void)NSFileManager::defaultManager().writePropertyList(NSDictionary::dictionaryWithEntries(std::move(entries)),
-                                                            VTSorter::kCollapsedPath);
+    (void)NSFileManager::defaultManager().writePropertyList(
+        NSDictionary::dictionaryWithEntries(std::move(entries)), VTSorter::kCollapsedPath);
 }
 
 std::optional<std::string> textOf(const id& value)
@@ -155,8 +155,8 @@ void VTSorter::reloadNotifications(bool fromDisk)
         busy_ = false;
         return;
     }
-    loaded->groups = sortNotifications({loaded->records, loaded->unread,
-                                        loaded->collapsedList ? &*loaded->collapsedList : nullptr});
+    loaded->groups =
+        sortNotifications({loaded->records, loaded->unread, loaded->collapsedList ? &*loaded->collapsedList : nullptr});
     // Measured here, the entries' heights cost the main thread's first reload only look-ups.
     loaded->entryTextWidth = loadTextWidth_.load();
     if (loaded->entryTextWidth >= 0) {
@@ -190,7 +190,8 @@ std::optional<VTSorter::Loaded> VTSorter::readNotificationsFromDisk(std::uint64_
         auto old = readLog(PLWriter::kOldNotificationsPath).records;
         loaded.records.insert(loaded.records.end(), old.begin(), old.end());
     }
-    loaded.moreToShow = PLWriter::hideRead() && NSFileManager::defaultManager().fileExistsAtPath(PLWriter::kOldNotificationsPath);
+    loaded.moreToShow =
+        PLWriter::hideRead() && NSFileManager::defaultManager().fileExistsAtPath(PLWriter::kOldNotificationsPath);
     loaded.collapsedList = readCollapsedList();
     return loaded;
 }
@@ -433,7 +434,8 @@ void VTSorter::expand()
 
 std::shared_ptr<VTNotificationGroup> VTSorter::groupAt(int section) const
 {
-    return section >= 0 && static_cast<std::size_t>(section) < notifications_.size() ? notifications_[section] : nullptr;
+    return section >= 0 && static_cast<std::size_t>(section) < notifications_.size() ? notifications_[section]
+                                                                                     : nullptr;
 }
 
 bool VTSorter::isShowOlderSection(int section) const
@@ -523,17 +525,14 @@ double VTSorter::heightForRowAtIndexPath(UITableView&, const NSIndexPath& path)
     return entry ? entryHeight(entry->content()) : 0;
 }
 
-double VTSorter::entryTextWidth() const
-{
-    return (window_ ? window_->listWidth() : 0) - kEntryTextInset;
-}
+double VTSorter::entryTextWidth() const { return (window_ ? window_->listWidth() : 0) - kEntryTextInset; }
 
 double VTSorter::measureEntryHeight(const std::string& text, double width)
 {
-    return sizeWithFontConstrainedToSizeLineBreakMode(text, UIFont::systemFontOfSize(14),
-                                                      CGSizeMake(width, kEntryHeightBound), UILineBreakModeWordWrap)
+    return sizeWithFontConstrainedToSizeLineBreakMode(
+               text, UIFont::systemFontOfSize(14), CGSizeMake(width, kEntryHeightBound), UILineBreakModeWordWrap)
                .height +
-           kEntryRowPadding;
+        kEntryRowPadding;
 }
 
 double VTSorter::entryHeight(const std::string& text)
@@ -665,8 +664,7 @@ std::shared_ptr<VTNotification> VTSorter::entryAt(const SortInput& input, std::s
 {
     const NSDictionary& record = *input.records[i];
     return std::make_shared<VTNotification>(textOf(NSDictionaryVantle::body(record)).value_or(""),
-                                            static_cast<std::int32_t>(i),
-                                            as<NSDate>(NSDictionaryVantle::date(record)), i < input.unread);
+        static_cast<std::int32_t>(i), as<NSDate>(NSDictionaryVantle::date(record)), i < input.unread);
 }
 
 std::optional<std::string> VTSorter::applicationNameOf(const NSDictionary& record)
@@ -676,8 +674,8 @@ std::optional<std::string> VTSorter::applicationNameOf(const NSDictionary& recor
 
 std::shared_ptr<VTNotificationGroup> VTSorter::groupFor(const NSDictionary& record)
 {
-    return std::make_shared<VTNotificationGroup>(applicationNameOf(record),
-                                                 textOf(NSDictionaryVantle::bundleIdentifier(record)));
+    return std::make_shared<VTNotificationGroup>(
+        applicationNameOf(record), textOf(NSDictionaryVantle::bundleIdentifier(record)));
 }
 
 bool VTSorter::belongsTo(const NSDictionary& record, const VTNotificationGroup& group)

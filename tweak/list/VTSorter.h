@@ -28,7 +28,9 @@
 // Threads. The lists (records, groups, collapsed keys) belong to the main thread: every table answer and
 // every change runs there, and the groups are replaced whole, never changed in place, so the table never
 // reads a list under construction. `loadNotifications` runs on a job thread: it reads the files under the
-// store's lock (PLWriter::storeLock), sorts into lists of its own and hands the result to the main thread
+// store's lock (PLWriter::storeLock), sorts into lists of its own, measures the entries' heights at the width
+// the panel gave in setWindow (so the table's first reload only looks them up) and hands the result to the
+// main thread
 // (performBlock), where it is published, unless the manager was purged, flushed or cleared meanwhile (each
 // of those advances a generation number, and a result of an older generation is dropped). Only one load
 // runs per manager; later sorts run on the main thread and never read the files again.
@@ -46,8 +48,10 @@
 // Closing. `purge` and `clear` change the log files under the store's lock, so a write cannot fall between
 // their read and their rewrite. The records appended after the load's count whose hand-over the manager did
 // not take (still on its way to the main thread, or handed in after the panel began to close) are the newest
-// of the new-notifications file; they stay there, unread, instead of being removed with the file. A purge
-// before the load was published changes no file: nothing was shown, so nothing became read. A file that
+// of the new-notifications file; they stay there, unread, instead of being removed with the file. Where a
+// write failed or a deletion of an application's records raced the opening, that count errs towards keeping
+// a record in both files, never towards losing one. A purge before the load was published changes no file:
+// nothing was shown, so nothing became read; a clear then removes everything logged up to it. A file that
 // exists but does not read is moved aside (NSFileManager::moveAsideUnreadableFileAtPath), never destroyed.
 //
 // Must be owned by a std::shared_ptr (the load's result and the sort's completion reach it weakly).

@@ -7,9 +7,10 @@ VTShowMoreCell::VTShowMoreCell(UITableViewCellStyle style, std::string reuseIden
     , button_(std::make_shared<UIButton>(UIButtonTypeCustom, CGRectMake(0, 0, 254, 35)))
 {
     setSelectionStyle(UITableViewCellSelectionStyle::None);
-    button_->setBackgroundImageForState(UIImageRetina::imageInVantleFolderNamed("ButtonBlue.png"), UIControlStateNormal);
-    button_->setBackgroundImageForState(UIImageRetina::imageInVantleFolderNamed("ButtonBluePressed.png"),
-                                        UIControlStateHighlighted);
+    button_->setBackgroundImageForState(
+        UIImageRetina::imageInVantleFolderNamed("ButtonBlue.png"), UIControlStateNormal);
+    button_->setBackgroundImageForState(
+        UIImageRetina::imageInVantleFolderNamed("ButtonBluePressed.png"), UIControlStateHighlighted);
     button_->setTitleForState("Show Older", UIControlStateNormal);
     button_->setTitleColorForState(UIColor::colorWithWhiteAlpha(1, 1), UIControlStateNormal);
     button_->setTitleShadowColorForState(UIColor::colorWithWhiteAlpha(0.175, 0.8), UIControlStateNormal);

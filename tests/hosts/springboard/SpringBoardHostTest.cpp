@@ -111,6 +111,14 @@ TEST(SpringBoardHost, ScreenshotsAreThe320By480ScreenAtItsScale)
         shell.screenshot(path.string());
         EXPECT_EQ(pngSize(path), std::make_pair(320u * scale, 480u * scale)) << "scale " << scale;
 
+        // A relative path names a file in sbctl's folder, not the host's.
+        const auto folder = std::filesystem::current_path();
+        std::filesystem::current_path(shell.device().path());
+        const ToolRun relative = shell.sbctl({"screenshot", "relative.png"});
+        std::filesystem::current_path(folder);
+        EXPECT_EQ(relative.status, 0) << relative.err;
+        EXPECT_EQ(pngSize(shell.device().path() / "relative.png"), pngSize(path));
+
         const ToolRun nowhere = shell.sbctl({"screenshot", "/nonexistent/folder/shot.png"});
         EXPECT_EQ(nowhere.status, 1);
         EXPECT_THAT(nowhere.err, HasSubstr("/nonexistent/folder/shot.png"));

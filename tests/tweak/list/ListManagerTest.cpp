@@ -18,12 +18,13 @@ using logtest::writeLog;
 
 namespace {
 
-std::vector<std::shared_ptr<NSDictionary>> numbered(const std::string& application, const std::string& prefix,
-                                                    int count, double newest = 800000000.0)
+std::vector<std::shared_ptr<NSDictionary>> numbered(
+    const std::string& application, const std::string& prefix, int count, double newest = 800000000.0)
 {
     std::vector<std::shared_ptr<NSDictionary>> records;
     for (int i = 0; i < count; ++i) {
-        records.push_back(makeRecord(application, prefix + std::to_string(i), "com.example." + application, newest - i));
+        records.push_back(
+            makeRecord(application, prefix + std::to_string(i), "com.example." + application, newest - i));
     }
     return records;
 }
@@ -73,8 +74,8 @@ TEST_F(ListManager, HideReadOffersShowOlderWhichAppendsTheOldRecordsAsRead)
     EXPECT_EQ(rows(1), 1);
     EXPECT_EQ(manager->heightForRowAtIndexPath(*panel.table, NSIndexPath(0, 1)), 50);
 
-    const auto cell = std::dynamic_pointer_cast<VTShowMoreCell>(
-        manager->cellForRowAtIndexPath(*panel.table, NSIndexPath(0, 1)));
+    const auto cell =
+        std::dynamic_pointer_cast<VTShowMoreCell>(manager->cellForRowAtIndexPath(*panel.table, NSIndexPath(0, 1)));
     ASSERT_TRUE(cell);
     cell->button()->sendActionsForControlEvents(UIControlEventTouchUpInside);
     logtest::drain();
@@ -108,7 +109,7 @@ TEST_F(ListManager, ClosingWritesEverythingBackAsReadNewestFirstCutToTheLimit)
         int limit;
         std::size_t kept;
     };
-    for (const Case& c : {Case{50, 50}, Case{0, 0}, Case{-1, 60}, Case{100, 60}}) {
+    for (const Case& c : {Case {50, 50}, Case {0, 0}, Case {-1, 60}, Case {100, 60}}) {
         SCOPED_TRACE(c.limit);
         usePreferences({{"Items To Keep", NSNumber::numberWithInteger(c.limit)}});
         writeLog(PLWriter::kNewNotificationsPath, numbered("Mail", "new", 20));
@@ -141,30 +142,30 @@ TEST_F(ListManager, ARecordLoggedWhileOpenIsListedFirstAsNewAndListedOnce)
     panel.adopt(manager);
     manager->loadNotifications();
     logtest::drain();
-    EXPECT_EQ(bodiesOf(manager->rawNotifications()), (std::vector<std::string>{"before", "old0"}));
+    EXPECT_EQ(bodiesOf(manager->rawNotifications()), (std::vector<std::string> {"before", "old0"}));
 
     PLWriter::write(makeRecord("Phone", "after", "com.apple.mobilephone", 800000020.0));
     logtest::drain();
-    EXPECT_EQ(bodiesOf(manager->rawNotifications()), (std::vector<std::string>{"after", "before", "old0"}));
+    EXPECT_EQ(bodiesOf(manager->rawNotifications()), (std::vector<std::string> {"after", "before", "old0"}));
     EXPECT_EQ(manager->unread(), 2u);
     EXPECT_TRUE(manager->notifications()[0]->notifications()[0]->isNewNotification());
     EXPECT_EQ(panel.count, 3u);
     EXPECT_FALSE(panel.noNotifications);
 
     close();
-    EXPECT_EQ(bodies(readLog(PLWriter::kOldNotificationsPath)), (std::vector<std::string>{"after", "before", "old0"}));
+    EXPECT_EQ(bodies(readLog(PLWriter::kOldNotificationsPath)), (std::vector<std::string> {"after", "before", "old0"}));
     EXPECT_FALSE(exists(PLWriter::kNewNotificationsPath));
 }
 
 TEST_F(ListManager, DeletingAHeaderInDateOrderDeletesOnlyThatRun)
 {
     writeLog(PLWriter::kNewNotificationsPath,
-             {makeRecord("A", "a0", "com.a", 9), makeRecord("A", "a1", "com.a", 8), makeRecord("B", "b0", "com.b", 7),
-              makeRecord("A", "a2", "com.a", 6)});
+        {makeRecord("A", "a0", "com.a", 9), makeRecord("A", "a1", "com.a", 8), makeRecord("B", "b0", "com.b", 7),
+            makeRecord("A", "a2", "com.a", 6)});
     const auto manager = open<VTSorterByDate>();
     manager->commitEditingStyleForRowAtIndexPath(*panel.table, UITableViewCellEditingStyle::Delete, NSIndexPath(0, 0));
     logtest::drain();
-    EXPECT_EQ(bodiesOf(manager->rawNotifications()), (std::vector<std::string>{"b0", "a2"}));
+    EXPECT_EQ(bodiesOf(manager->rawNotifications()), (std::vector<std::string> {"b0", "a2"}));
     EXPECT_EQ(shapeOf(manager->notifications()), "B:1 A:1");
     EXPECT_EQ(manager->unread(), 2u);
     EXPECT_EQ(panel.count, 2u);
@@ -183,37 +184,35 @@ TEST_F(ListManager, DeletingANewEntryKeepsEveryOtherMark)
     for (const auto& entry : manager->notifications()[0]->notifications()) {
         marks.push_back(entry->isNewNotification());
     }
-    EXPECT_EQ(marks, (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(marks, (std::vector<bool> {true, false, false}));
 }
 
 TEST_F(ListManager, SelectingAnEntryLaunchesItsTargetThenAutoDeletes)
 {
     writeLog(PLWriter::kNewNotificationsPath,
-             {makeRecord("Mail", "m0", "com.example.mail", 9), makeRecord("Mail", "m1", "com.example.mail", 8),
-              makeRecord("Clock", "c0", "com.apple.mobiletimer", 7)});
+        {makeRecord("Mail", "m0", "com.example.mail", 9), makeRecord("Mail", "m1", "com.example.mail", 8),
+            makeRecord("Clock", "c0", "com.apple.mobiletimer", 7)});
     struct Case {
         int autoDelete;
         NSDictionary::Entries redirections;
         std::string launched;
         std::string shape;
     };
-    const std::vector<Case> cases{
+    const std::vector<Case> cases {
         {0, {}, "com.example.mail", "Mail:2 Clock:1"},
         {1, {{"com.example.mail", logtest::string("by.identifier")}}, "by.identifier", "Mail:1 Clock:1"},
-        {2,
-         {{"com.example.mail", logtest::string("by.identifier")}, {"Mail", logtest::string("by.name")}},
-         "by.name",
-         "Clock:1"},
+        {2, {{"com.example.mail", logtest::string("by.identifier")}, {"Mail", logtest::string("by.name")}}, "by.name",
+            "Clock:1"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.autoDelete);
         usePreferences({{"Auto Delete Type", NSNumber::numberWithInteger(c.autoDelete)},
-                        {"Redirections", NSDictionary::dictionaryWithEntries(c.redirections)}});
+            {"Redirections", NSDictionary::dictionaryWithEntries(c.redirections)}});
         const auto manager = open<VTSorterByDate>();
         panel.launcher.launched.clear();
         manager->didSelectRowAtIndexPath(*panel.table, NSIndexPath(1, 0));
         logtest::drain();
-        EXPECT_EQ(panel.launcher.launched, std::vector<std::string>{c.launched});
+        EXPECT_EQ(panel.launcher.launched, std::vector<std::string> {c.launched});
         EXPECT_EQ(shapeOf(manager->notifications()), c.shape);
         panel.release();
     }
@@ -223,8 +222,8 @@ TEST_F(ListManager, ACollapsedGroupStaysCollapsedUntilANewEntryJoinsIt)
 {
     auto link = std::make_shared<ForwardingLink>();
     VTWindowLink::setSharedLink(link);
-    writeLog(PLWriter::kNewNotificationsPath, {makeRecord("Mail", "m0", "com.example.mail", 9),
-                                               makeRecord("Clock", "c0", "com.apple.mobiletimer", 8)});
+    writeLog(PLWriter::kNewNotificationsPath,
+        {makeRecord("Mail", "m0", "com.example.mail", 9), makeRecord("Clock", "c0", "com.apple.mobiletimer", 8)});
     usePreferences({{"Hide Read", NSNumber::numberWithBool(false)}});
     auto manager = open<VTSorterByApp>();
     manager->didSelectRowAtIndexPath(*panel.table, NSIndexPath(0, 0)); // the Mail header
@@ -255,29 +254,29 @@ TEST_F(ListManager, ClearThenCloseLeavesNoFile)
 
 TEST_F(ListManager, OddRecordsAreShownUndatedOrSkippedAndAnOddCollapsedFileIsLeftAlone)
 {
-    std::vector<id> elements{
+    std::vector<id> elements {
         logtest::string("not a record"),
         NSDictionary::dictionaryWithEntries({{"Application", logtest::string("Mail")},
-                                             {"Body", logtest::string("dated by text")},
-                                             {"Date", logtest::string("yesterday")}}),
-        NSDictionary::dictionaryWithEntries({{"Application", logtest::string("Mail")}, {"Body", NSNumber::numberWithInteger(7)}}),
+            {"Body", logtest::string("dated by text")}, {"Date", logtest::string("yesterday")}}),
+        NSDictionary::dictionaryWithEntries(
+            {{"Application", logtest::string("Mail")}, {"Body", NSNumber::numberWithInteger(7)}}),
     };
-    ASSERT_FALSE(NSFileManager::defaultManager().writePropertyList(NSArray::arrayWithObjects(elements),
-                                                                   PLWriter::kNewNotificationsPath));
+    ASSERT_FALSE(NSFileManager::defaultManager().writePropertyList(
+        NSArray::arrayWithObjects(elements), PLWriter::kNewNotificationsPath));
     ASSERT_FALSE(NSFileManager::defaultManager().writePropertyList(logtest::string("odd"), VTSorter::kCollapsedPath));
 
     const auto manager = open<VTSorterByDate>();
     EXPECT_EQ(shapeOf(manager->notifications()), "Mail:2");
     EXPECT_EQ(manager->collapsedList(), nullptr);
-    const auto cell = std::dynamic_pointer_cast<VTNotificationCell>(
-        manager->cellForRowAtIndexPath(*panel.table, NSIndexPath(1, 0)));
+    const auto cell =
+        std::dynamic_pointer_cast<VTNotificationCell>(manager->cellForRowAtIndexPath(*panel.table, NSIndexPath(1, 0)));
     ASSERT_TRUE(cell);
     EXPECT_EQ(cell->notification()->text(), "dated by text");
     EXPECT_EQ(cell->date()->text(), "");
     manager->collapse();
     close();
     EXPECT_EQ(logtest::fileBytes(root.hostPath(VTSorter::kCollapsedPath)).find("odd") != std::string::npos, true);
-    EXPECT_EQ(bodies(readLog(PLWriter::kOldNotificationsPath)), (std::vector<std::string>{"dated by text", "?"}));
+    EXPECT_EQ(bodies(readLog(PLWriter::kOldNotificationsPath)), (std::vector<std::string> {"dated by text", "?"}));
 }
 
 TEST_F(ListManager, RowHeightsFollowTheSettingAndTheMeasuredText)
@@ -289,7 +288,7 @@ TEST_F(ListManager, RowHeightsFollowTheSettingAndTheMeasuredText)
         const auto manager = open<VTSorterByDate>();
         EXPECT_EQ(manager->heightForRowAtIndexPath(*panel.table, NSIndexPath(0, 0)), customIcons ? 44 : 41);
         const double measured = sizeWithFontConstrainedToSizeLineBreakMode(
-                                    text, UIFont::systemFontOfSize(14), CGSizeMake(282, 9999), UILineBreakModeWordWrap)
+            text, UIFont::systemFontOfSize(14), CGSizeMake(282, 9999), UILineBreakModeWordWrap)
                                     .height;
         EXPECT_GT(measured, 20); // two lines
         EXPECT_EQ(manager->heightForRowAtIndexPath(*panel.table, NSIndexPath(1, 0)), measured + 26);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -37,7 +38,7 @@ protected:
         UIImageRetina::resetScreenTestForTesting();
     }
 
-    SteppedClockScope time{kNow};
+    SteppedClockScope time {kNow};
 };
 
 // Keeps the picture where VANTLE_LIST_RENDER says, with the suffix before ".png".
@@ -61,12 +62,14 @@ UIImage::Pixel at(const UIImage& picture, double x, double y)
 TEST_F(ListRender, DrawsHeadersEntriesAndTheShowOlderRow)
 {
     logtest::writeLog(PLWriter::kNewNotificationsPath,
-                      {makeRecord("Messages", "Anna: Are we still on for lunch tomorrow? I found a new place near the "
-                                              "station.", "com.apple.MobileSMS", kNow - 30),
-                       makeRecord("Messages", "Ben: On my way", "com.apple.MobileSMS", kNow - 400),
-                       makeRecord("Calendar", "Team meeting in 15 minutes", "com.apple.mobilecal", kNow - 5000)});
+        {makeRecord("Messages",
+             "Anna: Are we still on for lunch tomorrow? I found a new place near the "
+             "station.",
+             "com.apple.MobileSMS", kNow - 30),
+            makeRecord("Messages", "Ben: On my way", "com.apple.MobileSMS", kNow - 400),
+            makeRecord("Calendar", "Team meeting in 15 minutes", "com.apple.mobilecal", kNow - 5000)});
     logtest::writeLog(PLWriter::kOldNotificationsPath,
-                      {makeRecord("Clock", "Alarm: Wake up", "com.apple.mobiletimer", kNow - 90000)});
+        {makeRecord("Clock", "Alarm: Wake up", "com.apple.mobiletimer", kNow - 90000)});
     const auto manager = open<VTSorterByDate>();
     panel.table->layoutIfNeeded();
 
@@ -78,8 +81,18 @@ TEST_F(ListRender, DrawsHeadersEntriesAndTheShowOlderRow)
     const auto topLine = at(*picture, 200, 0.5);
     const auto upper = at(*picture, 200, 3);
     const auto lower = at(*picture, 200, 40);
-    EXPECT_EQ(topLine, (UIImage::Pixel{255, 255, 255, 255}));
+    EXPECT_EQ(topLine, (UIImage::Pixel {255, 255, 255, 255}));
     EXPECT_GT(upper.red, lower.red);
+    // The badge: a grey pill with its digit cut out, so the header shows through.
+    std::vector<UIImage::Pixel> row;
+    for (double x = 270; x < 320; x += 0.5) {
+        row.push_back(at(*picture, x, 22));
+    }
+    const auto isPill = [](const UIImage::Pixel& p) { return p.red == 153 && p.green == 166 && p.blue == 179; };
+    const auto first = std::find_if(row.begin(), row.end(), isPill);
+    const auto last = std::find_if(row.rbegin(), row.rend(), isPill).base();
+    ASSERT_LT(first, last);
+    EXPECT_TRUE(std::any_of(first, last, [](const UIImage::Pixel& p) { return p.red > 200; }));
     // A new entry's date is blue; the entry area is white.
     bool blueDate = false;
     for (double x = 15; x < 80 && !blueDate; x += 0.5) {
@@ -87,7 +100,7 @@ TEST_F(ListRender, DrawsHeadersEntriesAndTheShowOlderRow)
         blueDate = pixel.blue > 150 && pixel.red < 120;
     }
     EXPECT_TRUE(blueDate);
-    EXPECT_EQ(at(*picture, 310, entryTop + 15), (UIImage::Pixel{255, 255, 255, 255}));
+    EXPECT_EQ(at(*picture, 310, entryTop + 15), (UIImage::Pixel {255, 255, 255, 255}));
     // The wrapped text keeps its second line.
     bool secondLine = false;
     for (double x = 15; x < 300 && !secondLine; x += 0.5) {
@@ -99,11 +112,12 @@ TEST_F(ListRender, DrawsHeadersEntriesAndTheShowOlderRow)
 
 TEST_F(ListRender, WithoutCustomIconsHeadersShowTheShellsIconsAndReadEntriesAreGrey)
 {
-    logtest::writePreferences({{"Custom Icons", NSNumber::numberWithBool(false)}, {"Hide Read", NSNumber::numberWithBool(false)}});
+    logtest::writePreferences(
+        {{"Custom Icons", NSNumber::numberWithBool(false)}, {"Hide Read", NSNumber::numberWithBool(false)}});
     PLWriter::reloadSettings();
     logtest::writeLog(PLWriter::kOldNotificationsPath,
-                      {makeRecord("Calendar", "Dentist at 3 PM", "com.apple.mobilecal", kNow - 100000),
-                       makeRecord("Battery", "20% of battery remaining", "", kNow - 200000)});
+        {makeRecord("Calendar", "Dentist at 3 PM", "com.apple.mobilecal", kNow - 100000),
+            makeRecord("Battery", "20% of battery remaining", "", kNow - 200000)});
     open<VTSorterByDate>();
     panel.table->layoutIfNeeded();
     const auto picture = UIRenderer::renderView(*panel.table, 2);
