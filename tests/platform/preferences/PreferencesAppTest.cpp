@@ -1,5 +1,6 @@
 #include "CFNotificationCenter.h"
 #include "CrossProcessChannels.h"
+#include "FileSystemCalls.h"
 #include "NSDictionary.h"
 #include "NSFileManager.h"
 #include "NSNumber.h"
@@ -14,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -22,6 +25,16 @@
 namespace {
 
 using App = PreferencesAppController;
+
+// Every rename fails, as on a full or read-only disk: no file can be replaced.
+class FailingRenames final : public FileSystemCalls {
+public:
+    int rename(const char*, const char*) override
+    {
+        errno = ENOSPC;
+        return -1;
+    }
+};
 
 std::vector<std::string> rowTexts(const App::State& state)
 {
@@ -181,6 +194,21 @@ TEST_F(PreferencesApp, AMissingFileIsCreatedAndAnUnreadableOneMovedAsideFirst)
     std::ifstream kept(device.hostPath(std::string(PSPreferenceFile::kPreferencesFolder) + *aside));
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "garbage");
     EXPECT_EQ(notifications, 2);
+}
+
+TEST_F(PreferencesApp, AFailedWriteAnnouncesNothingAndShowsTheStoredValueAgain)
+{
+    launch();
+    open("Test Bundle");
+    NSFileManager::defaultManager().setFileSystemCalls(std::make_shared<FailingRenames>());
+    const auto failure = app->toggle("Enabled");
+    NSFileManager::defaultManager().setFileSystemCalls(nullptr);
+    ASSERT_EQ(failure, std::nullopt);
+    settle();
+
+    EXPECT_EQ(notifications, 0);
+    EXPECT_FALSE(preferences());
+    EXPECT_EQ(rowTitled(app->state(), "Enabled")->on, true) << "the default, as nothing was stored";
 }
 
 TEST_F(PreferencesApp, AChoiceListStoresTheChosenValueAndShowsItsTitle)
