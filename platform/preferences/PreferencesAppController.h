@@ -86,6 +86,7 @@ private:
     UITableView* shownTable() const;
     std::shared_ptr<UIAlertView> shownAlert() const;
     std::optional<NSError> refuseDuringAlert() const;
+    std::optional<NSError> tapBarButton(UINavigationButton* (*button)(UINavigationBar&), const std::string& reasonWithout);
     // The row's cell, scrolled into view and laid out; an error when the page has no such row.
     Result<std::shared_ptr<UITableViewCell>> visibleCellTitled(const std::string& title);
     bool tapView(UIView& view);
