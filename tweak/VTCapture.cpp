@@ -24,17 +24,18 @@ constexpr const char* kPhoneIdentifier = "com.apple.mobilephone";
 constexpr const char* kClockIdentifier = "com.apple.mobiletimer";
 constexpr int kMissedCallType = 1;
 
+// An empty bundle identifier makes a record without one (battery and storage warnings). Plain strings rather
+// than optional ones here: gcc's maybe-uninitialized misfires on optional strings at -O1 (the sanitizer builds).
 std::shared_ptr<NSDictionary> makeRecord(const std::string& application, const std::string& body,
-                                         const std::optional<std::string>& bundleIdentifier,
-                                         const std::shared_ptr<LaunchAction>& action)
+                                         const std::string& bundleIdentifier, const std::shared_ptr<LaunchAction>& action)
 {
     NSDictionary::Entries entries{
         {NSDictionaryVantle::kApplication, NSString::stringWithString(application)},
         {NSDictionaryVantle::kBody, NSString::stringWithString(body)},
         {NSDictionaryVantle::kDate, NSDate::date()},
     };
-    if (bundleIdentifier) {
-        entries[NSDictionaryVantle::kBundleIdentifier] = NSString::stringWithString(*bundleIdentifier);
+    if (!bundleIdentifier.empty()) {
+        entries[NSDictionaryVantle::kBundleIdentifier] = NSString::stringWithString(bundleIdentifier);
     }
     if (action) {
         entries[NSDictionaryVantle::kAction] = action;
@@ -103,13 +104,12 @@ VTCapture::Outcome VTCapture::captureCalendarAlarm(const std::string& title, con
 
 VTCapture::Outcome VTCapture::captureLowBattery(int level)
 {
-    return logAlert(makeRecord("Battery", fmt::format("Battery level is at {}%", level), std::nullopt, nullptr),
-                    std::nullopt);
+    return logAlert(makeRecord("Battery", fmt::format("Battery level is at {}%", level), "", nullptr), "");
 }
 
 VTCapture::Outcome VTCapture::captureLowDiskSpace()
 {
-    return logAlert(makeRecord("Memory", "Low memory warning", std::nullopt, nullptr), std::nullopt);
+    return logAlert(makeRecord("Memory", "Low memory warning", "", nullptr), "");
 }
 
 VTCapture::Outcome VTCapture::capturePushNotification(const std::shared_ptr<SBApplication>& application,
@@ -147,8 +147,7 @@ bool VTCapture::captureAwayItem(int type, double secondsSinceReferenceDate, cons
 }
 
 bool VTCapture::captureNowPlaying(const std::string& bundleIdentifier, bool isPlaying, const std::string& title,
-                                  const std::string& artist, const std::optional<std::string>& foregroundIdentifier,
-                                  bool locked)
+                                  const std::string& artist, const std::string& foregroundIdentifier, bool locked)
 {
     if (!isPlaying || foregroundIdentifier == bundleIdentifier || isIgnored(bundleIdentifier)) {
         return false;
@@ -176,10 +175,10 @@ void VTCapture::reset()
     lastCall_ = 0;
 }
 
-VTCapture::Outcome VTCapture::logAlert(const std::shared_ptr<NSDictionary>& record,
-                                       const std::optional<std::string>& ignoredTest, bool neverHidden)
+VTCapture::Outcome VTCapture::logAlert(const std::shared_ptr<NSDictionary>& record, const std::string& ignoredTest,
+                                       bool neverHidden)
 {
-    if (ignoredTest && isIgnored(*ignoredTest)) {
+    if (!ignoredTest.empty() && isIgnored(ignoredTest)) {
         return Outcome::Ignored;
     }
     writeInBackground(record);

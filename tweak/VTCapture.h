@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 class SBApplication;
@@ -46,11 +45,10 @@ public:
     // was logged.
     bool captureAwayItem(int type, double secondsSinceReferenceDate, const std::string& title);
     // Announces the track in the process as "Vantle: New Notification" (never logged) when it plays, its
-    // application is not in the foreground nor ignored, and, while locked, both music settings are on.
-    // Answers whether it was announced.
+    // application is not in the foreground (empty: the home screen) nor ignored, and, while locked, both
+    // music settings are on. Answers whether it was announced.
     bool captureNowPlaying(const std::string& bundleIdentifier, bool isPlaying, const std::string& title,
-                           const std::string& artist, const std::optional<std::string>& foregroundIdentifier,
-                           bool locked);
+                           const std::string& artist, const std::string& foregroundIdentifier, bool locked);
 
     // The alert gate: the permission for the screen now shown (locked or not), after which both permissions
     // rest at true again.
@@ -63,7 +61,8 @@ public:
     void reset();
 
 private:
-    Outcome logAlert(const std::shared_ptr<NSDictionary>& record, const std::optional<std::string>& ignoredTest,
+    // `ignoredTest`: the bundle identifier tested against the ignored set; empty for kinds without the test.
+    Outcome logAlert(const std::shared_ptr<NSDictionary>& record, const std::string& ignoredTest,
                      bool neverHidden = false);
     void setPermissions(bool neverHidden);
     static bool isIgnored(const std::string& bundleIdentifier);

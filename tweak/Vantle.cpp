@@ -29,7 +29,6 @@
 #include "VTWindow.h"
 #include "VTWindowController.h"
 
-#include <optional>
 #include <string>
 
 // The replacements of the shell's methods. Each is named after the class and selector it replaces; the
@@ -51,10 +50,11 @@ bool deviceIsLocked()
     return SBAwayController::sharedAwayControllerIfExists() && SBAwayController::sharedAwayController()->isLocked();
 }
 
-std::optional<std::string> foregroundIdentifier()
+// The bundle identifier of the application in front; empty on the home screen.
+std::string foregroundIdentifier()
 {
     const auto application = DSDisplayController::sharedInstance().activeApp();
-    return application ? std::optional<std::string>(application->bundleIdentifier()) : std::nullopt;
+    return application ? application->bundleIdentifier() : std::string();
 }
 
 // --- Start-up and host hooks ---

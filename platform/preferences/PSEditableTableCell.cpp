@@ -1,6 +1,9 @@
 #include "PSEditableTableCell.h"
 
+#include "NSString-UIStringDrawing.h"
 #include "NSString.h"
+
+#include <algorithm>
 
 PSEditableTableCell::PSEditableTableCell(std::string reuseIdentifier)
     : PSTableCell(PSCellType::EditText, std::move(reuseIdentifier)),
@@ -31,4 +34,11 @@ void PSEditableTableCell::refreshCellContentsWithSpecifier(const PSSpecifier& sp
     const auto text = as<NSString>(value);
     field_->setText(text ? text->string() : (value ? value->description() : std::string()));
     field_->setPlaceholder(specifier.stringPropertyForKey(PSSpecifier::kPlaceholder).value_or(std::string()));
+    // The field takes the room the label leaves, so that the label is not cut short.
+    const CGFloat labelWidth = sizeWithFont(specifier.name(), textLabel()->font()).width;
+    const CGFloat room = kRowWidth - 2 * contentMargin - labelWidth - kGap;
+    CGRect frame = field_->frame();
+    frame.size.width = std::clamp(room, kMinimumFieldWidth, kFieldWidth);
+    field_->setFrame(frame);
+    setNeedsLayout();
 }

@@ -23,7 +23,12 @@ public:
 
     std::string className() const override { return "PSEditableTableCell"; }
 
+    // The field's widest and narrowest; the room a grouped row gives its contents, and the gap between label
+    // and field.
     static constexpr CGFloat kFieldWidth = 160;
+    static constexpr CGFloat kMinimumFieldWidth = 80;
+    static constexpr CGFloat kRowWidth = 300;
+    static constexpr CGFloat kGap = 24;
 
 private:
     std::shared_ptr<UITextField> field_;

@@ -12,7 +12,21 @@
 #include "PSSwitchTableCell.h"
 #include "UIScreen.h"
 
+#include <charconv>
 #include <cstdio>
+
+namespace {
+
+// The whole text as a decimal integer; none while it is not one (empty, or half typed as "-").
+std::optional<std::int64_t> integerOf(const std::string& text)
+{
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    return !text.empty() && error == std::errc() && stop == end ? std::optional<std::int64_t>(value) : std::nullopt;
+}
+
+} // namespace
 
 PSListController::PSListController(NSFileManager& files) : files_(files) {}
 
@@ -241,8 +255,14 @@ std::shared_ptr<PSTableCell> PSListController::cellForSpecifier(UITableView& tab
         });
     } else if (auto* textCell = dynamic_cast<PSEditableTableCell*>(cell.get())) {
         textCell->setValueChangedAction([&owner, weakSpecifier](const std::string& text) {
-            if (const auto bound = weakSpecifier.lock()) {
+            const auto bound = weakSpecifier.lock();
+            if (!bound) {
+                return;
+            }
+            if (!bound->boolPropertyForKey(PSSpecifier::kIsNumeric)) {
                 owner.setPreferenceValue(NSString::stringWithString(text), *bound);
+            } else if (const auto number = integerOf(text)) {
+                owner.setPreferenceValue(NSNumber::numberWithInteger(*number), *bound);
             }
         });
         textCell->setFocusAction([this, field = textCell->sharedTextField()] { focus(field); });

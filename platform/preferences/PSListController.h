@@ -43,7 +43,8 @@ class PSTableCell;
 // PSControllerRegistry, else a list page of the "pane" specifier file of this bundle; the new page gets the
 // specifier (so the row's label becomes its title). A choice list opens a PSListItemsController; a button
 // runs its specifier's action, else the action registered here under its "action" name; a text row gives
-// its field the focus. The table is reloaded each time the page appears, so values changed on a page above
+// its field the focus, and what is typed is stored as text (or, with "isNumeric", as an integer once the
+// whole text reads as one). The table is reloaded each time the page appears, so values changed on a page above
 // show when the user comes back. Main thread only.
 class PSListController : public PSViewController, public UITableViewDataSource, public UITableViewDelegate {
 public:

@@ -51,6 +51,8 @@ public:
     static constexpr const char* kValidTitles = "validTitles";
     static constexpr const char* kValidValues = "validValues";
     static constexpr const char* kPlaceholder = "placeholder";
+    // A text row whose value is an integer: what is typed is stored as a number once it reads as one.
+    static constexpr const char* kIsNumeric = "isNumeric";
     static constexpr const char* kValue = "value";
     // Set in code rather than in files: the row's image (a UIImage).
     static constexpr const char* kIconImage = "iconImage";

@@ -7,8 +7,10 @@
 #include "NSNumber.h"
 #include "NSString.h"
 #include "UIImage.h"
+#include "UIScreen.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
@@ -111,7 +113,11 @@ void PSSpecifierFile::attachIcon(PSSpecifier& specifier, const std::string& fold
         return;
     }
     const std::string path = folder + "/" + *name;
-    if (files.fileExistsAtPath(path)) {
-        specifier.setPropertyForKey(UIImage::imageWithContentsOfFile(path), PSSpecifier::kIconImage);
+    // On a double-resolution screen the "@2x" picture beside the named one, when there is one.
+    const std::filesystem::path named(path);
+    const std::string doubled = (named.parent_path() / (named.stem().string() + "@2x" + named.extension().string())).string();
+    const bool useDoubled = UIScreen::mainScreen()->scale() >= 2 && files.fileExistsAtPath(doubled);
+    if (useDoubled || files.fileExistsAtPath(path)) {
+        specifier.setPropertyForKey(UIImage::imageWithContentsOfFile(useDoubled ? doubled : path), PSSpecifier::kIconImage);
     }
 }

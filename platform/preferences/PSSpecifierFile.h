@@ -36,8 +36,9 @@ public:
     // The specifier an item describes, or null when it is skipped.
     static std::shared_ptr<PSSpecifier> specifierFromItem(const id& item, PSListController* target);
 
-    // Gives the specifier the image its "icon" names, read from the device folder, as "iconImage". A name
-    // holding "/" or beginning with "." names nothing; a missing or unreadable image leaves the row without.
+    // Gives the specifier the image its "icon" names, read from the device folder (its "@2x" variant on a
+    // double-resolution screen, when there is one), as "iconImage". A name holding "/" or beginning with "."
+    // names nothing; a missing or unreadable image leaves the row without.
     static void attachIcon(PSSpecifier& specifier, const std::string& folder, const NSFileManager& files);
 
 private:

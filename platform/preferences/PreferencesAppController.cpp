@@ -8,6 +8,7 @@
 #include "UIScreen.h"
 #include "UISwitch.h"
 #include "UITableViewCellDeleteConfirmationControl.h"
+#include "UITableViewCellEditControl.h"
 
 namespace {
 
@@ -177,8 +178,13 @@ std::optional<NSError> PreferencesAppController::swipeDelete(const std::string& 
     if (!cell) {
         return cell.error();
     }
-    const CGPoint center = screenCenter(*cell.value());
-    drag(CGPointMake(kScreenWidth - 40, center.y), CGPointMake(80, center.y), 10);
+    // In editing mode the row's delete control uncovers the button; otherwise a swipe across it does.
+    if (UIView* control = cell.value()->editControl(); control && cell.value()->isEditing()) {
+        tapView(*control);
+    } else {
+        const CGPoint center = screenCenter(*cell.value());
+        drag(CGPointMake(kScreenWidth - 40, center.y), CGPointMake(80, center.y), 10);
+    }
     layOut();
     auto* button = cell.value()->deleteConfirmationControl();
     if (!button || !cell.value()->showingDeleteConfirmation()) {
@@ -190,30 +196,28 @@ std::optional<NSError> PreferencesAppController::swipeDelete(const std::string& 
 
 std::optional<NSError> PreferencesAppController::pressNavigationButton()
 {
-    if (auto failure = refuseDuringAlert()) {
-        return failure;
-    }
-    layOut();
-    UINavigationButton* button = navigation_->navigationBar()->rightButton();
-    if (!button || button->isHidden()) {
-        return NSError("the page \"" + (shownPage() ? shownPage()->title() : std::string()) +
-                       "\" has no button at the right of the navigation bar");
-    }
-    tapView(*button);
-    return std::nullopt;
+    return tapBarButton([](UINavigationBar& bar) { return bar.rightButton(); },
+                        "the page \"" + (shownPage() ? shownPage()->title() : std::string()) +
+                            "\" has no button at the right of the navigation bar");
 }
 
 std::optional<NSError> PreferencesAppController::back()
+{
+    return tapBarButton([](UINavigationBar& bar) { return bar.backButton(); }, "the root page has no back button");
+}
+
+std::optional<NSError> PreferencesAppController::tapBarButton(UINavigationButton* (*button)(UINavigationBar&),
+                                                              const std::string& reasonWithout)
 {
     if (auto failure = refuseDuringAlert()) {
         return failure;
     }
     layOut();
-    UINavigationButton* button = navigation_->navigationBar()->backButton();
-    if (navigation_->viewControllers().size() < 2 || !button || button->isHidden()) {
-        return NSError("the root page has no back button");
+    UINavigationButton* shown = button(*navigation_->navigationBar());
+    if (!shown || shown->isHidden()) {
+        return NSError(reasonWithout);
     }
-    tapView(*button);
+    tapView(*shown);
     return std::nullopt;
 }
 

@@ -69,7 +69,8 @@ public:
     [[nodiscard]] std::optional<NSError> pressAlertButton(const std::string& title);
     // Types into the first text field of the alert shown or, without an alert, the field that has the focus.
     [[nodiscard]] std::optional<NSError> type(const std::string& text);
-    // Swipes across the row with the title and taps the delete button the swipe uncovers.
+    // Swipes across the row with the title (in a table in editing mode: taps its delete control) and taps
+    // the delete button that uncovers.
     [[nodiscard]] std::optional<NSError> swipeDelete(const std::string& title);
     // Taps the right button of the navigation bar ("+", "Done").
     [[nodiscard]] std::optional<NSError> pressNavigationButton();
@@ -86,6 +87,7 @@ private:
     UITableView* shownTable() const;
     std::shared_ptr<UIAlertView> shownAlert() const;
     std::optional<NSError> refuseDuringAlert() const;
+    std::optional<NSError> tapBarButton(UINavigationButton* (*button)(UINavigationBar&), const std::string& reasonWithout);
     // The row's cell, scrolled into view and laid out; an error when the page has no such row.
     Result<std::shared_ptr<UITableViewCell>> visibleCellTitled(const std::string& title);
     bool tapView(UIView& view);

@@ -467,10 +467,32 @@ void SBShell::moveTouch(int touch, CGPoint point) { touches_.moveTouch(touch, po
 
 void SBShell::endTouch(int touch, CGPoint point) { touches_.endTouch(touch, point); }
 
+namespace {
+
+// How far the screen's picture turns clockwise to stand upright in an interface orientation: the shell turns
+// its windows by a quarter clockwise for orientation 3, a quarter back for 4, half for 2.
+int uprightQuarterTurns(int orientation)
+{
+    switch (orientation) {
+    case 2:
+        return 2;
+    case 3:
+        return -1;
+    case 4:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+} // namespace
+
 std::optional<NSError> SBShell::writeScreenshot(const std::string& hostPath) const
 {
     layOutWindows();
-    if (!UIRenderer::writeScreenPNG(hostPath)) {
+    // A picture of the screen is taken as the person holding the phone sees it: upright.
+    const auto picture = UIRenderer::renderScreen()->imageRotatedByQuarterTurns(uprightQuarterTurns(orientation_));
+    if (!picture->writePNGToHostFile(hostPath)) {
         return NSError("cannot write the screenshot to " + hostPath);
     }
     return std::nullopt;

@@ -5,6 +5,7 @@
 
 #include <cairo.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -114,6 +115,26 @@ std::shared_ptr<UIImage> UIImage::sharedSelf() const
 {
     // Drawing only borrows the image for the call; an aliasing pointer that owns nothing carries it.
     return std::shared_ptr<UIImage>(std::shared_ptr<UIImage>(), const_cast<UIImage*>(this));
+}
+
+std::shared_ptr<UIImage> UIImage::imageRotatedByQuarterTurns(int quarterTurns) const
+{
+    const int turns = ((quarterTurns % 4) + 4) % 4;
+    const int width = pixelWidth();
+    const int height = pixelHeight();
+    const bool sideways = turns % 2 == 1;
+    cairo_surface_t* rotated =
+        cairo_image_surface_create(CAIRO_FORMAT_ARGB32, sideways ? height : width, sideways ? width : height);
+    cairo_t* cairo = cairo_create(rotated);
+    // Each turn maps the source's top-left corner to the next corner clockwise (y points down).
+    static constexpr double kOrigins[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    cairo_translate(cairo, kOrigins[turns][0] * (sideways ? height : width),
+                    kOrigins[turns][1] * (sideways ? width : height));
+    cairo_rotate(cairo, turns * M_PI / 2);
+    cairo_set_source_surface(cairo, surface_, 0, 0);
+    cairo_paint(cairo);
+    cairo_destroy(cairo);
+    return std::make_shared<UIImage>(rotated, scale_);
 }
 
 void UIImage::drawAtPoint(CGPoint point) const

@@ -41,6 +41,10 @@ public:
     void drawInRect(CGRect rect) const;
     void drawInRectBlendModeAlpha(CGRect rect, CGBlendMode mode, CGFloat alpha) const;
 
+    // A new image of this one turned clockwise by the given number of quarter turns (negative: counter-
+    // clockwise), with the same scale; width and height swap for an odd number.
+    std::shared_ptr<UIImage> imageRotatedByQuarterTurns(int quarterTurns) const;
+
     // The image as PNG bytes; null if encoding fails.
     std::shared_ptr<NSData> pngRepresentation() const;
     // Writes the PNG to a path of the host's file system (snapshots, tools). False with a message on failure.

@@ -8,6 +8,7 @@
 #include "PLWriter.h"
 #include "ShellHost.h"
 
+#include <cairo.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -232,7 +233,11 @@ TEST_F(ShellAndPanel, ThePanelFollowsTheShellIntoLandscape)
     EXPECT_EQ(shell.state().orientation, 3);
     act(shell, {"activator", "libactivator.statusbar.swipe.down"});
     EXPECT_TRUE(panelIsShown(shell));
-    shell.screenshot("panel-landscape.png");
+    const auto picture = shell.screenshot("panel-landscape.png");
+    cairo_surface_t* png = cairo_image_surface_create_from_png(picture.c_str());
+    EXPECT_EQ(cairo_image_surface_get_width(png), 480) << "a picture of the screen stands upright";
+    EXPECT_EQ(cairo_image_surface_get_height(png), 320);
+    cairo_surface_destroy(png);
     act(shell, {"activator", "libactivator.statusbar.swipe.down"});
     EXPECT_FALSE(panelIsShown(shell));
 }

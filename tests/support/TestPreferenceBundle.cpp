@@ -35,6 +35,8 @@ std::string TestPreferenceBundle::specifierFile()
   <key>validValues</key><array><string>Date</string><string>Application</string></array></dict>
 <dict><key>cell</key><string>PSEditTextCell</string><key>label</key><string>Name</string>
   <key>key</key><string>Name</string>)" + bound + R"(</dict>
+<dict><key>cell</key><string>PSEditTextCell</string><key>label</key><string>Count</string>
+  <key>key</key><string>Count</string><key>isNumeric</key><true/>)" + bound + R"(</dict>
 <dict><key>cell</key><string>PSGroupCell</string></dict>
 <dict><key>cell</key><string>PSLinkCell</string><key>label</key><string>Names</string>
   <key>detail</key><string>TestNamesController</string></dict>

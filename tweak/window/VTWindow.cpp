@@ -255,16 +255,20 @@ void VTWindow::setNoNotifications(bool noNotifications)
 void VTWindow::receivedNotification(const std::shared_ptr<NSDictionary>& record)
 {
     // On the main thread the list manager is never in the middle of its own rebuild, so the record goes
-    // in without waiting for `isBusy` to clear.
-    const auto panel = std::static_pointer_cast<VTWindow>(sharedView());
-    NSRunLoop::performOnMainThread(
-        [weakPanel = std::weak_ptr<VTWindow>(panel), record] {
-            const auto alive = weakPanel.lock();
-            if (alive && alive->listManager_) {
-                alive->listManager_->receivedNotification(record);
-            }
-        },
-        false);
+    // in without waiting for `isBusy` to clear: at once from the main thread, on its next pass from any
+    // other.
+    const auto handOver = [weakPanel = std::weak_ptr<VTWindow>(std::static_pointer_cast<VTWindow>(sharedView())),
+                           record] {
+        const auto alive = weakPanel.lock();
+        if (alive && alive->listManager_) {
+            alive->listManager_->receivedNotification(record);
+        }
+    };
+    if (NSThread::isMainThread()) {
+        handOver();
+    } else {
+        NSRunLoop::performOnMainThread(handOver, false);
+    }
 }
 
 void VTWindow::setShowingActions(bool showingActions)

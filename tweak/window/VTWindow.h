@@ -76,7 +76,8 @@ public:
     // Makes the manager (or nothing) the table's data source and delegate, tells it this panel, and
     // reloads the table. The previous manager is released.
     void setListManager(std::shared_ptr<VTNotificationListManager> listManager);
-    // Hands a record to the list manager on the main thread, where it is never in the middle of a sort.
+    // Hands a record to the list manager on the main thread, where it is never in the middle of a sort: at
+    // once when called there. Any thread.
     void receivedNotification(const std::shared_ptr<NSDictionary>& record);
 
     // The actions bar: shown by curling the list up, put away by uncurling it; the menu button turns by

@@ -26,8 +26,8 @@
 // announce each opening and closing asked for through `setShowWindow`.
 //
 // One instance exists in the shell, made on the main thread by `createController` when the shell has
-// finished launching, or by the first `sharedController`. Everything but `isWindowShown` and
-// `sharedController` is main thread only.
+// finished launching, or by the first `sharedController`. Everything but `isWindowShown`, `sharedController`
+// and `createController` is main thread only.
 class VTWindowController final : public UIWindow, public LAListener, public VTController, public VTWindowLink {
 public:
     struct Private {
@@ -96,11 +96,11 @@ public:
     void setOrientation1();
     // Rotates and sizes the window for the stored orientation (1 to 4, or 0, ±90, ±180 degrees; any other
     // value leaves rotation and frame alone), centres window and panel, fades the panel in and reloads its
-    // table.
+    // table. The panel is told the orientation first, so that it lays itself out for the new one.
     void setOrientation2();
 
-    // The slides. animateIn makes the panel on first use and activates it; the panel is deactivated once a
-    // slide out has run to its end.
+    // The slides. animateIn makes the panel on first use and activates it; the window is hidden and the
+    // panel deactivated once a slide out has run to its end (not when an opening interrupts it).
     void animateIn();
     void animateOut();
     void didAnimateOut();

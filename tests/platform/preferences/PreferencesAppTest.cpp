@@ -1,5 +1,6 @@
 #include "CFNotificationCenter.h"
 #include "CrossProcessChannels.h"
+#include "FileSystemCalls.h"
 #include "NSDictionary.h"
 #include "NSFileManager.h"
 #include "NSNumber.h"
@@ -14,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -22,6 +25,16 @@
 namespace {
 
 using App = PreferencesAppController;
+
+// Every rename fails, as on a full or read-only disk: no file can be replaced.
+class FailingRenames final : public FileSystemCalls {
+public:
+    int rename(const char*, const char*) override
+    {
+        errno = ENOSPC;
+        return -1;
+    }
+};
 
 std::vector<std::string> rowTexts(const App::State& state)
 {
@@ -131,7 +144,7 @@ TEST_F(PreferencesApp, OpeningABundleLoadsItsLibraryAndShowsItsPrincipalPage)
     ASSERT_EQ(state.sections.size(), 2u);
     EXPECT_EQ(state.sections[0].header, "Options");
     EXPECT_EQ(state.sections[0].footer, "Changes apply at once.");
-    EXPECT_EQ(rowTexts(state), (std::vector<std::string>{"Enabled", "Group By", "Name", "Names", "Missing Page"}));
+    EXPECT_EQ(rowTexts(state), (std::vector<std::string>{"Enabled", "Group By", "Name", "Count", "Names", "Missing Page"}));
     EXPECT_EQ(rowTitled(state, "Enabled")->on, true) << "the default while the file has no value";
     EXPECT_EQ(rowTitled(state, "Group By")->detail, "Date");
 
@@ -183,6 +196,21 @@ TEST_F(PreferencesApp, AMissingFileIsCreatedAndAnUnreadableOneMovedAsideFirst)
     EXPECT_EQ(notifications, 2);
 }
 
+TEST_F(PreferencesApp, AFailedWriteAnnouncesNothingAndShowsTheStoredValueAgain)
+{
+    launch();
+    open("Test Bundle");
+    NSFileManager::defaultManager().setFileSystemCalls(std::make_shared<FailingRenames>());
+    const auto failure = app->toggle("Enabled");
+    NSFileManager::defaultManager().setFileSystemCalls(nullptr);
+    ASSERT_EQ(failure, std::nullopt);
+    settle();
+
+    EXPECT_EQ(notifications, 0);
+    EXPECT_FALSE(preferences());
+    EXPECT_EQ(rowTitled(app->state(), "Enabled")->on, true) << "the default, as nothing was stored";
+}
+
 TEST_F(PreferencesApp, AChoiceListStoresTheChosenValueAndShowsItsTitle)
 {
     launch();
@@ -214,6 +242,13 @@ TEST_F(PreferencesApp, WhatIsTypedIntoAFocusedTextRowIsStored)
 
     EXPECT_EQ(preferences()->stringForKey("Name"), "Ann");
     EXPECT_EQ(rowTitled(app->state(), "Name")->detail, "Ann");
+
+    open("Count");
+    ASSERT_EQ(app->type("-"), std::nullopt);
+    EXPECT_FALSE(preferences()->objectForKey("Count")) << "not a number yet";
+    ASSERT_EQ(app->type("25"), std::nullopt);
+    ASSERT_TRUE(preferences()->objectForKey<NSNumber>("Count"));
+    EXPECT_EQ(preferences()->objectForKey<NSNumber>("Count")->integerValue(), -25);
 }
 
 TEST_F(PreferencesApp, ALinkPushesThePageOfItsDetailClassAndItsControlsWork)
@@ -244,6 +279,18 @@ TEST_F(PreferencesApp, ALinkPushesThePageOfItsDetailClassAndItsControlsWork)
     settle();
     EXPECT_TRUE(rowTexts(app->state()).empty());
     EXPECT_TRUE(app->swipeDelete("Bo").has_value());
+
+    // A table kept in editing mode deletes through its rows' delete controls.
+    ASSERT_EQ(app->pressNavigationButton(), std::nullopt);
+    settle();
+    ASSERT_EQ(app->type("Cy"), std::nullopt);
+    ASSERT_EQ(app->pressAlertButton("Okay"), std::nullopt);
+    settle();
+    dynamic_cast<UITableView&>(*app->rootController().topViewController()->view()).setEditing(true);
+    settle();
+    ASSERT_EQ(app->swipeDelete("Cy"), std::nullopt);
+    settle();
+    EXPECT_TRUE(rowTexts(app->state()).empty());
 }
 
 TEST(PreferenceFile, ADomainNamesAFileInThePreferencesFolderOnly)

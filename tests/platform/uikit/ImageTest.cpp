@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cairo.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -96,3 +98,25 @@ TEST(Image, ImageContextsCaptureWhatIsDrawnAndNest)
 }
 
 } // namespace
+
+TEST(Image, AQuarterTurnMovesEachCornerToTheNextClockwise)
+{
+    // A 3 x 2 picture, transparent but for a red top-left pixel.
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 3, 2);
+    cairo_t* cairo = cairo_create(surface);
+    cairo_set_source_rgb(cairo, 1, 0, 0);
+    cairo_rectangle(cairo, 0, 0, 1, 1);
+    cairo_fill(cairo);
+    cairo_destroy(cairo);
+    const UIImage image(surface, 2);
+    struct Case {
+        int turns, width, height, redX, redY;
+    };
+    for (const Case c : {Case{0, 3, 2, 0, 0}, Case{1, 2, 3, 1, 0}, Case{2, 3, 2, 2, 1}, Case{-1, 2, 3, 0, 2}, Case{5, 2, 3, 1, 0}}) {
+        const auto turned = image.imageRotatedByQuarterTurns(c.turns);
+        EXPECT_EQ(turned->pixelWidth(), c.width) << c.turns;
+        EXPECT_EQ(turned->pixelHeight(), c.height) << c.turns;
+        EXPECT_EQ(turned->pixelAt(c.redX, c.redY), (UIImage::Pixel{255, 0, 0, 255})) << c.turns;
+        EXPECT_EQ(turned->scale(), 2);
+    }
+}

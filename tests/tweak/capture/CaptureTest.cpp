@@ -86,8 +86,8 @@ TEST_F(Capture, EachAlertKindBecomesItsRecord)
         const auto& record = records.front();
         EXPECT_EQ(record->stringForKey("Application"), kind.application);
         EXPECT_EQ(record->stringForKey("Body"), kind.body);
-        EXPECT_EQ(record->stringForKey("Bundle Identifier"),
-                  kind.bundleIdentifier ? std::optional<std::string>(kind.bundleIdentifier) : std::nullopt);
+        EXPECT_EQ(record->stringForKey("Bundle Identifier").value_or("(none)"),
+                  kind.bundleIdentifier ? kind.bundleIdentifier : "(none)");
         EXPECT_FALSE(record->objectForKey("Action")) << "an action is never persisted";
         const auto action = announcedAction(0);
         if (kind.actionType == -1) {
@@ -173,18 +173,18 @@ TEST_F(Capture, NowPlayingIsAnnouncedNeverLogged)
 {
     struct Case {
         bool playing;
-        std::optional<std::string> foreground;
+        const char* foreground;
         bool locked, musicLock, musicHome;
         const char* artist;
         const char* announcedBody; // null: nothing
     };
     const std::vector<Case> cases = {
-        {true, std::nullopt, false, false, false, "Nina", "Song by Nina"},
-        {true, std::string("com.apple.MobileSMS"), false, true, true, "", "Song"},
-        {false, std::nullopt, false, true, true, "Nina", nullptr},
-        {true, std::string("com.apple.mobileipod"), false, true, true, "Nina", nullptr},
-        {true, std::nullopt, true, true, false, "Nina", nullptr},
-        {true, std::nullopt, true, true, true, "Nina", "Song by Nina"},
+        {true, "", false, false, false, "Nina", "Song by Nina"},
+        {true, "com.apple.MobileSMS", false, true, true, "", "Song"},
+        {false, "", false, true, true, "Nina", nullptr},
+        {true, "com.apple.mobileipod", false, true, true, "Nina", nullptr},
+        {true, "", true, true, false, "Nina", nullptr},
+        {true, "", true, true, true, "Nina", "Song by Nina"},
     };
     for (const auto& c : cases) {
         writePreferences({{"Music Lockscreen", NSNumber::numberWithBool(c.musicLock)},

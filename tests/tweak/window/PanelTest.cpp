@@ -194,6 +194,9 @@ TEST_F(Panel, ARecordHandedInFromAnotherThreadReachesTheListManagerOnTheMainThre
     drain();
     EXPECT_EQ(managers[0]->count("receivedNotification on main"), 1);
     EXPECT_EQ(managers[0]->count("receivedNotification elsewhere"), 0);
+
+    panel->receivedNotification(NSDictionary::dictionary()); // from the main thread: at once
+    EXPECT_EQ(managers[0]->count("receivedNotification on main"), 2);
 }
 
 TEST_F(Panel, ActionsBarIsUncoveredByACurlAndReleasedAfterTheUncurl)
