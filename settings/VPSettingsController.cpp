@@ -1,10 +1,11 @@
 #include "VPSettingsController.h"
 
+#include "AppListViewController.h"
 #include "PSControllerRegistry.h"
 
 PS_REGISTER_CONTROLLER_CLASS(VPSettingsController);
 
-VPSettingsController::~VPSettingsController() = default;
+VPSettingsController::~VPSettingsController() { AppListViewController::disposeSharedListController(); }
 
 std::vector<std::shared_ptr<PSSpecifier>> VPSettingsController::specifiers()
 {
