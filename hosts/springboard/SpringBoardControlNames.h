@@ -1,8 +1,11 @@
 #pragma once
 
+#include "ControlNames.h"
+
 // How the shell host appears on the D-Bus session bus, for `sbctl` and anyone with gdbus. The host owns the
-// bus name kBusName and exports kObjectPath with the interface kInterface, one method per command. Only
-// callers running as the shell's own user are served. A command the shell cannot carry out is answered
+// bus name kBusName and exports kObjectPath with the interface kInterface, one method per command; every
+// command is carried out once the shell is idle (see ControlObject). Only callers running as the shell's
+// own user are served. A command the shell cannot carry out is answered
 // with the error kRefusedError whose text is the reason ("no application com.example.nothing is
 // installed"); a caller of another user gets the same error. Coordinates are points on the portrait
 // screen of kScreenWidth × kScreenHeight. An optional argument travels as an array of zero or one element.
@@ -24,8 +27,8 @@
 //   Drag                    (d x1, d y1, d x2, d y2, i steps)
 //   WriteScreenshot         (s absolutePath)                  a PNG at the screen's scale
 //   State                   () -> (s stateXML)                an XML property list, see below
-//   WaitUntilIdle           () -> ()                          answered once no job thread runs, no animation
-//                                                             is in flight and nothing is queued
+//   WaitUntilIdle           () -> ()                          nothing but the wait: answered once no job thread
+//                                                             runs, no animation is in flight, nothing is queued
 //
 // The state dictionary: "locked" (boolean), "foreground" (the bundle identifier; absent on the home and
 // lock screens), "orientation" (integer 1..4), "statusBarImages" (names), "alerts" (dictionaries with
@@ -37,6 +40,7 @@ public:
     static constexpr const char* kObjectPath = "/org/vantle/Device/SpringBoard";
     static constexpr const char* kInterface = "org.vantle.Device.SpringBoard";
     static constexpr const char* kRefusedError = "org.vantle.Device.SpringBoard.Error.Refused";
+    static constexpr ControlNames kNames{kBusName, kObjectPath, kInterface, kRefusedError, "shell", "springboard"};
 
     static constexpr const char* kReceiveTextMessage = "ReceiveTextMessage";
     static constexpr const char* kFireCalendarAlarm = "FireCalendarAlarm";

@@ -7,6 +7,7 @@
 #include <sys/signalfd.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -34,7 +35,8 @@ TerminationSignals::TerminationSignals(std::function<void(int signal)> handler) 
     const sigset_t set = terminationSet();
     fd_ = signalfd(-1, &set, SFD_NONBLOCK | SFD_CLOEXEC);
     if (fd_ < 0) {
-        std::fprintf(stderr, "springboard: cannot watch for SIGTERM and SIGINT: %s\n", std::strerror(errno));
+        std::fprintf(stderr, "%s: cannot watch for SIGTERM and SIGINT: %s\n", program_invocation_short_name,
+                     std::strerror(errno));
         pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
         return;
     }

@@ -8,6 +8,7 @@
 #include "UIScreen.h"
 #include "UISwitch.h"
 #include "UITableViewCellDeleteConfirmationControl.h"
+#include "UITableViewCellEditControl.h"
 
 namespace {
 
@@ -177,8 +178,13 @@ std::optional<NSError> PreferencesAppController::swipeDelete(const std::string& 
     if (!cell) {
         return cell.error();
     }
-    const CGPoint center = screenCenter(*cell.value());
-    drag(CGPointMake(kScreenWidth - 40, center.y), CGPointMake(80, center.y), 10);
+    // In editing mode the row's delete control uncovers the button; otherwise a swipe across it does.
+    if (UIView* control = cell.value()->editControl(); control && cell.value()->isEditing()) {
+        tapView(*control);
+    } else {
+        const CGPoint center = screenCenter(*cell.value());
+        drag(CGPointMake(kScreenWidth - 40, center.y), CGPointMake(80, center.y), 10);
+    }
     layOut();
     auto* button = cell.value()->deleteConfirmationControl();
     if (!button || !cell.value()->showingDeleteConfirmation()) {

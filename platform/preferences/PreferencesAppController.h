@@ -69,7 +69,8 @@ public:
     [[nodiscard]] std::optional<NSError> pressAlertButton(const std::string& title);
     // Types into the first text field of the alert shown or, without an alert, the field that has the focus.
     [[nodiscard]] std::optional<NSError> type(const std::string& text);
-    // Swipes across the row with the title and taps the delete button the swipe uncovers.
+    // Swipes across the row with the title (in a table in editing mode: taps its delete control) and taps
+    // the delete button that uncovers.
     [[nodiscard]] std::optional<NSError> swipeDelete(const std::string& title);
     // Taps the right button of the navigation bar ("+", "Done").
     [[nodiscard]] std::optional<NSError> pressNavigationButton();

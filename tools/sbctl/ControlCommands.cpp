@@ -22,7 +22,7 @@ std::vector<T> optionalArgument(const std::optional<T>& value)
     return value ? std::vector<T>{*value} : std::vector<T>{};
 }
 
-SpringBoardControlClient::Arguments noArguments()
+ControlClient::Arguments noArguments()
 {
     return [](sdbus::MethodCall&) {};
 }
@@ -56,7 +56,7 @@ const ControlRequest& ControlCommands::chosen() const
 }
 
 CLI::App* ControlCommands::add(const std::string& name, const std::string& description, std::string method,
-                               SpringBoardControlClient::Arguments arguments, ControlRequest::PrintReply printReply)
+                               ControlClient::Arguments arguments, ControlRequest::PrintReply printReply)
 {
     CLI::App* command = app_.add_subcommand(name, description);
     ControlRequest& request = requests_[command];

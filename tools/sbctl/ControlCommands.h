@@ -1,7 +1,7 @@
 #pragma once
 
+#include "ControlClient.h"
 #include "NSError.h"
-#include "SpringBoardControlClient.h"
 
 #include <chrono>
 #include <functional>
@@ -20,7 +20,7 @@ struct ControlRequest {
     using PrintReply = std::function<std::optional<NSError>(sdbus::MethodReply&, std::ostream&)>;
 
     std::string method;
-    SpringBoardControlClient::Arguments arguments;
+    ControlClient::Arguments arguments;
     std::chrono::seconds timeout{30};
     // What the caller is told when the shell does not answer in time; empty: that it did not answer.
     std::string timeoutReason;
@@ -40,7 +40,7 @@ public:
 
 private:
     CLI::App* add(const std::string& name, const std::string& description, std::string method,
-                  SpringBoardControlClient::Arguments arguments = {}, ControlRequest::PrintReply printReply = {});
+                  ControlClient::Arguments arguments = {}, ControlRequest::PrintReply printReply = {});
     void addAlerts();
     void addHardware();
     void addTouches();

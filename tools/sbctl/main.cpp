@@ -1,8 +1,9 @@
 // sbctl: drives the running shell as its user and its hardware would (alerts, buttons, touches), takes
 // screenshots, prints its state and waits until it is idle. Exit status: 0 done, 1 no shell answered or the
 // shell refused (the reason on stderr), 2 a bad argument.
+#include "ControlClient.h"
 #include "ControlCommands.h"
-#include "SpringBoardControlClient.h"
+#include "SpringBoardControlNames.h"
 
 #include <CLI/CLI.hpp>
 
@@ -26,7 +27,7 @@ int main(int argc, char** argv)
     }
 
     const ControlRequest& request = commands.chosen();
-    SpringBoardControlClient client;
+    ControlClient client(SpringBoardControlNames::kNames);
     auto reply = client.call(request.method, request.arguments, request.timeout);
     if (!reply) {
         const bool late = reply.error().code() == ETIMEDOUT && !request.timeoutReason.empty();

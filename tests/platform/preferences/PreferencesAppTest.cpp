@@ -279,6 +279,18 @@ TEST_F(PreferencesApp, ALinkPushesThePageOfItsDetailClassAndItsControlsWork)
     settle();
     EXPECT_TRUE(rowTexts(app->state()).empty());
     EXPECT_TRUE(app->swipeDelete("Bo").has_value());
+
+    // A table kept in editing mode deletes through its rows' delete controls.
+    ASSERT_EQ(app->pressNavigationButton(), std::nullopt);
+    settle();
+    ASSERT_EQ(app->type("Cy"), std::nullopt);
+    ASSERT_EQ(app->pressAlertButton("Okay"), std::nullopt);
+    settle();
+    dynamic_cast<UITableView&>(*app->rootController().topViewController()->view()).setEditing(true);
+    settle();
+    ASSERT_EQ(app->swipeDelete("Cy"), std::nullopt);
+    settle();
+    EXPECT_TRUE(rowTexts(app->state()).empty());
 }
 
 TEST(PreferenceFile, ADomainNamesAFileInThePreferencesFolderOnly)
