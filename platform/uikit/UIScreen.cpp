@@ -6,8 +6,10 @@
 
 std::shared_ptr<UIScreen> UIScreen::mainScreen()
 {
-    static const std::shared_ptr<UIScreen> screen = std::make_shared<UIScreen>();
-    return screen;
+    // Never destroyed: windows held by other singletons leave the screen when they are destroyed at exit,
+    // which may come after this function's statics would have gone.
+    static const auto* const screen = new std::shared_ptr<UIScreen>(std::make_shared<UIScreen>());
+    return *screen;
 }
 
 bool UIScreen::instancesRespondToSelector(std::string_view selector)
