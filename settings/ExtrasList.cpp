@@ -44,11 +44,12 @@ float priceOf(const NSDictionary& description)
 } // namespace
 
 ExtrasList::ExtrasList(NSFileManager& files)
-    : files_(files)
+    : VPTablePage(UITableViewStyle::Plain)
+    , files_(files)
 {
 }
 
-ExtrasList::~ExtrasList() { viewDidUnload(); }
+ExtrasList::~ExtrasList() = default;
 
 bool ExtrasList::checkFullDictionary(const NSDictionary& description)
 {
@@ -76,37 +77,23 @@ std::string ExtrasList::iconPath(const NSDictionary& description) const
 void ExtrasList::viewDidLoad()
 {
     setTitle("Plug-ins");
-    const auto bounds = view()->bounds();
-    table_ = UITableView::initWithFrameStyle(CGRectMake(0, 0, bounds.size.width, bounds.size.height - 44),
-                                             UITableViewStyle::Plain);
-    table_->setDelegate(this);
-    table_->setDataSource(this);
-    table_->setAllowsSelection(true);
-    table_->setRowHeight(kRowHeight);
-    table_->setSeparatorColor(UIColor::clearColor());
-    table_->setBackgroundColor(UIColor::colorWithRedGreenBlueAlpha(0.6, 0.6, 0.61, 1));
-    view()->addSubview(table_);
-    PSViewController::viewDidLoad();
+    VPTablePage::viewDidLoad();
+}
+
+void ExtrasList::configureTable(UITableView& table)
+{
+    table.setRowHeight(kRowHeight);
+    table.setSeparatorColor(UIColor::clearColor());
+    table.setBackgroundColor(UIColor::colorWithRedGreenBlueAlpha(0.6, 0.6, 0.61, 1));
 }
 
 void ExtrasList::viewWillAppear(bool animated)
 {
     readDescriptions();
-    if (table_) {
-        table_->reloadData();
+    if (table()) {
+        table()->reloadData();
     }
     PSViewController::viewWillAppear(animated);
-}
-
-void ExtrasList::viewDidUnload()
-{
-    if (!table_) {
-        return;
-    }
-    table_->setDataSource(nullptr);
-    table_->setDelegate(nullptr);
-    table_->removeFromSuperview();
-    table_.reset();
 }
 
 void ExtrasList::readDescriptions()

@@ -2,8 +2,7 @@
 
 #include "NSDictionary.h"
 #include "NSFileManager.h"
-#include "PSViewController.h"
-#include "UITableView.h"
+#include "VPTablePage.h"
 
 #include <memory>
 #include <string>
@@ -16,7 +15,7 @@
 // developer, the title and the price ("FREE" or "$0.99"); a tap opens the package manager's page of the
 // "Identifier". A file that does not read as a dictionary is skipped. The folder is read afresh every time
 // the page appears. Main thread only.
-class ExtrasList : public PSViewController, public UITableViewDataSource, public UITableViewDelegate {
+class ExtrasList : public VPTablePage {
 public:
     static constexpr const char* kFolder = "/var/mobile/Library/Vantle/Plugins Info";
     static constexpr CGFloat kRowHeight = 70;
@@ -26,7 +25,6 @@ public:
 
     const std::vector<std::shared_ptr<NSDictionary>>& firstParty() const { return firstParty_; }
     const std::vector<std::shared_ptr<NSDictionary>>& thirdParty() const { return thirdParty_; }
-    UITableView* table() const { return table_.get(); }
 
     // Whether the description has a "Title", a "Developer" and a "Price".
     static bool checkFullDictionary(const NSDictionary& description);
@@ -38,7 +36,6 @@ public:
 
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
-    void viewDidUnload() override;
 
     int numberOfSectionsInTableView(UITableView& table) override;
     int numberOfRowsInSection(UITableView& table, int section) override;
@@ -49,6 +46,9 @@ public:
 
     std::string className() const override { return "ExtrasList"; }
 
+protected:
+    void configureTable(UITableView& table) override;
+
 private:
     void readDescriptions();
     const NSDictionary& descriptionAt(const NSIndexPath& path) const;
@@ -56,5 +56,4 @@ private:
     NSFileManager& files_;
     std::vector<std::shared_ptr<NSDictionary>> firstParty_;
     std::vector<std::shared_ptr<NSDictionary>> thirdParty_;
-    std::shared_ptr<UITableView> table_;
 };
