@@ -71,12 +71,13 @@ std::vector<std::string> folderContents(const NSFileManager& files, const std::s
 } // namespace
 
 AppListViewController::AppListViewController(NSFileManager& files)
-    : apps_(scanInstalledApplications(files))
+    : VPTablePage(UITableViewStyle::Grouped)
+    , apps_(scanInstalledApplications(files))
 {
     setTitle("Applications");
 }
 
-AppListViewController::~AppListViewController() { viewDidUnload(); }
+AppListViewController::~AppListViewController() = default;
 
 std::shared_ptr<AppListViewController> AppListViewController::sharedListController()
 {
@@ -137,28 +138,6 @@ void AppListViewController::addUserApplications(const NSFileManager& files,
             apps.push_back(std::move(app));
         }
     }
-}
-
-void AppListViewController::viewDidLoad()
-{
-    const auto bounds = view()->bounds();
-    table_ = UITableView::initWithFrameStyle(CGRectMake(0, 0, bounds.size.width, bounds.size.height - 44),
-                                             UITableViewStyle::Grouped);
-    table_->setDataSource(this);
-    table_->setDelegate(this);
-    view()->addSubview(table_);
-    PSViewController::viewDidLoad();
-}
-
-void AppListViewController::viewDidUnload()
-{
-    if (!table_) {
-        return;
-    }
-    table_->setDataSource(nullptr);
-    table_->setDelegate(nullptr);
-    table_->removeFromSuperview();
-    table_.reset();
 }
 
 int AppListViewController::numberOfRowsInSection(UITableView&, int) { return static_cast<int>(apps_.size()); }

@@ -2,9 +2,8 @@
 
 #include "AppListViewControllerDelegate.h"
 #include "NSFileManager.h"
-#include "PSViewController.h"
 #include "RXAppInfo.h"
-#include "UITableView.h"
+#include "VPTablePage.h"
 
 #include <memory>
 #include <string>
@@ -18,7 +17,7 @@
 //
 // An application folder whose Info.plist does not read as a dictionary, or that yields no name or no
 // identifier, is left out with a line in the system log; the scan never stops early. Main thread only.
-class AppListViewController : public PSViewController, public UITableViewDataSource, public UITableViewDelegate {
+class AppListViewController : public VPTablePage {
 public:
     static constexpr CGFloat kRowHeight = 65;
 
@@ -31,10 +30,6 @@ public:
     AppListViewControllerDelegate* listDelegate() const { return listDelegate_; }
     void setListDelegate(AppListViewControllerDelegate* delegate) { listDelegate_ = delegate; }
     const std::vector<std::shared_ptr<RXAppInfo>>& apps() const { return apps_; }
-    UITableView* table() const { return table_.get(); }
-
-    void viewDidLoad() override;
-    void viewDidUnload() override;
 
     int numberOfRowsInSection(UITableView& table, int section) override;
     std::shared_ptr<UITableViewCell> cellForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
@@ -50,5 +45,4 @@ private:
 
     AppListViewControllerDelegate* listDelegate_ = nullptr;
     std::vector<std::shared_ptr<RXAppInfo>> apps_;
-    std::shared_ptr<UITableView> table_;
 };

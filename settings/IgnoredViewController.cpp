@@ -26,7 +26,8 @@ std::string stringOf(const id& element, const std::string& key)
 } // namespace
 
 IgnoredViewController::IgnoredViewController(NSFileManager& files)
-    : preferences_(files)
+    : VPTablePage(UITableViewStyle::Grouped)
+    , preferences_(files)
 {
     navigationItem()->setTitle("Ignored Apps");
     navigationItem()->setRightBarButtonItem(
@@ -38,7 +39,6 @@ IgnoredViewController::IgnoredViewController(NSFileManager& files)
 
 IgnoredViewController::~IgnoredViewController()
 {
-    viewDidUnload();
     if (const auto picker = picker_.lock(); picker && picker->listDelegate() == this) {
         picker->setListDelegate(nullptr);
     }
@@ -52,28 +52,10 @@ void IgnoredViewController::addNewApplication()
     pushController(picker);
 }
 
-void IgnoredViewController::viewDidLoad()
+void IgnoredViewController::configureTable(UITableView& table)
 {
-    const auto bounds = view()->bounds();
-    table_ = UITableView::initWithFrameStyle(CGRectMake(0, 0, bounds.size.width, bounds.size.height - 44),
-                                             UITableViewStyle::Grouped);
-    table_->setDataSource(this);
-    table_->setDelegate(this);
-    table_->setEditing(true);
-    table_->setAllowsSelectionDuringEditing(true);
-    view()->addSubview(table_);
-    PSViewController::viewDidLoad();
-}
-
-void IgnoredViewController::viewDidUnload()
-{
-    if (!table_) {
-        return;
-    }
-    table_->setDataSource(nullptr);
-    table_->setDelegate(nullptr);
-    table_->removeFromSuperview();
-    table_.reset();
+    table.setEditing(true);
+    table.setAllowsSelectionDuringEditing(true);
 }
 
 int IgnoredViewController::numberOfRowsInSection(UITableView&, int)
@@ -132,8 +114,8 @@ void IgnoredViewController::didSelectApplicationWithInfo(AppListViewController& 
     save();
     NSLog("Posting a notification");
     VPPreferences::announceChange();
-    if (table_) {
-        table_->reloadData();
+    if (table()) {
+        table()->reloadData();
     }
     if (picker.navigationController()) {
         picker.navigationController()->popViewControllerAnimated(true);

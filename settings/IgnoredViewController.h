@@ -2,9 +2,8 @@
 
 #include "AppListViewController.h"
 #include "NSFileManager.h"
-#include "PSViewController.h"
-#include "UITableView.h"
 #include "VPPreferences.h"
+#include "VPTablePage.h"
 
 #include <memory>
 #include <vector>
@@ -15,10 +14,7 @@
 // identifier is already in the list ("Error" alert, nothing saved). A swipe removes one. After each change
 // the whole list is saved and the tweak told to reload. The file is read once, when the page is made.
 // Main thread only.
-class IgnoredViewController : public PSViewController,
-                              public UITableViewDataSource,
-                              public UITableViewDelegate,
-                              public AppListViewControllerDelegate {
+class IgnoredViewController : public VPTablePage, public AppListViewControllerDelegate {
 public:
     static constexpr const char* kKey = "Ignored Applications";
     static constexpr CGFloat kRowHeight = 65;
@@ -27,13 +23,9 @@ public:
     ~IgnoredViewController() override;
 
     const std::vector<id>& ignoredApplications() const { return ignoredApplications_; }
-    UITableView* table() const { return table_.get(); }
 
     // The "+" button: shows the application picker with this page as its delegate.
     void addNewApplication();
-
-    void viewDidLoad() override;
-    void viewDidUnload() override;
 
     int numberOfRowsInSection(UITableView& table, int section) override;
     std::shared_ptr<UITableViewCell> cellForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
@@ -48,12 +40,14 @@ public:
 
     std::string className() const override { return "IgnoredViewController"; }
 
+protected:
+    void configureTable(UITableView& table) override;
+
 private:
     bool isIgnored(const std::string& bundleId) const;
     void save();
 
     VPPreferences preferences_;
-    std::shared_ptr<UITableView> table_;
     std::vector<id> ignoredApplications_;
     std::weak_ptr<AppListViewController> picker_;
 };

@@ -20,7 +20,8 @@ void showAlert(const std::string& title, const std::string& message)
 } // namespace
 
 RedirectionEditorViewController::RedirectionEditorViewController(std::optional<Redirection> redirection)
-    : redirection_(redirection.value_or(Redirection {}))
+    : VPTablePage(UITableViewStyle::Grouped)
+    , redirection_(redirection.value_or(Redirection {}))
 {
     setTitle("Edit Redirection");
     navigationItem()->setRightBarButtonItem(
@@ -29,7 +30,6 @@ RedirectionEditorViewController::RedirectionEditorViewController(std::optional<R
 
 RedirectionEditorViewController::~RedirectionEditorViewController()
 {
-    viewDidUnload();
     if (const auto picker = picker_.lock(); picker && picker->listDelegate() == this) {
         picker->setListDelegate(nullptr);
     }
@@ -49,28 +49,6 @@ void RedirectionEditorViewController::done()
     if (editorDelegate_) {
         editorDelegate_->endedEditingRedirection(*this, redirection_);
     }
-}
-
-void RedirectionEditorViewController::viewDidLoad()
-{
-    const auto bounds = view()->bounds();
-    table_ = UITableView::initWithFrameStyle(CGRectMake(0, 0, bounds.size.width, bounds.size.height - 44),
-                                             UITableViewStyle::Grouped);
-    table_->setDataSource(this);
-    table_->setDelegate(this);
-    view()->addSubview(table_);
-    PSViewController::viewDidLoad();
-}
-
-void RedirectionEditorViewController::viewDidUnload()
-{
-    if (!table_) {
-        return;
-    }
-    table_->setDataSource(nullptr);
-    table_->setDelegate(nullptr);
-    table_->removeFromSuperview();
-    table_.reset();
 }
 
 int RedirectionEditorViewController::numberOfSectionsInTableView(UITableView&) { return 2; }
@@ -164,8 +142,8 @@ void RedirectionEditorViewController::didSelectApplicationWithInfo(AppListViewCo
 
 void RedirectionEditorViewController::reloadRow(int section)
 {
-    if (table_) {
-        table_->reloadRowsAtIndexPaths({ NSIndexPath::indexPathForRowInSection(0, section) },
+    if (table()) {
+        table()->reloadRowsAtIndexPaths({ NSIndexPath::indexPathForRowInSection(0, section) },
                                        UITableViewRowAnimation::None);
     }
 }

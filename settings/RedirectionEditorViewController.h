@@ -1,10 +1,9 @@
 #pragma once
 
 #include "AppListViewController.h"
-#include "PSViewController.h"
 #include "RedirectionEditorDelegate.h"
 #include "UIAlertViewDelegate.h"
-#include "UITableView.h"
+#include "VPTablePage.h"
 
 #include <memory>
 #include <optional>
@@ -13,9 +12,7 @@
 // from the picker. "Done" hands a complete value to the editorDelegate; with a field missing it shows
 // "Incomplete Info". The editor changes only its own copy; leaving it by the back button discards it.
 // Main thread only.
-class RedirectionEditorViewController : public PSViewController,
-                                        public UITableViewDataSource,
-                                        public UITableViewDelegate,
+class RedirectionEditorViewController : public VPTablePage,
                                         public UIAlertViewDelegate,
                                         public AppListViewControllerDelegate {
 public:
@@ -31,13 +28,9 @@ public:
     int tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
     const Redirection& redirection() const { return redirection_; }
-    UITableView* table() const { return table_.get(); }
 
     // The "Done" button.
     void done();
-
-    void viewDidLoad() override;
-    void viewDidUnload() override;
 
     int numberOfSectionsInTableView(UITableView& table) override;
     int numberOfRowsInSection(UITableView& table, int section) override;
@@ -58,7 +51,6 @@ private:
 
     RedirectionEditorDelegate* editorDelegate_ = nullptr;
     int tag_ = 0;
-    std::shared_ptr<UITableView> table_;
     Redirection redirection_;
     Field edit_ = None;
     std::weak_ptr<AppListViewController> picker_;

@@ -36,7 +36,8 @@ void showDuplicateAlert()
 } // namespace
 
 RedirectionsViewController::RedirectionsViewController(NSFileManager& files)
-    : preferences_(files)
+    : VPTablePage(UITableViewStyle::Grouped)
+    , preferences_(files)
 {
     navigationItem()->setRightBarButtonItem(
         std::make_shared<UIBarButtonItem>(UIBarButtonSystemItemAdd, this, [this] { addRedirection(); }));
@@ -54,7 +55,6 @@ RedirectionsViewController::~RedirectionsViewController()
     if (reloadTimer_) {
         reloadTimer_->invalidate();
     }
-    viewDidUnload();
 }
 
 void RedirectionsViewController::addRedirection()
@@ -77,24 +77,7 @@ void RedirectionsViewController::viewDidLoad()
 {
     setTitle("Redirections");
     NSLog("Redirections loading");
-    const auto bounds = view()->bounds();
-    table_ = UITableView::initWithFrameStyle(CGRectMake(0, 0, bounds.size.width, bounds.size.height - 44),
-                                             UITableViewStyle::Grouped);
-    table_->setDataSource(this);
-    table_->setDelegate(this);
-    view()->addSubview(table_);
-    PSViewController::viewDidLoad();
-}
-
-void RedirectionsViewController::viewDidUnload()
-{
-    if (!table_) {
-        return;
-    }
-    table_->setDataSource(nullptr);
-    table_->setDelegate(nullptr);
-    table_->removeFromSuperview();
-    table_.reset();
+    VPTablePage::viewDidLoad();
 }
 
 int RedirectionsViewController::numberOfRowsInSection(UITableView&, int) { return static_cast<int>(redirections_.size()); }
@@ -183,8 +166,8 @@ void RedirectionsViewController::addNew(const Redirection& redirection, int tag)
         return;
     }
     redirections_.emplace(*redirection.from, *redirection.to);
-    if (table_) {
-        table_->insertRowsAtIndexPaths({ NSIndexPath::indexPathForRowInSection(rowOf(*redirection.from), 0) },
+    if (table()) {
+        table()->insertRowsAtIndexPaths({ NSIndexPath::indexPathForRowInSection(rowOf(*redirection.from), 0) },
                                        UITableViewRowAnimation::Left);
     }
     if (tag == 0) {
@@ -207,12 +190,12 @@ void RedirectionsViewController::replaceRow(int row, const Redirection& redirect
     }
     redirections_.erase(previous);
     redirections_.emplace(*redirection.from, *redirection.to);
-    if (table_) {
-        table_->beginUpdates();
-        table_->deleteRowsAtIndexPaths({ NSIndexPath::indexPathForRowInSection(row, 0) }, UITableViewRowAnimation::Right);
-        table_->insertRowsAtIndexPaths({ NSIndexPath::indexPathForRowInSection(rowOf(*redirection.from), 0) },
+    if (table()) {
+        table()->beginUpdates();
+        table()->deleteRowsAtIndexPaths({ NSIndexPath::indexPathForRowInSection(row, 0) }, UITableViewRowAnimation::Right);
+        table()->insertRowsAtIndexPaths({ NSIndexPath::indexPathForRowInSection(rowOf(*redirection.from), 0) },
                                        UITableViewRowAnimation::Left);
-        table_->endUpdates();
+        table()->endUpdates();
     }
     saveToDisk();
 }
@@ -223,8 +206,8 @@ void RedirectionsViewController::reloadSoon()
         reloadTimer_->invalidate();
     }
     reloadTimer_ = NSRunLoop::mainRunLoop().performAfterDelay(kEmptyReloadDelay, [this] {
-        if (table_) {
-            table_->reloadData();
+        if (table()) {
+            table()->reloadData();
         }
     });
 }

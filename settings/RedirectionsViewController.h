@@ -1,10 +1,9 @@
 #pragma once
 
 #include "NSFileManager.h"
-#include "PSViewController.h"
 #include "RedirectionEditorDelegate.h"
-#include "UITableView.h"
 #include "VPPreferences.h"
+#include "VPTablePage.h"
 
 #include <map>
 #include <memory>
@@ -18,10 +17,7 @@ class NSTimer;
 // once written, the tweak told to reload. A source is unique: a new or edited redirection whose source
 // another already has is refused with "Duplicate Redirection", leaving table and rows as they were. The file
 // is read once, when the page is made. Main thread only.
-class RedirectionsViewController : public PSViewController,
-                                   public UITableViewDataSource,
-                                   public UITableViewDelegate,
-                                   public RedirectionEditorDelegate {
+class RedirectionsViewController : public VPTablePage, public RedirectionEditorDelegate {
 public:
     static constexpr const char* kKey = "Redirections";
     static constexpr double kEmptyReloadDelay = 0.3;
@@ -30,7 +26,6 @@ public:
     ~RedirectionsViewController() override;
 
     const std::map<std::string, std::string>& redirections() const { return redirections_; }
-    UITableView* table() const { return table_.get(); }
 
     // The "+" button: opens an editor for a new redirection.
     void addRedirection();
@@ -39,7 +34,6 @@ public:
     void saveToDisk();
 
     void viewDidLoad() override;
-    void viewDidUnload() override;
 
     int numberOfRowsInSection(UITableView& table, int section) override;
     std::shared_ptr<UITableViewCell> cellForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
@@ -65,7 +59,6 @@ private:
     void reloadSoon();
 
     VPPreferences preferences_;
-    std::shared_ptr<UITableView> table_;
     Table redirections_;
     std::shared_ptr<NSTimer> reloadTimer_;
 };
