@@ -34,8 +34,10 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>
         environment.emplace_back(*variable);
     }
     for (const auto& [name, value] : options.environment) {
-        std::erase_if(environment, [&](const std::string& entry) { return entry.rfind(name + "=", 0) == 0; });
-        environment.push_back(name + "=" + value);
+        // A named copy: clang 14 cannot capture a structured binding in a lambda.
+        const std::string assignment = name + "=";
+        std::erase_if(environment, [&](const std::string& entry) { return entry.rfind(assignment, 0) == 0; });
+        environment.push_back(assignment + value);
     }
     std::vector<char*> argumentPointers;
     for (const auto& argument : argv) {
