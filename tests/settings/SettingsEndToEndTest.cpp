@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <memory>
@@ -74,6 +75,20 @@ TEST_F(SettingsEndToEnd, IgnoringMessagesInThePickerStopsTextMessagesFromBeingLo
     shell.waitUntilIdle();
     textMessage("after removal");
     EXPECT_TRUE(logged("after removal"));
+}
+
+TEST_F(SettingsEndToEnd, AnEventAssignedOnTheGesturePageOpensThePanel)
+{
+    shell.command({ "unlock" });
+    settingsctl({ "open", "Vantle", "Select Gesture" });
+    settingsctl({ "tap-row", "Double Tap" });
+    settingsctl({ "idle" });
+    shell.command({ "activator", "libactivator.statusbar.tap.double" });
+    shell.waitUntilIdle();
+
+    const auto windows = shell.state().windows;
+    EXPECT_TRUE(std::any_of(windows.begin(), windows.end(), [](const auto& window) { return window.level == 990; }))
+        << "the panel's window is up";
 }
 
 } // namespace
