@@ -91,4 +91,30 @@ TEST_F(SettingsEndToEnd, AnEventAssignedOnTheGesturePageOpensThePanel)
         << "the panel's window is up";
 }
 
+TEST_F(SettingsEndToEnd, ARedirectionFromMessagesToPhoneBringsPhoneForwardFromATextMessagesEntry)
+{
+    settingsctl({ "open", "Vantle", "Redirections" });
+    settingsctl({ "nav-button" });
+    settingsctl({ "tap-row", "" }); // "From:", empty so far
+    settingsctl({ "alert-button", "List" });
+    settingsctl({ "tap-row", "Messages" });
+    settingsctl({ "tap-row", "" }); // "To:", the one empty row left
+    settingsctl({ "tap-row", "Phone" });
+    settingsctl({ "nav-button" }); // "Done"
+    settingsctl({ "idle" });
+
+    shell.command({ "unlock" });
+    textMessage("call me");
+    for (int attempt = 0; attempt < 10 && !shell.state().alerts.empty(); ++attempt) {
+        shell.command({ "tap", "160", "290" }); // the pop-up's button
+        shell.waitUntilIdle();
+    }
+    shell.command({ "drag", "160", "5", "160", "300", "--steps", "8" }); // opens the panel
+    shell.waitUntilIdle();
+    shell.command({ "tap", "160", "85" }); // the first entry
+    shell.waitUntilIdle();
+
+    EXPECT_EQ(shell.state().foreground, "com.apple.mobilephone");
+}
+
 } // namespace
