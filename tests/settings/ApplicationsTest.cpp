@@ -1,12 +1,8 @@
 #include "AppListViewController.h"
-#include "CFNotificationCenter.h"
-#include "CrossProcessChannels.h"
 #include "IgnoredViewController.h"
 #include "NSArray.h"
 #include "NSFileManager.h"
-#include "NSRunLoop.h"
-#include "SteppedClockScope.h"
-#include "TemporaryDeviceRoot.h"
+#include "SettingsPageTest.h"
 #include "UIAlertView.h"
 #include "VPSettingsController.h"
 
@@ -22,33 +18,8 @@ namespace {
 
 using Listed = std::tuple<std::string, std::string, std::string>; // name, identifier, icon path
 
-class ApplicationsTest : public ::testing::Test {
+class ApplicationsTest : public SettingsPageTest {
 protected:
-    void SetUp() override
-    {
-        CrossProcessChannels::useLoopback();
-        CFNotificationCenter::getDarwinNotifyCenter().addObserver(
-            "net.torvask.LoadSettings", [this](auto&&...) { ++reloads; }, this);
-    }
-    void TearDown() override
-    {
-        for (const auto& alert : UIAlertView::visibleAlerts()) {
-            alert->clickButtonAtIndex(alert->cancelButtonIndex());
-        }
-        settle();
-        CFNotificationCenter::getDarwinNotifyCenter().removeEveryObserver(this);
-        AppListViewController::disposeSharedListController();
-        CrossProcessChannels::useLoopback();
-    }
-
-    void settle()
-    {
-        for (int step = 0; step < 4; ++step) {
-            time.clock().advance(0.5);
-            while (NSRunLoop::mainRunLoop().runOnce()) {
-            }
-        }
-    }
     void writeInfo(const std::string& bundleFolder, const std::string& plist) const
     {
         device.createDirectory(bundleFolder);
@@ -87,9 +58,6 @@ protected:
         return std::make_shared<RXAppInfo>(bundleId + " name", bundleId, "/Applications/x.app/icon.png");
     }
 
-    TemporaryDeviceRoot device;
-    SteppedClockScope time { 1000.0 };
-    int reloads = 0;
 };
 
 TEST_F(ApplicationsTest, TheScanListsSystemAndUserApplicationsByNameAndLeavesOutTheIncomplete)

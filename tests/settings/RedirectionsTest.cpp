@@ -1,14 +1,10 @@
 #include "AppListViewController.h"
-#include "CFNotificationCenter.h"
-#include "CrossProcessChannels.h"
 #include "NSDictionary.h"
 #include "NSFileManager.h"
-#include "NSRunLoop.h"
 #include "NSString.h"
 #include "RedirectionEditorViewController.h"
 #include "RedirectionsViewController.h"
-#include "SteppedClockScope.h"
-#include "TemporaryDeviceRoot.h"
+#include "SettingsPageTest.h"
 #include "UIAlertView.h"
 #include "UITextField.h"
 
@@ -22,47 +18,14 @@ namespace {
 
 using Table = std::map<std::string, std::string>;
 
-class RedirectionsTest : public ::testing::Test {
+class RedirectionsTest : public SettingsPageTest {
 protected:
     void SetUp() override
     {
-        CrossProcessChannels::useLoopback();
-        CFNotificationCenter::getDarwinNotifyCenter().addObserver(
-            "net.torvask.LoadSettings", [this](auto&&...) { ++reloads; }, this);
+        SettingsPageTest::SetUp();
         page.view();
     }
-    void TearDown() override
-    {
-        dismissAlerts();
-        CFNotificationCenter::getDarwinNotifyCenter().removeEveryObserver(this);
-        AppListViewController::disposeSharedListController();
-        CrossProcessChannels::useLoopback();
-    }
 
-    void settle()
-    {
-        for (int step = 0; step < 4; ++step) {
-            time.clock().advance(0.5);
-            while (NSRunLoop::mainRunLoop().runOnce()) {
-            }
-        }
-    }
-    std::shared_ptr<UIAlertView> alert() const
-    {
-        const auto alerts = UIAlertView::visibleAlerts();
-        return alerts.empty() ? nullptr : alerts.back();
-    }
-    void press(int button)
-    {
-        alert()->clickButtonAtIndex(button);
-        settle();
-    }
-    void dismissAlerts()
-    {
-        while (alert()) {
-            press(alert()->cancelButtonIndex());
-        }
-    }
     // What the editor hands over with "Done", for the row `tag`.
     void finish(int tag, const std::string& from, const std::string& to)
     {
@@ -98,10 +61,7 @@ protected:
     }
     std::string footer() { return page.titleForFooterInSection(*page.table(), 0).value_or(""); }
 
-    TemporaryDeviceRoot device;
-    SteppedClockScope time { 1000.0 };
     RedirectionsViewController page;
-    int reloads = 0;
 };
 
 TEST_F(RedirectionsTest, NewEditedAndDeletedRedirectionsAreShownAndSavedAlike)

@@ -1,0 +1,120 @@
+#include "ChildProcess.h"
+#include "NSFileManager.h"
+#include "ShellHost.h"
+#include "ToolRun.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The shell and the Settings application on one device and one bus, driven by sbctl and settingsctl.
+class SettingsEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(shell.isRunning()) << shell.failure();
+        ChildProcess::Options options;
+        options.environment = { { "DBUS_SESSION_BUS_ADDRESS", shell.busAddress() } };
+        std::string failure;
+        settings = ChildProcess::start({ VANTLE_PREFERENCES_HOST, "--root", shell.device().path().string() }, options, failure);
+        ASSERT_TRUE(settings) << failure;
+        ASSERT_EQ(settings->nextLine(), "preferences: ready");
+    }
+    void TearDown() override
+    {
+        if (settings) {
+            settings->sendSignal(SIGTERM);
+            EXPECT_EQ(settings->waitForExitWithin(std::chrono::seconds(30)), 0);
+        }
+    }
+
+    void settingsctl(const std::vector<std::string>& arguments) const
+    {
+        std::string words;
+        for (const auto& argument : arguments) {
+            words += " " + ToolRun::quoted(argument);
+        }
+        const ToolRun result = ToolRun::of("/usr/bin/env", ToolRun::quoted("DBUS_SESSION_BUS_ADDRESS=" + shell.busAddress()) +
+                                                               " " + ToolRun::quoted(VANTLE_SETTINGSCTL_TOOL) + words);
+        EXPECT_EQ(result.status, 0) << "settingsctl" << words << ":\n" << result.all();
+    }
+    bool logged(const std::string& text) const
+    {
+        const auto contents = NSFileManager::defaultManager().contentsAtPath("/var/mobile/Library/Vantle/NewNotifications.plist");
+        return contents && contents.value().find(text) != std::string::npos;
+    }
+    void textMessage(const std::string& text) const
+    {
+        shell.command({ "sms", "--sender", "Anna", "--text", text });
+        shell.waitUntilIdle();
+    }
+
+    ShellHost shell;
+    std::unique_ptr<ChildProcess> settings;
+};
+
+TEST_F(SettingsEndToEnd, IgnoringMessagesInThePickerStopsTextMessagesFromBeingLogged)
+{
+    settingsctl({ "open", "Vantle", "Ignored Apps" });
+    settingsctl({ "nav-button" });
+    settingsctl({ "tap-row", "Messages" });
+    settingsctl({ "idle" });
+    shell.waitUntilIdle();
+    textMessage("while ignored");
+    EXPECT_FALSE(logged("while ignored"));
+
+    settingsctl({ "swipe-delete", "Messages" });
+    settingsctl({ "idle" });
+    shell.waitUntilIdle();
+    textMessage("after removal");
+    EXPECT_TRUE(logged("after removal"));
+}
+
+TEST_F(SettingsEndToEnd, AnEventAssignedOnTheGesturePageOpensThePanel)
+{
+    shell.command({ "unlock" });
+    settingsctl({ "open", "Vantle", "Select Gesture" });
+    settingsctl({ "tap-row", "Double Tap" });
+    settingsctl({ "idle" });
+    shell.command({ "activator", "libactivator.statusbar.tap.double" });
+    shell.waitUntilIdle();
+
+    const auto windows = shell.state().windows;
+    EXPECT_TRUE(std::any_of(windows.begin(), windows.end(), [](const auto& window) { return window.level == 990; }))
+        << "the panel's window is up";
+}
+
+TEST_F(SettingsEndToEnd, ARedirectionFromMessagesToPhoneBringsPhoneForwardFromATextMessagesEntry)
+{
+    settingsctl({ "open", "Vantle", "Redirections" });
+    settingsctl({ "nav-button" });
+    settingsctl({ "tap-row", "" }); // "From:", empty so far
+    settingsctl({ "alert-button", "List" });
+    settingsctl({ "tap-row", "Messages" });
+    settingsctl({ "tap-row", "" }); // "To:", the one empty row left
+    settingsctl({ "tap-row", "Phone" });
+    settingsctl({ "nav-button" }); // "Done"
+    settingsctl({ "idle" });
+
+    shell.command({ "unlock" });
+    textMessage("call me");
+    for (int attempt = 0; attempt < 10 && !shell.state().alerts.empty(); ++attempt) {
+        shell.command({ "tap", "160", "290" }); // the pop-up's button
+        shell.waitUntilIdle();
+    }
+    shell.command({ "drag", "160", "5", "160", "300", "--steps", "8" }); // opens the panel
+    shell.waitUntilIdle();
+    shell.command({ "tap", "160", "85" }); // the first entry
+    shell.waitUntilIdle();
+
+    EXPECT_EQ(shell.state().foreground, "com.apple.mobilephone");
+}
+
+} // namespace
