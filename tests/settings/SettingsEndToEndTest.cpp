@@ -45,10 +45,17 @@ protected:
                                                                " " + ToolRun::quoted(VANTLE_SETTINGSCTL_TOOL) + words);
         EXPECT_EQ(result.status, 0) << "settingsctl" << words << ":\n" << result.all();
     }
-    bool logged(const std::string& text) const
+    bool logged(const std::string& text, const char* file = "/var/mobile/Library/Vantle/NewNotifications.plist") const
     {
-        const auto contents = NSFileManager::defaultManager().contentsAtPath("/var/mobile/Library/Vantle/NewNotifications.plist");
+        const auto contents = NSFileManager::defaultManager().contentsAtPath(file);
         return contents && contents.value().find(text) != std::string::npos;
+    }
+    void dismissPopUps() const
+    {
+        for (int attempt = 0; attempt < 10 && !shell.state().alerts.empty(); ++attempt) {
+            shell.command({ "tap", "160", "290" }); // the pop-up's button
+            shell.waitUntilIdle();
+        }
     }
     void textMessage(const std::string& text) const
     {
@@ -105,16 +112,42 @@ TEST_F(SettingsEndToEnd, ARedirectionFromMessagesToPhoneBringsPhoneForwardFromAT
 
     shell.command({ "unlock" });
     textMessage("call me");
-    for (int attempt = 0; attempt < 10 && !shell.state().alerts.empty(); ++attempt) {
-        shell.command({ "tap", "160", "290" }); // the pop-up's button
-        shell.waitUntilIdle();
-    }
+    dismissPopUps();
     shell.command({ "drag", "160", "5", "160", "300", "--steps", "8" }); // opens the panel
     shell.waitUntilIdle();
     shell.command({ "tap", "160", "85" }); // the first entry
     shell.waitUntilIdle();
 
     EXPECT_EQ(shell.state().foreground, "com.apple.mobilephone");
+}
+
+TEST_F(SettingsEndToEnd, GroupingByApplicationTakesEffectAtTheNextOpening)
+{
+    // With "Whole Group", tapping an entry deletes its group, which tells the two groupings apart: by date the
+    // newest text message is a group of its own, by application both text messages are one group.
+    settingsctl({ "open", "Vantle", "Group By" });
+    settingsctl({ "tap-row", "Application" });
+    settingsctl({ "back" });
+    settingsctl({ "choose", "Auto Delete Type", "Whole Group" });
+    settingsctl({ "idle" });
+
+    shell.command({ "unlock" });
+    textMessage("older");
+    dismissPopUps();
+    shell.command({ "voicemail" });
+    shell.waitUntilIdle();
+    dismissPopUps();
+    textMessage("newer");
+    dismissPopUps();
+    shell.command({ "drag", "160", "5", "160", "300", "--steps", "8" }); // opens the panel
+    shell.waitUntilIdle();
+    shell.command({ "tap", "160", "85" }); // the newest entry: Messages comes forward, its group goes
+    shell.waitUntilIdle();
+
+    EXPECT_EQ(shell.state().foreground, "com.apple.MobileSMS");
+    const char* read = "/var/mobile/Library/Vantle/OldNotifications.plist";
+    EXPECT_TRUE(logged("New Voicemail", read));
+    EXPECT_FALSE(logged("Anna: older", read)) << "both text messages were one group";
 }
 
 } // namespace
