@@ -22,11 +22,6 @@ std::vector<T> optionalArgument(const std::optional<T>& value)
     return value ? std::vector<T>{*value} : std::vector<T>{};
 }
 
-ControlClient::Arguments noArguments()
-{
-    return [](sdbus::MethodCall&) {};
-}
-
 const CLI::Range& xRange()
 {
     static const CLI::Range range(0.0, Names::kScreenWidth);
@@ -41,29 +36,17 @@ const CLI::Range& yRange()
 
 } // namespace
 
-ControlCommands::ControlCommands(CLI::App& app) : app_(app)
+ControlCommands::ControlCommands(CLI::App& app) : table_(app, std::chrono::seconds(30))
 {
-    app_.require_subcommand(1);
     addAlerts();
     addHardware();
     addTouches();
     addViews();
 }
 
-const ControlRequest& ControlCommands::chosen() const
+int ControlCommands::run(int argc, char** argv)
 {
-    return requests_.at(app_.get_subcommands().front());
-}
-
-CLI::App* ControlCommands::add(const std::string& name, const std::string& description, std::string method,
-                               ControlClient::Arguments arguments, ControlRequest::PrintReply printReply)
-{
-    CLI::App* command = app_.add_subcommand(name, description);
-    ControlRequest& request = requests_[command];
-    request.method = std::move(method);
-    request.arguments = arguments ? std::move(arguments) : noArguments();
-    request.printReply = std::move(printReply);
-    return command;
+    return table_.run(argc, argv, Names::kNames, "sbctl");
 }
 
 void ControlCommands::addAlerts()
@@ -183,13 +166,13 @@ void ControlCommands::addViews()
         out << json.value();
         return std::optional<NSError>();
     };
-    add("state", "Print the shell's state as one JSON object", Names::kState, noArguments(), printState);
+    add("state", "Print the shell's state as one JSON object", Names::kState, {}, printState);
 
     auto* idle = add("idle", "Return once the shell is idle: no job thread runs, no animation is in flight, nothing is queued",
                      Names::kWaitUntilIdle);
     idle->add_option("--timeout", idleTimeout_, "Seconds to wait at most")->capture_default_str()->check(CLI::Range(1, 3600));
     idle->callback([this, idle] {
-        ControlRequest& request = requests_.at(idle);
+        ControlRequest& request = table_.request(idle);
         request.timeout = std::chrono::seconds(idleTimeout_);
         request.timeoutReason = "the shell was still busy after " + std::to_string(idleTimeout_) +
                                 " seconds (a job thread or an animation did not finish)";

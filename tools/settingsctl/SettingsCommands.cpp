@@ -27,28 +27,16 @@ const CLI::Range& yRange()
 
 } // namespace
 
-SettingsCommands::SettingsCommands(CLI::App& app) : app_(app)
+SettingsCommands::SettingsCommands(CLI::App& app) : table_(app, std::chrono::seconds(60))
 {
-    app_.require_subcommand(1);
     addPages();
     addTouches();
     addViews();
 }
 
-const SettingsRequest& SettingsCommands::chosen() const
+int SettingsCommands::run(int argc, char** argv)
 {
-    return requests_.at(app_.get_subcommands().front());
-}
-
-CLI::App* SettingsCommands::add(const std::string& name, const std::string& description, std::string method,
-                                ControlClient::Arguments arguments, SettingsRequest::PrintReply printReply)
-{
-    CLI::App* command = app_.add_subcommand(name, description);
-    SettingsRequest& request = requests_[command];
-    request.method = std::move(method);
-    request.arguments = std::move(arguments);
-    request.printReply = std::move(printReply);
-    return command;
+    return table_.run(argc, argv, Names::kNames, "settingsctl");
 }
 
 CLI::App* SettingsCommands::addTitled(const std::string& name, const std::string& description, std::string method,
@@ -129,5 +117,5 @@ void SettingsCommands::addViews()
     auto* idle = add("idle", "Return once the application is idle: no animation, slide or job runs and no work is due",
                      Names::kWaitUntilIdle);
     idle->add_option("--timeout", idleTimeout_, "Seconds to wait at most")->capture_default_str()->check(CLI::Range(1, 3600));
-    idle->callback([this, idle] { requests_.at(idle).timeout = std::chrono::seconds(idleTimeout_); });
+    idle->callback([this, idle] { table_.request(idle).timeout = std::chrono::seconds(idleTimeout_); });
 }

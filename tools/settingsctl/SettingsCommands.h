@@ -1,12 +1,7 @@
 #pragma once
 
-#include "ControlClient.h"
-#include "NSError.h"
+#include "ControlCommandTable.h"
 
-#include <chrono>
-#include <functional>
-#include <iosfwd>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -14,17 +9,6 @@
 namespace CLI {
 class App;
 }
-
-// One command for the Settings application: the control method to call, its arguments, how long to wait,
-// and what the reply prints (most replies carry nothing).
-struct SettingsRequest {
-    using PrintReply = std::function<std::optional<NSError>(sdbus::MethodReply&, std::ostream&)>;
-
-    std::string method;
-    ControlClient::Arguments arguments;
-    std::chrono::seconds timeout{60};
-    PrintReply printReply;
-};
 
 // settingsctl's commands as CLI11 subcommands of `app`: their arguments, checked as they are parsed (a bad
 // value is a usage error), and the request each one makes of the application.
@@ -34,20 +18,22 @@ public:
     SettingsCommands(const SettingsCommands&) = delete;
     SettingsCommands& operator=(const SettingsCommands&) = delete;
 
-    // The request of the subcommand that was parsed.
-    const SettingsRequest& chosen() const;
+    // Parses the command line and makes the chosen request; the tool's exit status.
+    int run(int argc, char** argv);
 
 private:
     CLI::App* add(const std::string& name, const std::string& description, std::string method,
-                  ControlClient::Arguments arguments = {}, SettingsRequest::PrintReply printReply = {});
+                  ControlClient::Arguments arguments = {}, ControlRequest::PrintReply printReply = {})
+    {
+        return table_.add(name, description, std::move(method), std::move(arguments), std::move(printReply));
+    }
     CLI::App* addTitled(const std::string& name, const std::string& description, std::string method,
                         const std::string& what);
     void addPages();
     void addTouches();
     void addViews();
 
-    CLI::App& app_;
-    std::map<CLI::App*, SettingsRequest> requests_;
+    ControlCommandTable table_;
 
     // Argument values, read when the request is sent.
     std::vector<std::string> titles_;
