@@ -3,6 +3,7 @@
 // (see PreferencesControlNames, and the settingsctl tool). Stops cleanly on SIGTERM or SIGINT.
 #include "CrossProcessChannels.h"
 #include "DeviceRoot.h"
+#include "HostOptions.h"
 #include "JobThreadTracker.h"
 #include "NSBundle.h"
 #include "NSRunLoop.h"
@@ -10,8 +11,6 @@
 #include "PreferencesControlObject.h"
 #include "TerminationSignals.h"
 #include "UIScreen.h"
-
-#include <CLI/CLI.hpp>
 
 #include <filesystem>
 #include <iostream>
@@ -21,10 +20,9 @@ namespace {
 
 constexpr const char* kBundleIdentifier = "com.apple.Preferences";
 
-struct Options {
-    std::string root = DeviceRoot::defaultRoot().string();
-    int scale = 1;
-};
+constexpr const char* kDescription =
+    "The Vantle Settings application: the simulated phone's Settings, headless, on the D-Bus session "
+    "bus of DBUS_SESSION_BUS_ADDRESS. Drive it with settingsctl; stop it with SIGTERM or SIGINT.";
 
 } // namespace
 
@@ -32,18 +30,9 @@ int main(int argc, char** argv)
 {
     TerminationSignals::block();
 
-    CLI::App app{"The Vantle Settings application: the simulated phone's Settings, headless, on the D-Bus session "
-                 "bus of DBUS_SESSION_BUS_ADDRESS. Drive it with settingsctl; stop it with SIGTERM or SIGINT."};
-    Options options;
-    app.add_option("--root", options.root, "The device root folder (made by vantle-device install)")->capture_default_str();
-    app.add_option("--scale", options.scale, "Pixels per point of the screen")->capture_default_str()->check(CLI::IsMember({1, 2}));
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& help) {
-        return app.exit(help);
-    } catch (const CLI::ParseError& error) {
-        app.exit(error);
-        return 2;
+    HostOptions options;
+    if (const auto status = HostOptions::parse(kDescription, argc, argv, options)) {
+        return *status;
     }
 
     DeviceRoot::setRoot(options.root);

@@ -3,6 +3,7 @@
 // SpringBoardControlNames, and the sbctl tool). Stops cleanly on SIGTERM or SIGINT.
 #include "CrossProcessChannels.h"
 #include "DeviceRoot.h"
+#include "HostOptions.h"
 #include "JobThreadTracker.h"
 #include "NSBundle.h"
 #include "NSRunLoop.h"
@@ -12,8 +13,6 @@
 #include "TerminationSignals.h"
 #include "UIScreen.h"
 
-#include <CLI/CLI.hpp>
-
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -22,11 +21,6 @@
 namespace {
 
 constexpr const char* kBundleIdentifier = "com.apple.springboard";
-
-struct Options {
-    std::string root = DeviceRoot::defaultRoot().string();
-    int scale = 1;
-};
 
 // Why the device root cannot be run on, or nothing when it can: it must exist and have been installed.
 std::optional<std::string> problemWithRoot(const std::filesystem::path& root)
@@ -54,24 +48,19 @@ void loadInjectedLibraries()
     }
 }
 
+constexpr const char* kDescription =
+    "The Vantle shell: the simulated phone's home screen, headless, on the D-Bus session bus of "
+    "DBUS_SESSION_BUS_ADDRESS. Drive it with sbctl; stop it with SIGTERM or SIGINT.";
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     TerminationSignals::block();
 
-    CLI::App app{"The Vantle shell: the simulated phone's home screen, headless, on the D-Bus session bus of "
-                 "DBUS_SESSION_BUS_ADDRESS. Drive it with sbctl; stop it with SIGTERM or SIGINT."};
-    Options options;
-    app.add_option("--root", options.root, "The device root folder (made by vantle-device install)")->capture_default_str();
-    app.add_option("--scale", options.scale, "Pixels per point of the screen")->capture_default_str()->check(CLI::IsMember({1, 2}));
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& help) {
-        return app.exit(help);
-    } catch (const CLI::ParseError& error) {
-        app.exit(error);
-        return 2;
+    HostOptions options;
+    if (const auto status = HostOptions::parse(kDescription, argc, argv, options)) {
+        return *status;
     }
 
     DeviceRoot::setRoot(options.root);

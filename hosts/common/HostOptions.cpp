@@ -1,0 +1,22 @@
+#include "HostOptions.h"
+
+#include "DeviceRoot.h"
+
+#include <CLI/CLI.hpp>
+
+std::optional<int> HostOptions::parse(const std::string& description, int argc, char** argv, HostOptions& options)
+{
+    CLI::App app{description};
+    options.root = DeviceRoot::defaultRoot().string();
+    app.add_option("--root", options.root, "The device root folder (made by vantle-device install)")->capture_default_str();
+    app.add_option("--scale", options.scale, "Pixels per point of the screen")->capture_default_str()->check(CLI::IsMember({1, 2}));
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::ParseError& error) {
+        (void)app.exit(error); // CLI11's own codes vary; every usage error is status 2
+        return 2;
+    }
+    return std::nullopt;
+}
