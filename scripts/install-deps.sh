@@ -9,7 +9,9 @@ packages=(
   libplist-dev libcairo2-dev libpango1.0-dev libfontconfig-dev libicu-dev
   libsdbus-c++-dev libsystemd-dev libfmt-dev libcli11-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libpugixml-dev libsdl2-dev
   dbus libglib2.0-bin librsvg2-bin fonts-liberation2 fontconfig
+  xvfb xdotool x11-utils libnotify-bin
 )
 
 missing=()
