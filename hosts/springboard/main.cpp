@@ -2,6 +2,7 @@
 // on the session bus of DBUS_SESSION_BUS_ADDRESS and is driven through its control object (see
 // SpringBoardControlNames, and the sbctl tool). Stops cleanly on SIGTERM or SIGINT.
 #include "CrossProcessChannels.h"
+#include "DesktopNotificationServer.h"
 #include "DeviceRoot.h"
 #include "HostOptions.h"
 #include "JobThreadTracker.h"
@@ -12,6 +13,8 @@
 #include "SubstrateLoader.h"
 #include "TerminationSignals.h"
 #include "UIScreen.h"
+
+#include <CLI/CLI.hpp>
 
 #include <filesystem>
 #include <iostream>
@@ -59,7 +62,13 @@ int main(int argc, char** argv)
     TerminationSignals::block();
 
     HostOptions options;
-    if (const auto status = HostOptions::parse(kDescription, argc, argv, options)) {
+    bool desktopNotifications = false;
+    const auto addShellOptions = [&](CLI::App& app) {
+        app.add_flag("--desktop-notifications", desktopNotifications,
+                     "Also serve the desktop's notifications (org.freedesktop.Notifications): each is logged and "
+                     "shown as a push notification");
+    };
+    if (const auto status = HostOptions::parse(kDescription, argc, argv, options, addShellOptions)) {
         return *status;
     }
 
@@ -79,10 +88,18 @@ int main(int argc, char** argv)
         std::cerr << "springboard: " << error->reason() << "\n";
         return 1;
     }
+    std::optional<DesktopNotificationServer> notifications;
+    if (desktopNotifications) {
+        notifications.emplace();
+        if (const auto error = notifications->start()) {
+            std::cerr << "springboard: " << error->reason() << "; going on without desktop notifications\n";
+        }
+    }
     TerminationSignals signals([](int) { NSRunLoop::mainRunLoop().stop(); });
     std::cout << "springboard: ready" << std::endl;
     NSRunLoop::mainRunLoop().run();
 
+    notifications.reset();
     JobThreadTracker::waitForAll();
     control.stop();
     return 0;
