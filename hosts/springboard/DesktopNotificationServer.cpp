@@ -92,7 +92,7 @@ std::optional<NSError> DesktopNotificationServer::start()
         ownsName_ = true;
     } catch (const sdbus::Error& error) {
         object_.reset();
-        if (error.getName() == "System.Error.EEXIST") {
+        if (error.getName() == "org.freedesktop.DBus.Error.FileExists" || error.getName() == "System.Error.EEXIST") {
             return NSError(std::string("another notification server owns ") + kBusName);
         }
         return NSError(std::string("cannot serve ") + kBusName + ": " + error.getMessage());
