@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -43,6 +44,12 @@ bool samePixels(const std::shared_ptr<UIImage>& a, const std::shared_ptr<UIImage
                        static_cast<std::size_t>(stride) * static_cast<std::size_t>(a->pixelHeight())) == 0;
 }
 
+bool isSet(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
 NSError sdlError(const std::string& doing)
 {
     return NSError(doing + ": " + SDL_GetError());
@@ -53,9 +60,15 @@ NSError sdlError(const std::string& doing)
 Result<std::unique_ptr<WindowPresenter>> WindowPresenter::open(const std::string& title, WindowScreen& screen,
                                                                std::vector<WindowKey> keys, std::function<void()> closed)
 {
+    // Without a display SDL would fall back to a window nobody sees.
+    if (!isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) {
+        return NSError("cannot open a window: there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+    }
     // The host watches SIGTERM and SIGINT itself; a phone on the desk should not keep the screen saver away.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // A finger on the glass touches at once: the press that gives the window the focus is a touch too.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         return sdlError("cannot open a window");
     }
@@ -71,8 +84,8 @@ Result<std::unique_ptr<WindowPresenter>> WindowPresenter::open(const std::string
     std::unique_ptr<WindowPresenter> presenter(new WindowPresenter(window, screen, std::move(keys), std::move(closed)));
     const int descriptor = windowSystemConnectionDescriptor(window);
     if (descriptor < 0) {
-        return NSError(std::string("cannot watch the events of the window system \"") + SDL_GetCurrentVideoDriver() +
-                       "\" (X11 and Wayland are supported)");
+        return NSError(std::string("cannot open a window: SDL's video driver \"") + SDL_GetCurrentVideoDriver() +
+                       "\" is neither X11 nor Wayland");
     }
     presenter->show(picture);
     presenter->source_ = NSRunLoop::mainRunLoop().addFileDescriptor(

@@ -34,6 +34,9 @@ public:
         std::function<void(const TemporaryDeviceRoot&)> prepareDevice;
         // Users besides ours who may connect to the bus (to check that the shell refuses them).
         std::vector<std::string> otherBusUsers;
+        // More arguments for the host ("--window") and variables for its environment ("DISPLAY").
+        std::vector<std::string> arguments;
+        std::vector<std::pair<std::string, std::string>> environment;
     };
 
     // The shell's state as `sbctl state` prints it.
@@ -90,6 +93,8 @@ public:
     // Stops the host with SIGTERM; answers its exit status (-1 when it did not exit normally or in time).
     // The destructor does it too, and adds a test failure unless the host exits 0.
     int stop();
+    // Waits for the host to stop by itself (its window closed); answers as stop() does.
+    int waitForExit();
 
     // The built programs, for tests that run them by hand.
     static std::string hostProgram();
