@@ -44,10 +44,35 @@ bool samePixels(const std::shared_ptr<UIImage>& a, const std::shared_ptr<UIImage
                        static_cast<std::size_t>(stride) * static_cast<std::size_t>(a->pixelHeight())) == 0;
 }
 
+// Where a window of this size starts, left or right of the first display's centre with a gap between.
+SDL_Point originBesideCentre(WindowPresenter::Side side, int width, int height)
+{
+    constexpr int kGap = 16;
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
+        return {static_cast<int>(SDL_WINDOWPOS_UNDEFINED), static_cast<int>(SDL_WINDOWPOS_UNDEFINED)};
+    }
+    const int centre = usable.x + usable.w / 2;
+    const int x = side == WindowPresenter::Side::Left ? centre - kGap / 2 - width : centre + kGap / 2;
+    return {std::max(usable.x, x), usable.y + std::max(0, (usable.h - height) / 2)};
+}
+
 bool isSet(const char* variable)
 {
     const char* value = std::getenv(variable);
     return value != nullptr && *value != '\0';
+}
+
+// The displays the environment names, as a person would set them: "DISPLAY=:0".
+std::string displayNames()
+{
+    std::string names;
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        if (isSet(variable)) {
+            names += std::string(names.empty() ? "" : " ") + variable + "=" + std::getenv(variable);
+        }
+    }
+    return names;
 }
 
 NSError sdlError(const std::string& doing)
@@ -57,7 +82,7 @@ NSError sdlError(const std::string& doing)
 
 } // namespace
 
-Result<std::unique_ptr<WindowPresenter>> WindowPresenter::open(const std::string& title, WindowScreen& screen,
+Result<std::unique_ptr<WindowPresenter>> WindowPresenter::open(const std::string& title, Side side, WindowScreen& screen,
                                                                std::vector<WindowKey> keys, std::function<void()> closed)
 {
     // Without a display SDL would fall back to a window nobody sees.
@@ -69,12 +94,15 @@ Result<std::unique_ptr<WindowPresenter>> WindowPresenter::open(const std::string
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     // A finger on the glass touches at once: the press that gives the window the focus is a touch too.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Only drivers that show a window on the desktop; SDL would fall back to drawing off screen.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        return sdlError("cannot open a window");
+        return sdlError("cannot open a window on the display " + displayNames());
     }
     const auto picture = screen.picture();
-    SDL_Window* window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                          picture->pixelWidth(), picture->pixelHeight(), SDL_WINDOW_SHOWN);
+    const SDL_Point origin = originBesideCentre(side, picture->pixelWidth(), picture->pixelHeight());
+    SDL_Window* window = SDL_CreateWindow(title.c_str(), origin.x, origin.y, picture->pixelWidth(), picture->pixelHeight(),
+                                          SDL_WINDOW_SHOWN);
     if (window == nullptr) {
         auto error = sdlError("cannot open a window");
         SDL_Quit();
