@@ -44,7 +44,8 @@ bool samePixels(const std::shared_ptr<UIImage>& a, const std::shared_ptr<UIImage
                        static_cast<std::size_t>(stride) * static_cast<std::size_t>(a->pixelHeight())) == 0;
 }
 
-// Where a window of this size starts, left or right of the first display's centre with a gap between.
+// Where a window of this size starts, left or right of the first display's centre with a gap between, moved
+// back onto the display where it would stick out.
 SDL_Point originBesideCentre(WindowPresenter::Side side, int width, int height)
 {
     constexpr int kGap = 16;
@@ -54,7 +55,7 @@ SDL_Point originBesideCentre(WindowPresenter::Side side, int width, int height)
     }
     const int centre = usable.x + usable.w / 2;
     const int x = side == WindowPresenter::Side::Left ? centre - kGap / 2 - width : centre + kGap / 2;
-    return {std::max(usable.x, x), usable.y + std::max(0, (usable.h - height) / 2)};
+    return {std::max(usable.x, std::min(x, usable.x + usable.w - width)), usable.y + std::max(0, (usable.h - height) / 2)};
 }
 
 bool isSet(const char* variable)
@@ -94,6 +95,9 @@ Result<std::unique_ptr<WindowPresenter>> WindowPresenter::open(const std::string
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
     // A finger on the glass touches at once: the press that gives the window the focus is a touch too.
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Frames are copied as they are into the window system's own image of the window (shared memory on X11),
+    // not through OpenGL: exact pixels, and no GL driver and its threads in the host.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Only drivers that show a window on the desktop; SDL would fall back to drawing off screen.
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {

@@ -2,6 +2,8 @@
 
 #include "ChildProcess.h"
 
+#include <gtest/gtest.h>
+
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <signal.h>
@@ -10,6 +12,19 @@
 #include <chrono>
 #include <cstdlib>
 #include <sstream>
+
+namespace {
+
+// Xlib's own handler ends the process on an error; a test should fail instead, with what the server said.
+int reportError(Display* display, XErrorEvent* error)
+{
+    char text[256] = {};
+    XGetErrorText(display, error->error_code, text, sizeof text);
+    ADD_FAILURE() << "the X server refused request " << static_cast<int>(error->request_code) << ": " << text;
+    return 0;
+}
+
+} // namespace
 
 std::optional<std::string> XvfbServer::program()
 {
@@ -44,6 +59,7 @@ XvfbServer::XvfbServer()
         return;
     }
     display_ = ":" + *number;
+    XSetErrorHandler(reportError);
     connection_ = XOpenDisplay(display_.c_str());
     if (connection_ == nullptr) {
         failure_ = "cannot connect to Xvfb at " + display_;
