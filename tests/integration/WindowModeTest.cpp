@@ -69,7 +69,7 @@ protected:
     {
         ShellHost::Options options;
         options.scale = kScale;
-        options.arguments = {"--window"};
+        options.hostArguments = {"--window"};
         options.environment = windowEnvironment();
         return options;
     }

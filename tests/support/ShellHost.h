@@ -34,8 +34,11 @@ public:
         std::function<void(const TemporaryDeviceRoot&)> prepareDevice;
         // Users besides ours who may connect to the bus (to check that the shell refuses them).
         std::vector<std::string> otherBusUsers;
-        // More arguments for the host ("--window") and variables for its environment ("DISPLAY").
-        std::vector<std::string> arguments;
+        // More arguments for the host ("--desktop-notifications", "--window").
+        std::vector<std::string> hostArguments;
+        // Runs once the bus is up, before the host starts, with the bus's address.
+        std::function<void(const std::string& busAddress)> prepareBus;
+        // Variables for the host's environment ("DISPLAY").
         std::vector<std::pair<std::string, std::string>> environment;
     };
 
