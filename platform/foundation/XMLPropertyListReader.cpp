@@ -32,32 +32,41 @@ constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_comments | pu
 
 enum class Kind { Dictionary, Array, String, Key, Integer, Real, True, False, Date, Data, Unknown };
 
+// Whether a NUL-terminated name is the literal; inline, as this runs for every element.
+template <std::size_t N>
+bool isNamed(const char* name, const char (&literal)[N])
+{
+    for (std::size_t i = 0; i < N; ++i) {
+        if (name[i] != literal[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 Kind kindOf(const pugi::xml_node& element)
 {
     const char* name = element.name();
     switch (name[0]) {
     case 'd':
-        if (!std::strcmp(name, "dict")) {
-            return Kind::Dictionary;
-        }
-        if (!std::strcmp(name, "date")) {
-            return Kind::Date;
-        }
-        return !std::strcmp(name, "data") ? Kind::Data : Kind::Unknown;
+        return isNamed(name, "dict") ? Kind::Dictionary
+               : isNamed(name, "date") ? Kind::Date
+               : isNamed(name, "data") ? Kind::Data
+                                       : Kind::Unknown;
     case 'a':
-        return !std::strcmp(name, "array") ? Kind::Array : Kind::Unknown;
+        return isNamed(name, "array") ? Kind::Array : Kind::Unknown;
     case 's':
-        return !std::strcmp(name, "string") ? Kind::String : Kind::Unknown;
+        return isNamed(name, "string") ? Kind::String : Kind::Unknown;
     case 'k':
-        return !std::strcmp(name, "key") ? Kind::Key : Kind::Unknown;
+        return isNamed(name, "key") ? Kind::Key : Kind::Unknown;
     case 'i':
-        return !std::strcmp(name, "integer") ? Kind::Integer : Kind::Unknown;
+        return isNamed(name, "integer") ? Kind::Integer : Kind::Unknown;
     case 'r':
-        return !std::strcmp(name, "real") ? Kind::Real : Kind::Unknown;
+        return isNamed(name, "real") ? Kind::Real : Kind::Unknown;
     case 't':
-        return !std::strcmp(name, "true") ? Kind::True : Kind::Unknown;
+        return isNamed(name, "true") ? Kind::True : Kind::Unknown;
     case 'f':
-        return !std::strcmp(name, "false") ? Kind::False : Kind::Unknown;
+        return isNamed(name, "false") ? Kind::False : Kind::Unknown;
     default:
         return Kind::Unknown;
     }
@@ -268,10 +277,17 @@ Result<Content> contentOf(const pugi::xml_node& element, std::string_view xml)
         }
         const std::string_view markup = xml.substr(open);
         if (markup.substr(0, 4) == "<!--") {
+            const std::size_t end = xml.find("-->", open + 4);
+            if (end == std::string_view::npos) {
+                break;
+            }
             content.noteComment();
-            position = xml.find("-->", open + 4) + 3;
+            position = end + 3;
         } else if (markup.substr(0, 9) == "<![CDATA[") {
             const std::size_t end = xml.find("]]>", open + 9);
+            if (end == std::string_view::npos) {
+                break;
+            }
             content.add({xml.substr(open + 9, end - open - 9), true});
             position = end + 3;
         } else if (markup.substr(0, 2) == "</") {
@@ -630,7 +646,8 @@ struct Container {
     void add(id value)
     {
         if (isDictionary) {
-            entries.insert_or_assign(std::move(*key), std::move(value));
+            // Keys usually come sorted (libplist writes them so): the end is the likely place.
+            entries.insert_or_assign(entries.end(), std::move(*key), std::move(value));
             key.reset();
         } else {
             items.push_back(std::move(value));
@@ -732,6 +749,7 @@ std::optional<NSError> checkPrologNode(const pugi::xml_node& node)
 {
     switch (node.type()) {
     case pugi::node_declaration:
+        return checkAttributes(node);
     case pugi::node_comment:
         return std::nullopt;
     case pugi::node_pi: {
