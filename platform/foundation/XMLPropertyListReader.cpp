@@ -1,8 +1,6 @@
 #include "XMLPropertyListReader.h"
 
 #include "NSArray.h"
-#include "NSData.h"
-#include "NSDate.h"
 #include "NSDictionary.h"
 #include "NSNumber.h"
 #include "NSString.h"
@@ -13,10 +11,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -492,7 +487,7 @@ Result<pugi::xml_node> documentElement(const pugi::xml_document& document)
 // The value element: the document element itself, or the one value inside <plist>.
 Result<pugi::xml_node> rootValueElement(const pugi::xml_node& documentElement)
 {
-    if (std::strcmp(documentElement.name(), "plist") != 0) {
+    if (!isNamed(documentElement.name(), "plist")) {
         if (kindOf(documentElement) == Kind::Key) {
             return refused(documentElement, "<key> outside a dictionary");
         }
