@@ -1,8 +1,6 @@
 #include "XMLPropertyListReader.h"
 
 #include "NSArray.h"
-#include "NSData.h"
-#include "NSDate.h"
 #include "NSDictionary.h"
 #include "NSNumber.h"
 #include "NSString.h"
@@ -13,10 +11,7 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -26,10 +21,11 @@ namespace {
 // Text is kept as written (no end-of-line normalisation, entities decoded here), and every node that can
 // change what a value holds is kept so it can be checked: comments, CDATA, processing instructions, the
 // document type, an element's lone run of whitespace and, as a fragment, text outside the document
-// element. Whitespace between elements is dropped (keeping it costs more than the rest of the parse).
+// element. Whitespace between elements is dropped (keeping it costs more than the rest of the parse). An
+// element's first run of text is its value rather than a node of its own, which halves the nodes.
 constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_comments | pugi::parse_pi |
                                    pugi::parse_declaration | pugi::parse_doctype | pugi::parse_ws_pcdata_single |
-                                   pugi::parse_fragment;
+                                   pugi::parse_fragment | pugi::parse_embed_pcdata;
 
 enum class Kind { Dictionary, Array, String, Key, Integer, Real, True, False, Date, Data, Unknown };
 
@@ -131,18 +127,22 @@ private:
     bool hasComment_ = false;
 };
 
-// The DOM keeps a lone run of text (whitespace too) as the element's one child. Anything else (text
-// beside comments or CDATA, whose whitespace-only runs the DOM drops) is read again from the source, which
-// pugixml has already found well-formed.
+// The DOM keeps a lone run of text (whitespace too) as the element's value, and a lone CDATA section as
+// its one child. Anything else (text beside comments or CDATA, whose whitespace-only runs the DOM drops) is
+// read again from the source, which pugixml has already found well-formed.
 Result<Content> contentOf(const pugi::xml_node& element, std::string_view xml)
 {
     Content content;
+    const std::string_view text = valueOf(element);
     const pugi::xml_node child = element.first_child();
     if (!child) {
+        if (!text.empty()) {
+            content.add({text, false});
+        }
         return content;
     }
-    if (!child.next_sibling() && (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)) {
-        content.add({valueOf(child), child.type() == pugi::node_cdata});
+    if (text.empty() && !child.next_sibling() && child.type() == pugi::node_cdata) {
+        content.add({valueOf(child), true});
         return content;
     }
     std::size_t position = static_cast<std::size_t>(element.offset_debug());
@@ -373,8 +373,12 @@ Result<pugi::xml_node> nextElement(Container& container)
     return pugi::xml_node();
 }
 
-Container open(const pugi::xml_node& element, Kind kind)
+// A container, its first run of text (its value in the DOM) checked to be whitespace.
+Result<Container> open(const pugi::xml_node& element, Kind kind)
 {
+    if (!isAllSpace(valueOf(element))) {
+        return refused(element, fmt::format("text inside <{}>", element.name()));
+    }
     return Container{element, element.first_child(), kind == Kind::Dictionary, {}, {}, std::nullopt};
 }
 
@@ -388,7 +392,11 @@ Result<id> treeValue(const pugi::xml_node& root, std::string_view xml)
         return scalarValue(root, rootKind, xml);
     }
     std::vector<Container> stack;
-    stack.push_back(open(root, rootKind));
+    auto rootContainer = open(root, rootKind);
+    if (!rootContainer) {
+        return rootContainer.error();
+    }
+    stack.push_back(std::move(rootContainer).value());
     while (true) {
         Container& container = stack.back();
         auto next = nextElement(container);
@@ -424,7 +432,11 @@ Result<id> treeValue(const pugi::xml_node& root, std::string_view xml)
             continue;
         }
         if (kind == Kind::Dictionary || kind == Kind::Array) {
-            stack.push_back(open(element, kind));
+            auto opened = open(element, kind);
+            if (!opened) {
+                return opened.error();
+            }
+            stack.push_back(std::move(opened).value());
             continue;
         }
         auto value = scalarValue(element, kind, xml);
@@ -492,7 +504,7 @@ Result<pugi::xml_node> documentElement(const pugi::xml_document& document)
 // The value element: the document element itself, or the one value inside <plist>.
 Result<pugi::xml_node> rootValueElement(const pugi::xml_node& documentElement)
 {
-    if (std::strcmp(documentElement.name(), "plist") != 0) {
+    if (!isNamed(documentElement.name(), "plist")) {
         if (kindOf(documentElement) == Kind::Key) {
             return refused(documentElement, "<key> outside a dictionary");
         }
@@ -501,15 +513,18 @@ Result<pugi::xml_node> rootValueElement(const pugi::xml_node& documentElement)
     if (auto error = checkAttributes(documentElement)) {
         return *error;
     }
-    Container plist = open(documentElement, Kind::Array);
-    auto value = nextElement(plist);
+    auto plist = open(documentElement, Kind::Array);
+    if (!plist) {
+        return plist.error();
+    }
+    auto value = nextElement(plist.value());
     if (!value) {
         return value.error();
     }
     if (!value.value()) {
         return refused(documentElement, "empty <plist>");
     }
-    auto extra = nextElement(plist);
+    auto extra = nextElement(plist.value());
     if (!extra) {
         return extra.error();
     }
