@@ -63,10 +63,20 @@ void FuzzDeviceRoot::createDirectory(std::string_view devicePath) const
 
 void FuzzDeviceRoot::writeFile(std::string_view devicePath, std::string_view bytes) const
 {
-    std::ofstream out(hostPath(devicePath), std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out) {
-        fail("cannot write " + hostPath(devicePath).string());
+    const std::filesystem::path target = hostPath(devicePath);
+    std::filesystem::path written = target;
+    written += ".fuzz-new";
+    {
+        std::ofstream out(written, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out) {
+            fail("cannot write " + written.string());
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(written, target, error);
+    if (error) {
+        fail("cannot replace " + target.string());
     }
 }
 

@@ -17,7 +17,8 @@ public:
     std::filesystem::path hostPath(std::string_view devicePath) const;
     // Creates a device folder and its parents.
     void createDirectory(std::string_view devicePath) const;
-    // Creates or overwrites a file in place (not atomically: the targets want the bytes as they are).
+    // Creates or replaces a file, as every writer of the system does: the bytes go to a new file that is
+    // renamed over the old one (so the file is a new one, not the old one changed in place).
     void writeFile(std::string_view devicePath, std::string_view bytes) const;
     // Removes a file or folder with everything in it; nothing when it is missing.
     void remove(std::string_view devicePath) const;

@@ -495,6 +495,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     environment.root.createDirectory(PLWriter::kLogFolder);
     environment.window->shown = false;
     PLWriter::resetSettings();
+    PLWriter::resetStore();
 
     Program program(data, size);
     StoreRun(environment.root, *environment.window).run(program);

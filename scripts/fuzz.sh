@@ -16,7 +16,7 @@ cmake --build --preset fuzz -j "$(nproc)" --target fuzzers
 work="$root/build/fuzz/runs"
 rm -rf "$work"
 mkdir -p "$work"
-export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp"
+export LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
 # Runs one target; its status is in $work/<name>.status afterwards.
