@@ -30,9 +30,13 @@ union SDL_Event;
 // One presenter per process; main thread only.
 class WindowPresenter {
 public:
+    // Which side of the display's centre the window opens on, so that the shell and the Settings application
+    // open beside each other rather than one over the other.
+    enum class Side { Left, Right };
+
     // Opens the window on the desktop's display (DISPLAY or WAYLAND_DISPLAY). `closed` runs when the person
     // closes the window. An error when there is no display SDL can use.
-    static Result<std::unique_ptr<WindowPresenter>> open(const std::string& title, WindowScreen& screen,
+    static Result<std::unique_ptr<WindowPresenter>> open(const std::string& title, Side side, WindowScreen& screen,
                                                          std::vector<WindowKey> keys, std::function<void()> closed);
     ~WindowPresenter();
     WindowPresenter(const WindowPresenter&) = delete;
