@@ -82,6 +82,11 @@ LogRead readLog(const char* path)
     return log;
 }
 
+void appendRecords(VTSorter::Records& records, VTSorter::Records more)
+{
+    records.insert(records.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+}
+
 // Takes a file off its path: one that does not read is moved aside (its bytes kept), any other removed.
 // Failures are not reported: the tweak reports nothing, and what it holds in memory stays as it is.
 void takeOffPath(const char* path)
@@ -205,8 +210,7 @@ std::optional<VTSorter::Loaded> VTSorter::readNotificationsFromDisk(std::uint64_
     loaded.records = readLog(PLWriter::kNewNotificationsPath).records;
     loaded.unread = static_cast<unsigned>(loaded.records.size());
     if (!PLWriter::hideRead()) {
-        auto old = readLog(PLWriter::kOldNotificationsPath).records;
-        loaded.records.insert(loaded.records.end(), old.begin(), old.end());
+        appendRecords(loaded.records, readLog(PLWriter::kOldNotificationsPath).records);
     }
     loaded.moreToShow =
         PLWriter::hideRead() && NSFileManager::defaultManager().fileExistsAtPath(PLWriter::kOldNotificationsPath);
@@ -319,8 +323,7 @@ void VTSorter::purge()
         const NSRecursiveLockHolder hold(PLWriter::storeLock());
         if (accounted_) {
             if (moreToShow_ && phase_ == Phase::Shown) {
-                const auto old = readLog(PLWriter::kOldNotificationsPath).records;
-                rawNotifications_.insert(rawNotifications_.end(), old.begin(), old.end());
+                appendRecords(rawNotifications_, readLog(PLWriter::kOldNotificationsPath).records);
                 moreToShow_ = false; // held now, so a second purge does not add them again
             }
             trimToItemsToKeep();
@@ -399,7 +402,7 @@ void VTSorter::loadAll()
         const NSRecursiveLockHolder hold(PLWriter::storeLock());
         old = readLog(PLWriter::kOldNotificationsPath).records;
     }
-    rawNotifications_.insert(rawNotifications_.end(), old.begin(), old.end());
+    appendRecords(rawNotifications_, std::move(old));
     reloadNotifications(false);
     if (window_) {
         window_->reloadContent();
