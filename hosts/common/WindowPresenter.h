@@ -25,7 +25,8 @@ union SDL_Event;
 // when anything ran since the last frame, and shown only when the picture changed. While the screen
 // animates, a frame is drawn at the display's rate; otherwise the loop sleeps until the window system, the
 // bus or a timer wakes it. No more than one frame is drawn per refresh interval. The window system's events
-// wake the loop through its connection's descriptor.
+// wake the loop through its connection's descriptor; the pointer merely moving over the window is such an
+// event too, so it costs a drawing (not a showing) per refresh interval while it moves.
 //
 // One presenter per process; main thread only.
 class WindowPresenter {
@@ -59,7 +60,9 @@ private:
     CGPoint pointOf(int x, int y) const;
     // Draws the screen and shows the picture when it differs from the one shown; answers whether it did.
     bool presentIfChanged();
+    // Shows the picture, turning the window when the picture turned.
     void show(const std::shared_ptr<UIImage>& picture);
+    void redraw();
 
     SDL_Window* window_;
     WindowScreen& screen_;

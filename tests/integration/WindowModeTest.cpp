@@ -229,15 +229,21 @@ TEST_F(WindowMode, TheSettingsWindowTakesTheMouseAndShowsWhatItsScreenshotShows)
         return run.out;
     };
 
-    click(window, {160, 96}); // the row "Vantle" of the root page
-    settingsctl({"idle"});
-    EXPECT_THAT(settingsctl({"state"}), HasSubstr("\"title\": \"Vantle\""));
-    expectWindowShows(window, [&] {
+    const auto screenshot = [&] {
         const auto path = std::filesystem::temp_directory_path() / "vantle-screenshots" / "window-settings.png";
         std::filesystem::create_directories(path.parent_path());
         settingsctl({"screenshot", path.string()});
         return path;
-    });
+    };
+
+    click(window, {160, 96}); // the row "Vantle" of the root page
+    settingsctl({"idle"});
+    EXPECT_THAT(settingsctl({"state"}), HasSubstr("\"title\": \"Vantle\""));
+    const auto before = x->pictureOf(window);
+    drag(window, {160, 400}, {160, 150}); // the page scrolls up
+    settingsctl({"idle"});
+    EXPECT_NE(x->pictureOf(window).pixels, before.pixels);
+    expectWindowShows(window, screenshot);
 
     key(window, "Escape");
     settingsctl({"idle"});
