@@ -18,10 +18,45 @@
 #include "VTShowMoreCell.h"
 
 #include <algorithm>
+#include <cmath>
+#include <string_view>
 
 namespace {
 
 constexpr double kEntryHeightBound = 9999;
+constexpr double kEntryFontSize = 14;
+
+// The entry font's line height and the mean advance of a character of ordinary text, measured once.
+struct EntryTextMetrics {
+    double lineHeight = 0;
+    double advance = 0;
+};
+
+const EntryTextMetrics& entryTextMetrics()
+{
+    static const EntryTextMetrics metrics = [] {
+        const std::string_view sample = "The quick brown fox jumps over the lazy dog, 0123456789.";
+        const auto font = UIFont::systemFontOfSize(kEntryFontSize);
+        return EntryTextMetrics{font->lineHeight(), sizeWithFont(sample, font).width / sample.size()};
+    }();
+    return metrics;
+}
+
+// A guess at the height of the text wrapped to the width, from its length alone: as many lines as its
+// characters take at the mean advance, plus one for each line break.
+double estimatedTextHeight(std::string_view text, double width)
+{
+    std::size_t characters = 0;
+    std::size_t breaks = 0;
+    for (const char byte : text) {
+        characters += (static_cast<unsigned char>(byte) & 0xC0) != 0x80 ? 1 : 0;
+        breaks += byte == '\n' ? 1 : 0;
+    }
+    const auto& metrics = entryTextMetrics();
+    const double perLine = width > 0 ? std::max(1.0, std::floor(width / metrics.advance)) : 1;
+    const double lines = std::max(1.0, std::ceil(static_cast<double>(characters) / perLine)) + breaks;
+    return std::ceil(lines * metrics.lineHeight);
+}
 
 // A log file as read: whether it is there, whether it read as a list, and its records (elements that are
 // not dictionaries are skipped).
@@ -133,12 +168,6 @@ VTSorter::VTSorter(NSRunLoop& main)
 
 VTSorter::~VTSorter() = default;
 
-void VTSorter::setWindow(VTNotificationListWindow* window)
-{
-    window_ = window;
-    loadTextWidth_ = window ? entryTextWidth() : -1;
-}
-
 // --- Loading ---
 
 void VTSorter::loadNotifications() { reloadNotifications(true); }
@@ -157,17 +186,6 @@ void VTSorter::reloadNotifications(bool fromDisk)
     }
     loaded->groups =
         sortNotifications({loaded->records, loaded->unread, loaded->collapsedList ? &*loaded->collapsedList : nullptr});
-    // Measured here, the entries' heights cost the main thread's first reload only look-ups.
-    loaded->entryTextWidth = loadTextWidth_.load();
-    if (loaded->entryTextWidth >= 0) {
-        for (const auto& group : loaded->groups) {
-            for (const auto& entry : group->notifications()) {
-                if (const auto [slot, isNew] = loaded->entryHeights.try_emplace(entry->content(), 0); isNew) {
-                    slot->second = measureEntryHeight(entry->content(), loaded->entryTextWidth);
-                }
-            }
-        }
-    }
     main_.performBlock([weak = weak_from_this(), result = std::make_shared<Loaded>(std::move(*loaded))] {
         if (const auto self = weak.lock()) {
             self->publish(std::move(*result));
@@ -207,8 +225,6 @@ void VTSorter::publish(Loaded loaded)
     moreToShow_ = loaded.moreToShow;
     collapsedList_ = std::move(loaded.collapsedList);
     notifications_ = std::move(loaded.groups);
-    entryHeights_ = std::move(loaded.entryHeights);
-    entryHeightsWidth_ = loaded.entryTextWidth;
     accounted_ = true;
     readThroughAppend_ = loaded.appendCount;
     takenAfterRead_ = 0;
@@ -522,32 +538,26 @@ double VTSorter::heightForRowAtIndexPath(UITableView&, const NSIndexPath& path)
         return PLWriter::customIcons() ? kHeaderRowHeightWithCustomIcons : kHeaderRowHeightWithShellIcons;
     }
     const auto entry = notificationForIndexPath(path);
-    return entry ? entryHeight(entry->content()) : 0;
-}
-
-double VTSorter::entryTextWidth() const { return (window_ ? window_->listWidth() : 0) - kEntryTextInset; }
-
-double VTSorter::measureEntryHeight(const std::string& text, double width)
-{
-    return sizeWithFontConstrainedToSizeLineBreakMode(
-               text, UIFont::systemFontOfSize(14), CGSizeMake(width, kEntryHeightBound), UILineBreakModeWordWrap)
+    if (!entry) {
+        return 0;
+    }
+    return sizeWithFontConstrainedToSizeLineBreakMode(entry->content(), UIFont::systemFontOfSize(kEntryFontSize),
+                                                      CGSizeMake(entryTextWidth(), kEntryHeightBound),
+                                                      UILineBreakModeWordWrap)
                .height +
         kEntryRowPadding;
 }
 
-double VTSorter::entryHeight(const std::string& text)
+double VTSorter::estimatedHeightForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
 {
-    const double width = entryTextWidth();
-    if (width != entryHeightsWidth_) {
-        entryHeights_.clear();
-        entryHeightsWidth_ = width;
+    if (isShowOlderSection(path.section()) || path.row() == 0) {
+        return heightForRowAtIndexPath(table, path);
     }
-    const auto [slot, isNew] = entryHeights_.try_emplace(text, 0);
-    if (isNew) {
-        slot->second = measureEntryHeight(text, width);
-    }
-    return slot->second;
+    const auto entry = notificationForIndexPath(path);
+    return entry ? estimatedTextHeight(entry->content(), entryTextWidth()) + kEntryRowPadding : 0;
 }
+
+double VTSorter::entryTextWidth() const { return (window_ ? window_->listWidth() : 0) - kEntryTextInset; }
 
 std::shared_ptr<UITableViewCell> VTSorter::cellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
 {
@@ -672,10 +682,14 @@ std::optional<std::string> VTSorter::applicationNameOf(const NSDictionary& recor
     return textOf(NSDictionaryVantle::application(record));
 }
 
+std::optional<std::string> VTSorter::bundleIdentifierOf(const NSDictionary& record)
+{
+    return textOf(NSDictionaryVantle::bundleIdentifier(record));
+}
+
 std::shared_ptr<VTNotificationGroup> VTSorter::groupFor(const NSDictionary& record)
 {
-    return std::make_shared<VTNotificationGroup>(
-        applicationNameOf(record), textOf(NSDictionaryVantle::bundleIdentifier(record)));
+    return std::make_shared<VTNotificationGroup>(applicationNameOf(record), bundleIdentifierOf(record));
 }
 
 bool VTSorter::belongsTo(const NSDictionary& record, const VTNotificationGroup& group)
@@ -684,9 +698,19 @@ bool VTSorter::belongsTo(const NSDictionary& record, const VTNotificationGroup& 
     return name && group.appName() && *name == *group.appName();
 }
 
+bool VTSorter::isMarkedCollapsed(const SortInput& input, const VTNotification& entry)
+{
+    if (!input.collapsedList || input.collapsedList->empty()) {
+        return false;
+    }
+    const auto key = entry.collapsedKey();
+    return !key.empty() && input.collapsedList->contains(key);
+}
+
 void VTSorter::applyCollapsedRule(const SortInput& input, VTNotificationGroup& group, const VTNotification& entry)
 {
-    const auto key = entry.collapsedKey();
-    const bool marked = input.collapsedList && !key.empty() && input.collapsedList->contains(key);
-    group.setCollapsed(group.isCollapsed() && marked);
+    if (!group.isCollapsed()) {
+        return; // an expanded group stays expanded whatever the entry's mark
+    }
+    group.setCollapsed(isMarkedCollapsed(input, entry));
 }
