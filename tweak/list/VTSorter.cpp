@@ -82,19 +82,38 @@ LogRead readLog(const char* path)
     return log;
 }
 
-// Takes a file off its path: one that does not read is moved aside (its bytes kept), any other removed.
-// Failures are not reported: the tweak reports nothing, and what it holds in memory stays as it is.
-void takeOffPath(const char* path)
+void appendRecords(VTSorter::Records& records, VTSorter::Records more)
+{
+    records.insert(records.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+}
+
+// Takes a file off its path, as `read` found it: one that does not read is moved aside (its bytes kept), any
+// other removed. Failures are not reported: the tweak reports nothing, and what it holds in memory stays as
+// it is.
+void takeOffPath(const char* path, const LogRead& read)
 {
     auto& files = NSFileManager::defaultManager();
-    if (!files.fileExistsAtPath(path)) {
+    if (!read.exists) {
         return;
     }
-    if (!readLog(path).readable) {
+    if (!read.readable) {
         (void)files.moveAsideUnreadableFileAtPath(path);
     } else {
         (void)files.removeItemAtPath(path);
     }
+}
+
+void takeOffPath(const char* path)
+{
+    if (NSFileManager::defaultManager().fileExistsAtPath(path)) {
+        takeOffPath(path, readLog(path));
+    }
+}
+
+void writeRecords(const char* path, const VTSorter::Records& records)
+{
+    (void)NSFileManager::defaultManager().writePropertyList(
+        NSArray::arrayWithObjects(std::vector<id>(records.begin(), records.end())), path);
 }
 
 // Writes the records as the file's whole content, or takes the file off its path when there are none.
@@ -108,7 +127,7 @@ void replaceLog(const char* path, const VTSorter::Records& records)
     if (files.fileExistsAtPath(path) && !readLog(path).readable) {
         (void)files.moveAsideUnreadableFileAtPath(path);
     }
-    (void)files.writePropertyList(NSArray::arrayWithObjects(std::vector<id>(records.begin(), records.end())), path);
+    writeRecords(path, records);
 }
 
 // The collapsed file: a set of keys when it reads as a dictionary (keys whose value is true), an empty set
@@ -205,8 +224,7 @@ std::optional<VTSorter::Loaded> VTSorter::readNotificationsFromDisk(std::uint64_
     loaded.records = readLog(PLWriter::kNewNotificationsPath).records;
     loaded.unread = static_cast<unsigned>(loaded.records.size());
     if (!PLWriter::hideRead()) {
-        auto old = readLog(PLWriter::kOldNotificationsPath).records;
-        loaded.records.insert(loaded.records.end(), old.begin(), old.end());
+        appendRecords(loaded.records, readLog(PLWriter::kOldNotificationsPath).records);
     }
     loaded.moreToShow =
         PLWriter::hideRead() && NSFileManager::defaultManager().fileExistsAtPath(PLWriter::kOldNotificationsPath);
@@ -319,8 +337,7 @@ void VTSorter::purge()
         const NSRecursiveLockHolder hold(PLWriter::storeLock());
         if (accounted_) {
             if (moreToShow_ && phase_ == Phase::Shown) {
-                const auto old = readLog(PLWriter::kOldNotificationsPath).records;
-                rawNotifications_.insert(rawNotifications_.end(), old.begin(), old.end());
+                appendRecords(rawNotifications_, readLog(PLWriter::kOldNotificationsPath).records);
                 moreToShow_ = false; // held now, so a second purge does not add them again
             }
             trimToItemsToKeep();
@@ -347,13 +364,17 @@ void VTSorter::keepUnaccountedNewNotifications() const
 {
     const std::uint64_t appended = PLWriter::appendCount() - readThroughAppend_;
     const std::uint64_t unaccounted = appended > takenAfterRead_ ? appended - takenAfterRead_ : 0;
-    auto file = readLog(PLWriter::kNewNotificationsPath);
-    if (unaccounted == 0 || !file.readable || file.records.empty()) {
+    if (unaccounted == 0) {
         takeOffPath(PLWriter::kNewNotificationsPath);
         return;
     }
+    auto file = readLog(PLWriter::kNewNotificationsPath);
+    if (!file.readable || file.records.empty()) {
+        takeOffPath(PLWriter::kNewNotificationsPath, file);
+        return;
+    }
     file.records.resize(static_cast<std::size_t>(std::min<std::uint64_t>(unaccounted, file.records.size())));
-    replaceLog(PLWriter::kNewNotificationsPath, file.records);
+    writeRecords(PLWriter::kNewNotificationsPath, file.records); // it read, so replacing it destroys nothing
 }
 
 void VTSorter::flush()
@@ -399,7 +420,7 @@ void VTSorter::loadAll()
         const NSRecursiveLockHolder hold(PLWriter::storeLock());
         old = readLog(PLWriter::kOldNotificationsPath).records;
     }
-    rawNotifications_.insert(rawNotifications_.end(), old.begin(), old.end());
+    appendRecords(rawNotifications_, std::move(old));
     reloadNotifications(false);
     if (window_) {
         window_->reloadContent();
