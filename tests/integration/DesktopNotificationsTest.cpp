@@ -321,7 +321,7 @@ TEST(DesktopNotifications, ABlockedPopUpIsLoggedAndClosedAtOnce)
 
 TEST(DesktopNotifications, HostileClientsNeitherCrashTheShellNorLoseAnAcknowledgedRecord)
 {
-    constexpr int kBurst = 500;
+    constexpr int kBurst = 10000;
     ShellHost shell(serving());
     ASSERT_TRUE(shell.isRunning()) << shell.failure();
     {
