@@ -52,7 +52,7 @@ bool setAsideIfNeeded(const LogFile& file, const char* path)
 
 void writeLogFile(const std::vector<id>& records, const char* path)
 {
-    NSFileManager::defaultManager().writePropertyList(NSArray::arrayWithObjects(records), path);
+    (void)NSFileManager::defaultManager().writePropertyList(NSArray::arrayWithObjects(records), path);
 }
 
 // Takes the file off its path: an unreadable one is moved aside, an emptied one removed.
@@ -61,7 +61,7 @@ void clearLogFile(const LogFile& file, const char* path)
     if (file.needsMovingAside()) {
         setAsideIfNeeded(file, path);
     } else {
-        NSFileManager::defaultManager().removeItemAtPath(path);
+        (void)NSFileManager::defaultManager().removeItemAtPath(path);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "NSRunLoop.h"
 #include "NSString.h"
 #include "PrivateBus.h"
+#include "TestDeadline.h"
 
 #include <gtest/gtest.h>
 
