@@ -3,12 +3,16 @@
 #include <optional>
 #include <string>
 
-// The command line every host takes: `[--root DIR] [--scale 1|2]`, the device root and the screen's scale.
+// The command line every host takes: `[--root DIR] [--scale 1|2] [--window]`, the device root, the screen's
+// scale and whether the screen is shown in a window of the desktop (otherwise the host is headless).
 struct HostOptions {
     std::string root;
     int scale = 1;
+    bool window = false;
 
-    // Parses the command line under the host's description. Answers the exit status when the host must not
-    // go on (0 after --help, 2 for a bad argument, with CLI11's message printed), otherwise nothing.
-    static std::optional<int> parse(const std::string& description, int argc, char** argv, HostOptions& options);
+    // Parses the command line under the host's description; `footer` ends --help (the window's keys).
+    // Answers the exit status when the host must not go on (0 after --help, 2 for a bad argument, with
+    // CLI11's message printed), otherwise nothing.
+    static std::optional<int> parse(const std::string& description, int argc, char** argv, HostOptions& options,
+                                    const std::string& footer = "");
 };

@@ -41,8 +41,11 @@ Step done(std::function<void()> action)
 
 } // namespace
 
-PreferencesControlObject::PreferencesControlObject(PreferencesAppController& app, std::optional<std::string> busAddress)
-    : app_(app), control_(Names::kNames, [&app] { return app.isIdle(); }, std::move(busAddress))
+PreferencesControlObject::PreferencesControlObject(PreferencesAppController& app, std::function<bool()> isPresented,
+                                                   std::optional<std::string> busAddress)
+    : app_(app),
+      control_(Names::kNames, [&app, isPresented = std::move(isPresented)] { return app.isIdle() && (!isPresented || isPresented()); },
+               std::move(busAddress))
 {
     registerNavigationCommands();
     registerRowCommands();

@@ -2,6 +2,7 @@
 
 #include "ControlObject.h"
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -12,7 +13,9 @@ class PreferencesAppController;
 class PreferencesControlObject {
 public:
     // `busAddress` absent: the session bus of the environment (DBUS_SESSION_BUS_ADDRESS).
-    explicit PreferencesControlObject(PreferencesAppController& app, std::optional<std::string> busAddress = std::nullopt);
+    // `isPresented` (when given) says whether the window shows the screen as it is; the host is idle only then.
+    explicit PreferencesControlObject(PreferencesAppController& app, std::function<bool()> isPresented = {},
+                              std::optional<std::string> busAddress = std::nullopt);
 
     [[nodiscard]] std::optional<NSError> start() { return control_.start(); }
     void stop() { control_.stop(); }

@@ -1,6 +1,8 @@
-// preferences: the Settings application. Headless: it draws its screen into memory and writes PNGs when
-// asked. It runs on the session bus of DBUS_SESSION_BUS_ADDRESS and is driven through its control object
-// (see PreferencesControlNames, and the settingsctl tool). Stops cleanly on SIGTERM or SIGINT.
+// preferences: the Settings application. Headless, it draws its screen into memory and writes PNGs when
+// asked; with --window it also shows the screen in a window of the desktop, the mouse as the finger. It runs
+// on the session bus of DBUS_SESSION_BUS_ADDRESS and is driven through its control object (see
+// PreferencesControlNames, and the settingsctl tool). Stops cleanly on SIGTERM, SIGINT or when its window
+// closes.
 #include "CrossProcessChannels.h"
 #include "DeviceRoot.h"
 #include "HostOptions.h"
@@ -9,11 +11,14 @@
 #include "NSRunLoop.h"
 #include "PreferencesAppController.h"
 #include "PreferencesControlObject.h"
+#include "SettingsWindowScreen.h"
 #include "TerminationSignals.h"
 #include "UIScreen.h"
+#include "WindowPresenter.h"
 
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 
 namespace {
@@ -21,8 +26,8 @@ namespace {
 constexpr const char* kBundleIdentifier = "com.apple.Preferences";
 
 constexpr const char* kDescription =
-    "The Vantle Settings application: the simulated phone's Settings, headless, on the D-Bus session "
-    "bus of DBUS_SESSION_BUS_ADDRESS. Drive it with settingsctl; stop it with SIGTERM or SIGINT.";
+    "The Vantle Settings application: the simulated phone's Settings, headless or in a window, on the D-Bus "
+    "session bus of DBUS_SESSION_BUS_ADDRESS. Drive it with settingsctl; stop it with SIGTERM or SIGINT.";
 
 } // namespace
 
@@ -31,7 +36,8 @@ int main(int argc, char** argv)
     TerminationSignals::block();
 
     HostOptions options;
-    if (const auto status = HostOptions::parse(kDescription, argc, argv, options)) {
+    if (const auto status = HostOptions::parse(kDescription, argc, argv, options,
+                                               WindowKey::helpText(SettingsWindowScreen::keys(nullptr)))) {
         return *status;
     }
 
@@ -48,12 +54,23 @@ int main(int argc, char** argv)
 
     PreferencesAppController settings;
     settings.finishLaunching();
-    PreferencesControlObject control(settings);
+    auto stop = [] { NSRunLoop::mainRunLoop().stop(); };
+    SettingsWindowScreen screen(settings);
+    std::unique_ptr<WindowPresenter> window;
+    if (options.window) {
+        auto opened = WindowPresenter::open("Vantle Settings", screen, SettingsWindowScreen::keys(&settings), stop);
+        if (!opened) {
+            std::cerr << "preferences: " << opened.error().reason() << "\n";
+            return 1;
+        }
+        window = std::move(opened.value());
+    }
+    PreferencesControlObject control(settings, [&window] { return !window || window->isSettled(); });
     if (const auto failure = control.start()) {
         std::cerr << "preferences: " << failure->reason() << "\n";
         return 1;
     }
-    TerminationSignals signals([](int) { NSRunLoop::mainRunLoop().stop(); });
+    TerminationSignals signals([stop](int) { stop(); });
     std::cout << "preferences: ready" << std::endl;
     NSRunLoop::mainRunLoop().run();
 

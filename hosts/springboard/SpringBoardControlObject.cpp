@@ -78,8 +78,11 @@ Step attempt(std::function<std::optional<NSError>()> action)
 
 } // namespace
 
-SpringBoardControlObject::SpringBoardControlObject(SBShell& shell, std::optional<std::string> busAddress)
-    : shell_(shell), control_(Names::kNames, [&shell] { return shell.isIdle(); }, std::move(busAddress))
+SpringBoardControlObject::SpringBoardControlObject(SBShell& shell, std::function<bool()> isPresented,
+                                                   std::optional<std::string> busAddress)
+    : shell_(shell),
+      control_(Names::kNames, [&shell, isPresented = std::move(isPresented)] { return shell.isIdle() && (!isPresented || isPresented()); },
+               std::move(busAddress))
 {
     registerAlertCommands();
     registerHardwareCommands();

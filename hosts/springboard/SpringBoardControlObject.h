@@ -15,7 +15,9 @@ class SBShell;
 class SpringBoardControlObject {
 public:
     // `busAddress` absent: the session bus of the environment (DBUS_SESSION_BUS_ADDRESS).
-    explicit SpringBoardControlObject(SBShell& shell, std::optional<std::string> busAddress = std::nullopt);
+    // `isPresented` (when given) says whether the window shows the screen as it is; the host is idle only then.
+    explicit SpringBoardControlObject(SBShell& shell, std::function<bool()> isPresented = {},
+                              std::optional<std::string> busAddress = std::nullopt);
 
     // Exports the object, then takes the bus name. Fails when there is no bus or another shell owns the name.
     [[nodiscard]] std::optional<NSError> start() { return control_.start(); }

@@ -1,6 +1,7 @@
-// springboard: the shell host. Headless: it draws its screen into memory and writes PNGs when asked. It runs
-// on the session bus of DBUS_SESSION_BUS_ADDRESS and is driven through its control object (see
-// SpringBoardControlNames, and the sbctl tool). Stops cleanly on SIGTERM or SIGINT.
+// springboard: the shell host. Headless, it draws its screen into memory and writes PNGs when asked; with
+// --window it also shows the screen in a window of the desktop, the mouse as the finger. It runs on the
+// session bus of DBUS_SESSION_BUS_ADDRESS and is driven through its control object (see
+// SpringBoardControlNames, and the sbctl tool). Stops cleanly on SIGTERM, SIGINT or when its window closes.
 #include "CrossProcessChannels.h"
 #include "DeviceRoot.h"
 #include "HostOptions.h"
@@ -8,13 +9,16 @@
 #include "NSBundle.h"
 #include "NSRunLoop.h"
 #include "SBShell.h"
+#include "ShellWindowScreen.h"
 #include "SpringBoardControlObject.h"
 #include "SubstrateLoader.h"
 #include "TerminationSignals.h"
 #include "UIScreen.h"
+#include "WindowPresenter.h"
 
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -49,8 +53,8 @@ void loadInjectedLibraries()
 }
 
 constexpr const char* kDescription =
-    "The Vantle shell: the simulated phone's home screen, headless, on the D-Bus session bus of "
-    "DBUS_SESSION_BUS_ADDRESS. Drive it with sbctl; stop it with SIGTERM or SIGINT.";
+    "The Vantle shell: the simulated phone's home screen, headless or in a window, on the D-Bus session bus "
+    "of DBUS_SESSION_BUS_ADDRESS. Drive it with sbctl; stop it with SIGTERM or SIGINT.";
 
 } // namespace
 
@@ -59,7 +63,8 @@ int main(int argc, char** argv)
     TerminationSignals::block();
 
     HostOptions options;
-    if (const auto status = HostOptions::parse(kDescription, argc, argv, options)) {
+    if (const auto status = HostOptions::parse(kDescription, argc, argv, options,
+                                               WindowKey::helpText(ShellWindowScreen::keys(nullptr)))) {
         return *status;
     }
 
@@ -74,12 +79,23 @@ int main(int argc, char** argv)
     loadInjectedLibraries();
     SBShell::shared().finishLaunching();
 
-    SpringBoardControlObject control(SBShell::shared());
+    auto stop = [] { NSRunLoop::mainRunLoop().stop(); };
+    ShellWindowScreen screen(SBShell::shared());
+    std::unique_ptr<WindowPresenter> window;
+    if (options.window) {
+        auto opened = WindowPresenter::open("Vantle SpringBoard", screen, ShellWindowScreen::keys(&SBShell::shared()), stop);
+        if (!opened) {
+            std::cerr << "springboard: " << opened.error().reason() << "\n";
+            return 1;
+        }
+        window = std::move(opened.value());
+    }
+    SpringBoardControlObject control(SBShell::shared(), [&window] { return !window || window->isSettled(); });
     if (const auto error = control.start()) {
         std::cerr << "springboard: " << error->reason() << "\n";
         return 1;
     }
-    TerminationSignals signals([](int) { NSRunLoop::mainRunLoop().stop(); });
+    TerminationSignals signals([stop](int) { stop(); });
     std::cout << "springboard: ready" << std::endl;
     NSRunLoop::mainRunLoop().run();
 

@@ -11,7 +11,8 @@
 // Converts between property-list bytes and the value classes: NSString, NSNumber (booleans, signed and
 // unsigned integers, reals), NSDate, NSData, NSArray and NSDictionary. Reading accepts the XML and the
 // binary form (told apart by content) and always goes through PropertyListGuard first; writing produces
-// the XML form. Parsing and XML output are libplist's.
+// the XML form. XML is read by XMLPropertyListReader (pugixml); the binary form and XML output are
+// libplist's.
 //
 // What survives a round trip through the XML form:
 // - dates keep whole seconds (the fraction is cut off); in memory, and in the binary form, they keep microseconds.

@@ -229,23 +229,37 @@ void PreferencesAppController::tap(CGPoint point)
 
 void PreferencesAppController::drag(CGPoint from, CGPoint to, int steps)
 {
-    layOut();
-    const int touch = touches_.beginTouch(from);
+    const int touch = beginTouch(from);
     if (touch < 0) {
         return;
     }
     const int count = std::max(steps, 1);
     for (int step = 1; step <= count; ++step) {
         const CGFloat progress = static_cast<CGFloat>(step) / count;
-        touches_.moveTouch(touch, CGPointMake(from.x + (to.x - from.x) * progress, from.y + (to.y - from.y) * progress));
+        moveTouch(touch, CGPointMake(from.x + (to.x - from.x) * progress, from.y + (to.y - from.y) * progress));
     }
-    touches_.endTouch(touch, to);
+    endTouch(touch, to);
+}
+
+int PreferencesAppController::beginTouch(CGPoint point)
+{
+    layOut();
+    return touches_.beginTouch(point);
+}
+
+void PreferencesAppController::moveTouch(int touch, CGPoint point) { touches_.moveTouch(touch, point); }
+
+void PreferencesAppController::endTouch(int touch, CGPoint point) { touches_.endTouch(touch, point); }
+
+std::shared_ptr<UIImage> PreferencesAppController::screenImage()
+{
+    layOut();
+    return UIRenderer::renderScreen();
 }
 
 std::optional<NSError> PreferencesAppController::writeScreenshot(const std::string& hostPath)
 {
-    layOut();
-    if (!UIRenderer::writeScreenPNG(hostPath)) {
+    if (!screenImage()->writePNGToHostFile(hostPath)) {
         return NSError("cannot write the screenshot to " + hostPath);
     }
     return std::nullopt;

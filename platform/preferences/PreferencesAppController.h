@@ -13,6 +13,7 @@
 #include <vector>
 
 class UIAlertView;
+class UIImage;
 
 // The Settings application: a full-screen window with the status bar and, below it, a navigation controller
 // whose root page is PrefsListController. Everything a user does goes through touches on the screen (the
@@ -80,6 +81,12 @@ public:
     // Points on the 320 x 480 screen.
     void tap(CGPoint point);
     void drag(CGPoint from, CGPoint to, int steps);
+    // One finger step by step (a host's pointer): beginTouch answers the touch, or -1 when nothing took it.
+    int beginTouch(CGPoint point);
+    void moveTouch(int touch, CGPoint point);
+    void endTouch(int touch, CGPoint point);
+    // The screen as drawn now, at the screen's scale.
+    std::shared_ptr<UIImage> screenImage();
     [[nodiscard]] std::optional<NSError> writeScreenshot(const std::string& hostPath);
 
 private:

@@ -487,12 +487,31 @@ int uprightQuarterTurns(int orientation)
 
 } // namespace
 
-std::optional<NSError> SBShell::writeScreenshot(const std::string& hostPath) const
+std::shared_ptr<UIImage> SBShell::uprightScreenImage() const
 {
     layOutWindows();
-    // A picture of the screen is taken as the person holding the phone sees it: upright.
-    const auto picture = UIRenderer::renderScreen()->imageRotatedByQuarterTurns(uprightQuarterTurns(orientation_));
-    if (!picture->writePNGToHostFile(hostPath)) {
+    return UIRenderer::renderScreen()->imageRotatedByQuarterTurns(uprightQuarterTurns(orientation_));
+}
+
+CGPoint SBShell::screenPointForUprightPoint(CGPoint point) const
+{
+    const CGSize screen = UIScreen::mainScreen()->bounds().size;
+    // Each case turns the point back by as much as the picture was turned to stand upright.
+    switch (((uprightQuarterTurns(orientation_) % 4) + 4) % 4) {
+    case 1:
+        return CGPointMake(point.y, screen.height - point.x);
+    case 2:
+        return CGPointMake(screen.width - point.x, screen.height - point.y);
+    case 3:
+        return CGPointMake(screen.width - point.y, point.x);
+    default:
+        return point;
+    }
+}
+
+std::optional<NSError> SBShell::writeScreenshot(const std::string& hostPath) const
+{
+    if (!uprightScreenImage()->writePNGToHostFile(hostPath)) {
         return NSError("cannot write the screenshot to " + hostPath);
     }
     return std::nullopt;

@@ -109,7 +109,12 @@ public:
     void moveTouch(int touch, CGPoint point);
     void endTouch(int touch, CGPoint point);
 
-    // The screen as drawn now, at the screen's scale (1 or 2), as PNG written to a host path.
+    // The screen as drawn now, at the screen's scale (1 or 2), as the person holding the phone sees it:
+    // upright, so 480 x 320 points in landscape. A host's window shows it; screenshots are it.
+    std::shared_ptr<UIImage> uprightScreenImage() const;
+    // A point of that upright picture as the point of the 320 x 480 screen beneath it, where touches go.
+    CGPoint screenPointForUprightPoint(CGPoint point) const;
+    // The upright picture as PNG written to a host path.
     [[nodiscard]] std::optional<NSError> writeScreenshot(const std::string& hostPath) const;
     State state() const;
     // No job thread running, no animation in flight, no event or perform queued on the main run loop.

@@ -303,7 +303,7 @@ TEST_F(NSFileManagerTest, PropertyListFilesReadAsMissingUnreadableOrAValue)
     ASSERT_EQ(manager.createFileAtPath(kLog, "<plist><array><dict>"), std::nullopt);
     const auto damaged = manager.readPropertyListAtPath(kLog);
     EXPECT_TRUE(damaged.isUnreadable());
-    EXPECT_EQ(damaged.reason(), "not a valid XML property list");
+    EXPECT_EQ(damaged.reason().rfind("not a valid XML property list: ", 0), 0u) << damaged.reason();
     EXPECT_TRUE(manager.readPropertyListAtPath(kFolder).isUnreadable());
 
     const auto log = NSArray::arrayWithObjects({record("newest"), record("older")});

@@ -167,8 +167,9 @@ TEST(PropertyListSerialization, UnreadableBytesAnswerAReason)
         return value.ok() ? std::string("read") : value.error().reason();
     };
     EXPECT_EQ(reasonFor(""), "empty file");
-    EXPECT_EQ(reasonFor("hello"), "not a valid XML property list");
-    EXPECT_EQ(reasonFor("<plist><array><string>x</array>"), "not a valid XML property list");
+    EXPECT_EQ(reasonFor("hello"), "not a valid XML property list: text outside the property list at byte 0");
+    EXPECT_EQ(reasonFor("<plist><array><string>x</array>"),
+              "not a valid XML property list: not well-formed XML: Start-end tags mismatch at byte 25");
     EXPECT_EQ(reasonFor("bplist00"), "truncated binary property list");
     EXPECT_EQ(reasonFor("<plist version=\"1.0\"><string>ok</string></plist>"), "read");
 }
