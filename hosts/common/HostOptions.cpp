@@ -5,7 +5,7 @@
 #include <CLI/CLI.hpp>
 
 std::optional<int> HostOptions::parse(const std::string& description, int argc, char** argv, HostOptions& options,
-                                      const std::string& footer)
+                                      const std::string& footer, const std::function<void(CLI::App&)>& addHostOptions)
 {
     CLI::App app{description};
     app.footer(footer);
@@ -14,6 +14,9 @@ std::optional<int> HostOptions::parse(const std::string& description, int argc, 
     app.add_option("--scale", options.scale, "Pixels per point of the screen")->capture_default_str()->check(CLI::IsMember({1, 2}));
     app.add_flag("--window", options.window,
                  "Show the screen in a window of the desktop (SDL2): the mouse is the finger, keys are the buttons");
+    if (addHostOptions) {
+        addHostOptions(app);
+    }
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& help) {

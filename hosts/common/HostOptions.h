@@ -1,7 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
+
+namespace CLI {
+class App;
+} // namespace CLI
 
 // The command line every host takes: `[--root DIR] [--scale 1|2] [--window]`, the device root, the screen's
 // scale and whether the screen is shown in a window of the desktop (otherwise the host is headless).
@@ -10,9 +15,10 @@ struct HostOptions {
     int scale = 1;
     bool window = false;
 
-    // Parses the command line under the host's description; `footer` ends --help (the window's keys).
-    // Answers the exit status when the host must not go on (0 after --help, 2 for a bad argument, with
-    // CLI11's message printed), otherwise nothing.
+    // Parses the command line under the host's description; `footer` ends --help (the window's keys), and
+    // `addHostOptions`, when given, adds the host's own options. Answers the exit status when the host must
+    // not go on (0 after --help, 2 for a bad argument, with CLI11's message printed), otherwise nothing.
     static std::optional<int> parse(const std::string& description, int argc, char** argv, HostOptions& options,
-                                    const std::string& footer = "");
+                                    const std::string& footer = "",
+                                    const std::function<void(CLI::App&)>& addHostOptions = {});
 };

@@ -3,6 +3,7 @@
 // session bus of DBUS_SESSION_BUS_ADDRESS and is driven through its control object (see
 // SpringBoardControlNames, and the sbctl tool). Stops cleanly on SIGTERM, SIGINT or when its window closes.
 #include "CrossProcessChannels.h"
+#include "DesktopNotificationServer.h"
 #include "DeviceRoot.h"
 #include "HostOptions.h"
 #include "JobThreadTracker.h"
@@ -15,6 +16,8 @@
 #include "TerminationSignals.h"
 #include "UIScreen.h"
 #include "WindowPresenter.h"
+
+#include <CLI/CLI.hpp>
 
 #include <filesystem>
 #include <iostream>
@@ -63,8 +66,14 @@ int main(int argc, char** argv)
     TerminationSignals::block();
 
     HostOptions options;
+    bool desktopNotifications = false;
+    const auto addShellOptions = [&](CLI::App& app) {
+        app.add_flag("--desktop-notifications", desktopNotifications,
+                     "Also serve the desktop's notifications (org.freedesktop.Notifications): each is logged and "
+                     "shown as a push notification");
+    };
     if (const auto status = HostOptions::parse(kDescription, argc, argv, options,
-                                               WindowKey::helpText(ShellWindowScreen::keys(nullptr)))) {
+                                               WindowKey::helpText(ShellWindowScreen::keys(nullptr)), addShellOptions)) {
         return *status;
     }
 
@@ -95,10 +104,18 @@ int main(int argc, char** argv)
         std::cerr << "springboard: " << error->reason() << "\n";
         return 1;
     }
+    std::optional<DesktopNotificationServer> notifications;
+    if (desktopNotifications) {
+        notifications.emplace();
+        if (const auto error = notifications->start()) {
+            std::cerr << "springboard: " << error->reason() << "; going on without desktop notifications\n";
+        }
+    }
     TerminationSignals signals([stop](int) { stop(); });
     std::cout << "springboard: ready" << std::endl;
     NSRunLoop::mainRunLoop().run();
 
+    notifications.reset();
     JobThreadTracker::waitForAll();
     control.stop();
     return 0;

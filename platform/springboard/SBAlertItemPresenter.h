@@ -10,4 +10,6 @@ class SBAlertItemPresenter {
 public:
     virtual ~SBAlertItemPresenter() = default;
     virtual void presentAlertItem(const std::shared_ptr<SBAlertItem>& item) = 0;
+    // Takes the pop-up of the item presented last away, as if dismissed; nothing for any other item.
+    virtual void dismissAlertItem(const SBAlertItem& item) = 0;
 };

@@ -14,6 +14,19 @@ void SBAlertItemsController::activateAlertItem(const std::shared_ptr<SBAlertItem
     runtimeClass().send<ActivateAlertItem>("activateAlertItem:", self<SBAlertItemsController>(), item);
 }
 
+void SBAlertItemsController::deactivateAlertItem(const SBAlertItem& item)
+{
+    if (visible_.get() != &item) {
+        std::erase_if(pending_, [&](const auto& waiting) { return waiting.get() == &item; });
+        return;
+    }
+    if (presenter_ != nullptr) {
+        presenter_->dismissAlertItem(item);
+        return;
+    }
+    alertItemDismissed(item);
+}
+
 void SBAlertItemsController::alertItemDismissed(const SBAlertItem& item)
 {
     if (visible_.get() != &item) {

@@ -31,6 +31,9 @@ public:
     // The pop-up's item (null when none is up), and the items waiting behind it, oldest first.
     const std::shared_ptr<SBAlertItem>& visibleItem() const { return visible_; }
     const std::deque<std::shared_ptr<SBAlertItem>>& pendingItems() const { return pending_; }
+    // Takes the item away: a waiting one never appears; the visible one's pop-up is dismissed (the next
+    // appears once it has gone). Nothing for an item the controller does not hold.
+    void deactivateAlertItem(const SBAlertItem& item);
     // The visible item's pop-up was dismissed: the next waiting item appears. Ignored for any other item.
     void alertItemDismissed(const SBAlertItem& item);
     // Forgets every item, shown or waiting, without showing them (a new shell starts with none).

@@ -17,10 +17,17 @@ void SBAlertPresenter::presentAlertItem(const std::shared_ptr<SBAlertItem>& item
 {
     item_ = item;
     alert_ = std::make_shared<UIAlertView>(item->alertTitle(), item->alertMessage(), this, item->dismissButtonTitle(),
-                                           std::vector<std::string>{});
+                                           item->otherButtonTitles());
     alert_->show();
     alert_->alertWindow()->setWindowLevel(kAlertWindowLevel);
     placeAlert();
+}
+
+void SBAlertPresenter::dismissAlertItem(const SBAlertItem& item)
+{
+    if (alert_ && item_.get() == &item) {
+        alert_->dismissWithClickedButtonIndexAnimated(alert_->cancelButtonIndex(), true);
+    }
 }
 
 void SBAlertPresenter::setOrientation(int orientation)
@@ -38,6 +45,14 @@ void SBAlertPresenter::placeAlert()
     SBInterfaceOrientation::applyToWindow(window, orientation_);
     const CGRect area = window.bounds();
     alert_->setCenter(CGPointMake(CGRectGetMidX(area), CGRectGetMidY(area)));
+}
+
+void SBAlertPresenter::clickedButtonAtIndex(UIAlertView& alert, int index)
+{
+    if (&alert == alert_.get() && item_) {
+        const auto item = item_; // the item may let go of what holds this presenter's state meanwhile
+        item->didClickButton(index);
+    }
 }
 
 void SBAlertPresenter::didDismissWithButtonIndex(UIAlertView& alert, int)

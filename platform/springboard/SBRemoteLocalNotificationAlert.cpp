@@ -6,7 +6,14 @@ std::shared_ptr<SBRemoteLocalNotificationAlert> SBRemoteLocalNotificationAlert::
     const std::shared_ptr<SBApplication>& application, const std::shared_ptr<NSString>& body, bool showActionButton,
     const std::shared_ptr<NSString>& actionLabel)
 {
-    const auto alert = std::make_shared<SBRemoteLocalNotificationAlert>();
+    return initWithApplication(std::make_shared<SBRemoteLocalNotificationAlert>(), application, body, showActionButton,
+                               actionLabel);
+}
+
+std::shared_ptr<SBRemoteLocalNotificationAlert> SBRemoteLocalNotificationAlert::initWithApplication(
+    const std::shared_ptr<SBRemoteLocalNotificationAlert>& alert, const std::shared_ptr<SBApplication>& application,
+    const std::shared_ptr<NSString>& body, bool showActionButton, const std::shared_ptr<NSString>& actionLabel)
+{
     return alert->runtimeClass().send<InitWithApplication>("initWithApplication:body:showActionButton:actionLabel:",
                                                            alert, application, body, showActionButton, actionLabel);
 }

@@ -27,6 +27,10 @@ public:
     static std::shared_ptr<SBRemoteLocalNotificationAlert> initWithApplication(
         const std::shared_ptr<SBApplication>& application, const std::shared_ptr<NSString>& body,
         bool showActionButton, const std::shared_ptr<NSString>& actionLabel);
+    // The same for an alert made by the caller (an alert of a subclass, with pop-up behaviour of its own).
+    static std::shared_ptr<SBRemoteLocalNotificationAlert> initWithApplication(
+        const std::shared_ptr<SBRemoteLocalNotificationAlert>& alert, const std::shared_ptr<SBApplication>& application,
+        const std::shared_ptr<NSString>& body, bool showActionButton, const std::shared_ptr<NSString>& actionLabel);
 
     const std::shared_ptr<SBApplication>& application() const { return application_; }
     const std::shared_ptr<NSString>& body() const { return body_; }

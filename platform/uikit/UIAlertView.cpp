@@ -18,6 +18,8 @@ constexpr CGFloat kFieldHeight = 29;
 constexpr CGFloat kButtonGap = 8;
 constexpr CGFloat kCornerRadius = 10;
 constexpr CGFloat kDimAlpha = 0.4;
+// The box keeps this far from the window's top and bottom edges (the top one lies under the status bar).
+constexpr CGFloat kWindowEdge = 30;
 
 struct ShownAlert {
     std::shared_ptr<UIWindow> window;
@@ -68,6 +70,7 @@ UIAlertView::UIAlertView(std::string title, std::string message, UIAlertViewDele
     setOpaque(false);
     titleLabel_->setText(std::move(title));
     messageLabel_->setText(std::move(message));
+    messageLabel_->setLineBreakMode(UILineBreakModeTailTruncation);
     addSubview(titleLabel_);
     addSubview(subtitleLabel_);
     addSubview(messageLabel_);
@@ -269,12 +272,33 @@ std::vector<std::size_t> UIAlertView::buttonOrder() const
     return order;
 }
 
+CGFloat UIAlertView::messageHeightThatFits(CGFloat textWidth)
+{
+    const CGFloat whole = textHeight(*messageLabel_, textWidth);
+    if (window_ == nullptr || whole == 0) {
+        return whole;
+    }
+    const CGFloat room = window_->bounds().size.height - 2 * kWindowEdge - layOutContents(false, 0) - kLineGap;
+    if (whole <= room) {
+        return whole;
+    }
+    return sizeWithFontConstrainedToSizeLineBreakMode(messageLabel_->text(), messageLabel_->font(),
+                                                      CGSizeMake(textWidth, std::max<CGFloat>(room, 0)),
+                                                      messageLabel_->lineBreakMode())
+        .height;
+}
+
 CGFloat UIAlertView::layOutContents(bool place)
+{
+    return layOutContents(place, messageHeightThatFits(width - 2 * kInset));
+}
+
+CGFloat UIAlertView::layOutContents(bool place, CGFloat messageHeight)
 {
     const CGFloat textWidth = width - 2 * kInset;
     CGFloat y = kTopPadding;
     for (UILabel* label : {titleLabel_.get(), subtitleLabel_.get(), messageLabel_.get()}) {
-        const CGFloat height = textHeight(*label, textWidth);
+        const CGFloat height = label == messageLabel_.get() ? messageHeight : textHeight(*label, textWidth);
         label->setHidden(height == 0);
         if (height == 0) {
             continue;

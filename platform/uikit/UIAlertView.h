@@ -15,7 +15,9 @@ class UIWindow;
 // A modal message: a title, an optional subtitle, a message, text fields and buttons in a dark blue box
 // in the middle of the screen, shown in a window of its own at the alert level that dims everything
 // below and takes every touch. Buttons are numbered in the order they were added, the cancel button
-// first when the alert is made with one (index 0); a tap on a button tells the delegate
+// first when the alert is made with one (index 0). A message too long for the box to fit in its window
+// (kept clear of the status bar) shows the lines that fit, the last one ending in an ellipsis, so the
+// buttons stay on the screen. A tap on a button tells the delegate
 // clickedButtonAtIndex and then dismisses the alert with that index. Two buttons sit side by side (the
 // cancel button on the left); more are stacked, the cancel button last. A text field shows its label as
 // its placeholder while empty.
@@ -83,6 +85,9 @@ public:
 private:
     // Places the contents for the alert's width and answers the height they need.
     CGFloat layOutContents(bool place);
+    CGFloat layOutContents(bool place, CGFloat messageHeight);
+    // The message's height: all of it, or the whole lines that leave the box room in its window.
+    CGFloat messageHeightThatFits(CGFloat textWidth);
     void placeInWindow();
     void finishDismissal(int index);
     std::vector<std::size_t> buttonOrder() const;

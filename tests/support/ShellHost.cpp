@@ -110,13 +110,17 @@ void ShellHost::start(const Options& options)
         failure_ = "no private bus: " + bus_->failure();
         return;
     }
+    if (options.prepareBus) {
+        options.prepareBus(bus_->address());
+    }
     // The host's standard error goes to a file: a pipe nobody reads while sbctl runs would fill and block it.
     logPath_ = device_.path().string() + ".springboard.log";
     ChildProcess::Options childOptions;
     childOptions.environment = {{"DBUS_SESSION_BUS_ADDRESS", bus_->address()}, {"LOG", logPath_.string()}};
-    auto host = ChildProcess::start({"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>>\"$LOG\"", VANTLE_SPRINGBOARD_HOST, "--root",
-                                     device_.path().string(), "--scale", std::to_string(options.scale)},
-                                    childOptions, failure_);
+    std::vector<std::string> command = {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>>\"$LOG\"", VANTLE_SPRINGBOARD_HOST, "--root",
+                                        device_.path().string(), "--scale", std::to_string(options.scale)};
+    command.insert(command.end(), options.hostArguments.begin(), options.hostArguments.end());
+    auto host = ChildProcess::start(command, childOptions, failure_);
     if (!host) {
         return;
     }

@@ -34,6 +34,10 @@ public:
         std::function<void(const TemporaryDeviceRoot&)> prepareDevice;
         // Users besides ours who may connect to the bus (to check that the shell refuses them).
         std::vector<std::string> otherBusUsers;
+        // More arguments for the host ("--desktop-notifications").
+        std::vector<std::string> hostArguments;
+        // Runs once the bus is up, before the host starts, with the bus's address.
+        std::function<void(const std::string& busAddress)> prepareBus;
     };
 
     // The shell's state as `sbctl state` prints it.

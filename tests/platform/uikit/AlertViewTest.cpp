@@ -127,6 +127,22 @@ TEST_F(AlertViewTest, ATappedButtonIsReportedThenTheAlertFadesAwayAndReportsItsD
     EXPECT_EQ(UIScreen::mainScreen()->visibleWindows().back(), page.get());
 }
 
+TEST_F(AlertViewTest, AMessageTooLongForTheScreenIsCutSoTheButtonsStayOnIt)
+{
+    std::string message;
+    for (int i = 0; i < 400; ++i) {
+        message += "word" + std::to_string(i) + " ";
+    }
+    showAndForget(std::make_shared<UIAlertView>("Long", message, &delegate, "Close", std::vector<std::string>{"A", "B", "C"}));
+    step(UIAlertView::kFadeDuration);
+    UIAlertView& alert = *UIAlertView::visibleAlerts().front();
+    const CGRect screen = UIScreen::mainScreen()->bounds();
+    EXPECT_GE(alert.frame().origin.y, 20) << "clear of the status bar";
+    EXPECT_LE(CGRectGetMaxY(alert.frame()), CGRectGetMaxY(screen));
+    EXPECT_TRUE(touches.tap(middleOnScreen(*alert.buttonAtIndex(0))));
+    EXPECT_EQ(delegate.calls.front(), "clicked 0");
+}
+
 TEST_F(AlertViewTest, TextFieldsShowTheirLabelAndCarryWhatWasTypedToTheDelegate)
 {
     std::string typed = "unread";

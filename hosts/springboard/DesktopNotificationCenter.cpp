@@ -1,0 +1,179 @@
+#include "DesktopNotificationCenter.h"
+
+#include "DesktopApplicationMatcher.h"
+#include "DesktopNotificationText.h"
+#include "NSString.h"
+#include "NSTimer.h"
+#include "SBAlertItemsController.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr const char* kDefaultActionKey = "default";
+
+} // namespace
+
+DesktopNotificationCenter::DesktopNotificationCenter(Events events) : events_(std::move(events)) {}
+
+DesktopNotificationCenter::~DesktopNotificationCenter()
+{
+    for (auto& [id, live] : live_) {
+        if (live.expiry) {
+            live.expiry->invalidate();
+        }
+        live.alert->setClickHandler(nullptr);
+    }
+}
+
+std::uint32_t DesktopNotificationCenter::notify(const Request& request)
+{
+    const std::uint32_t id = request.replacesId != 0 ? request.replacesId : newId();
+    if (const auto replaced = live_.find(id); replaced != live_.end()) {
+        (void)take(replaced); // the same notification goes on with new content: nothing to report
+    }
+    while (live_.size() >= kMaxLive) {
+        closeOldest();
+    }
+
+    const std::vector<Action> actions = offeredActions(request.actions);
+    std::vector<std::string> labels;
+    Live live;
+    for (const Action& action : actions) {
+        labels.push_back(action.label);
+        live.actionKeys.push_back(action.key);
+    }
+    live.alert = std::make_shared<DesktopNotificationAlert>(labels, request.urgency == Urgency::Low);
+    live.alert->setClickHandler(
+        [this, id, alert = live.alert.get()](int button) { clicked(id, alert, button); });
+    live.sequence = ++sequence_;
+    const auto application =
+        DesktopApplicationMatcher::applicationFor(DesktopNotificationText::truncated(request.appName, kMaxNameBytes),
+                                                  DesktopNotificationText::truncated(request.desktopEntry,
+                                                                                     kMaxDesktopEntryBytes));
+    (void)SBRemoteLocalNotificationAlert::initWithApplication(
+        live.alert, application, NSString::stringWithString(pushBody(request)), !labels.empty(),
+        labels.empty() ? nullptr : NSString::stringWithString(labels.front()));
+    SBAlertItemsController::sharedInstance()->activateAlertItem(live.alert);
+
+    const bool heldBack = !isShownOrWaiting(*live.alert);
+    live_.emplace(id, std::move(live));
+    if (heldBack) {
+        closeAfter(id, 0, CloseReason::Undefined);
+    } else if (const double seconds = expirySeconds(request); seconds > 0) {
+        closeAfter(id, seconds, CloseReason::Expired);
+    }
+    return id;
+}
+
+bool DesktopNotificationCenter::close(std::uint32_t id)
+{
+    if (!live_.count(id)) {
+        return false;
+    }
+    finish(id, CloseReason::Closed);
+    return true;
+}
+
+std::string DesktopNotificationCenter::pushBody(const Request& request)
+{
+    const std::string summary = DesktopNotificationText::truncated(request.summary, kMaxSummaryBytes);
+    const std::string_view markup = std::string_view(request.body).substr(0, kMaxMarkupBytes);
+    const std::string body =
+        DesktopNotificationText::truncated(DesktopNotificationText::plainText(markup), kMaxBodyBytes);
+    if (summary.empty() || body.empty()) {
+        return summary + body;
+    }
+    return summary + "\n" + body;
+}
+
+std::vector<DesktopNotificationCenter::Action> DesktopNotificationCenter::offeredActions(
+    const std::vector<std::string>& actions)
+{
+    std::vector<Action> offered;
+    for (std::size_t i = 0; i + 1 < actions.size() && offered.size() < kMaxActions; i += 2) {
+        std::string label = DesktopNotificationText::truncated(actions[i + 1], kMaxNameBytes);
+        if (label.empty()) {
+            label = actions[i] == kDefaultActionKey ? kDefaultActionLabel : DesktopNotificationText::truncated(actions[i], kMaxNameBytes);
+        }
+        offered.push_back({actions[i], std::move(label)});
+    }
+    return offered;
+}
+
+double DesktopNotificationCenter::expirySeconds(const Request& request)
+{
+    if (request.urgency == Urgency::Critical || request.expireTimeout <= 0) {
+        return 0;
+    }
+    return request.expireTimeout / 1000.0;
+}
+
+bool DesktopNotificationCenter::isShownOrWaiting(const SBAlertItem& alert)
+{
+    const auto controller = SBAlertItemsController::sharedInstance();
+    const auto& pending = controller->pendingItems();
+    return controller->visibleItem().get() == &alert ||
+           std::any_of(pending.begin(), pending.end(), [&](const auto& item) { return item.get() == &alert; });
+}
+
+std::uint32_t DesktopNotificationCenter::newId()
+{
+    do {
+        ++lastId_;
+    } while (lastId_ == 0 || live_.count(lastId_));
+    return lastId_;
+}
+
+void DesktopNotificationCenter::closeAfter(std::uint32_t id, double seconds, CloseReason reason)
+{
+    live_.at(id).expiry = NSTimer::scheduledTimerWithTimeInterval(seconds, false, [this, id, reason](NSTimer& timer) {
+        const auto live = live_.find(id);
+        if (live != live_.end() && live->second.expiry.get() == &timer) {
+            finish(id, reason);
+        }
+    });
+}
+
+void DesktopNotificationCenter::clicked(std::uint32_t id, const DesktopNotificationAlert* alert, int button)
+{
+    const auto found = live_.find(id);
+    if (found == live_.end() || found->second.alert.get() != alert) {
+        return;
+    }
+    const std::vector<std::string> keys = take(found).actionKeys;
+    if (button >= 1 && static_cast<std::size_t>(button) <= keys.size() && events_.actionInvoked) {
+        events_.actionInvoked(id, keys[static_cast<std::size_t>(button) - 1]);
+    }
+    if (events_.closed) {
+        events_.closed(id, CloseReason::Dismissed);
+    }
+}
+
+void DesktopNotificationCenter::closeOldest()
+{
+    const auto oldest = std::min_element(live_.begin(), live_.end(), [](const auto& a, const auto& b) {
+        return a.second.sequence < b.second.sequence;
+    });
+    finish(oldest->first, CloseReason::Undefined);
+}
+
+DesktopNotificationCenter::Live DesktopNotificationCenter::take(std::map<std::uint32_t, Live>::iterator found)
+{
+    Live live = std::move(found->second);
+    live_.erase(found);
+    if (live.expiry) {
+        live.expiry->invalidate();
+    }
+    live.alert->setClickHandler(nullptr);
+    SBAlertItemsController::sharedInstance()->deactivateAlertItem(*live.alert);
+    return live;
+}
+
+void DesktopNotificationCenter::finish(std::uint32_t id, CloseReason reason)
+{
+    (void)take(live_.find(id));
+    if (events_.closed) {
+        events_.closed(id, reason);
+    }
+}

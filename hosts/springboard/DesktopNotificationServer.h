@@ -1,0 +1,75 @@
+#pragma once
+
+#include "DBusSession.h"
+#include "DesktopNotificationCenter.h"
+#include "NSError.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace sdbus {
+class IObject;
+class MethodCall;
+} // namespace sdbus
+
+// The shell as the desktop's notification server: owns kBusName on the session bus and exports kObjectPath
+// with kInterface, the freedesktop notifications protocol, version 1.2:
+//
+//   Notify (s app_name, u replaces_id, s app_icon, s summary, s body, as actions, a{sv} hints,
+//           i expire_timeout) -> (u id)
+//   CloseNotification (u id) -> ()                 an unknown id gets kNotFoundError
+//   GetCapabilities () -> (as capabilities)        kCapabilities
+//   GetServerInformation () -> (s name, s vendor, s version, s spec_version)
+//   signal NotificationClosed (u id, u reason)     1 expired, 2 dismissed, 3 CloseNotification, 4 other
+//   signal ActionInvoked (u id, s action_key)
+//
+// What a notification does on the phone is DesktopNotificationCenter's: the hints read are "desktop-entry"
+// (a string) and "urgency" (a byte; an integer of another type is taken too); the icon and the other hints
+// are not shown. Calls from a process of another user are refused, as on every channel of the platform.
+//
+// The capabilities say what the phone really shows. "body" and "actions": the body, and the actions as
+// buttons of the pop-up. "body-markup": the body is read as markup and shown as its text (the phone shows
+// plain text); a server that left markup out of its capabilities would have to show a client's "<" and
+// "&amp;" as they stand, so a client that marks up would show its tags. Hyperlinks and images are not
+// offered: their text is kept, the links and pictures are not.
+//
+// Main thread only: calls arrive on the main run loop, signals leave from it.
+class DesktopNotificationServer {
+public:
+    static constexpr const char* kBusName = "org.freedesktop.Notifications";
+    static constexpr const char* kObjectPath = "/org/freedesktop/Notifications";
+    static constexpr const char* kInterface = "org.freedesktop.Notifications";
+    static constexpr const char* kNotFoundError = "org.freedesktop.DBus.Error.InvalidArgs";
+    static constexpr const char* kRefusedError = "org.freedesktop.DBus.Error.AccessDenied";
+    static constexpr const char* kProtocolVersion = "1.2";
+
+    // `busAddress` absent: the session bus of the environment (DBUS_SESSION_BUS_ADDRESS).
+    explicit DesktopNotificationServer(std::optional<std::string> busAddress = std::nullopt);
+    ~DesktopNotificationServer();
+    DesktopNotificationServer(const DesktopNotificationServer&) = delete;
+    DesktopNotificationServer& operator=(const DesktopNotificationServer&) = delete;
+
+    // Exports the object, then takes the bus name. Fails (and serves nothing) when there is no bus or when
+    // another notification server owns the name already.
+    [[nodiscard]] std::optional<NSError> start();
+    // Releases the name and withdraws the object. Also done on destruction.
+    void stop();
+
+private:
+    void exportObject(sdbus::IObject& object);
+    // Runs a call's handler; a refused caller, unreadable arguments or a caller gone away never escape.
+    template <class Handler>
+    void serve(sdbus::MethodCall& call, Handler handler);
+    void notify(sdbus::MethodCall& call);
+    void closeNotification(sdbus::MethodCall& call);
+    void getCapabilities(sdbus::MethodCall& call);
+    void getServerInformation(sdbus::MethodCall& call);
+    void emitClosed(std::uint32_t id, DesktopNotificationCenter::CloseReason reason);
+    void emitActionInvoked(std::uint32_t id, const std::string& actionKey);
+
+    DBusSession session_;
+    std::unique_ptr<sdbus::IObject> object_;
+    bool ownsName_ = false;
+    DesktopNotificationCenter center_;
+};
