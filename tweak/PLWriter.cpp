@@ -2,90 +2,123 @@
 
 #include "CFNotificationCenter.h"
 #include "CPDistributedMessagingCenter.h"
-#include "NSArray.h"
 #include "NSDictionary-Vantle.h"
 #include "NSFileManager.h"
+#include "NSLog.h"
 #include "NSNotification.h"
 #include "NSNotificationCenter.h"
 #include "NSRecursiveLockHolder.h"
 #include "NSRunLoop.h"
 #include "SpringBoard-Vantle.h"
 #include "UIApplication.h"
+#include "VTAppendQueue.h"
+#include "VTLogFile.h"
 #include "VTWindowLink.h"
 
 #include <atomic>
+#include <iterator>
+#include <optional>
+#include <utility>
 #include <vector>
 
 struct PLWriter::Private {};
 
 namespace {
 
-// A log file as the store found it.
-struct LogFile {
-    PropertyListRead::Status status = PropertyListRead::Status::Missing;
-    std::vector<id> records;
+using Entry = VTAppendQueue::Entry;
 
-    bool exists() const { return status != PropertyListRead::Status::Missing; }
-    // Exists but holds no list whose records we could keep: its bytes must be kept elsewhere before
-    // the path is rewritten or cleared.
-    bool needsMovingAside() const { return exists() && status != PropertyListRead::Status::Ok; }
+// Everything the store keeps, under its lock.
+struct Store {
+    NSRecursiveLock lock;
+    VTLogFile newFile VT_GUARDED_BY(lock){PLWriter::kNewNotificationsPath};
+    VTLogFile oldFile VT_GUARDED_BY(lock){PLWriter::kOldNotificationsPath};
+    // Records whose write failed, oldest first. Each later append writes them again, behind its own newer
+    // records, until one succeeds; until then they are neither counted nor announced.
+    std::vector<Entry> unwritten VT_GUARDED_BY(lock);
 };
 
-LogFile readLogFile(const char* path)
+Store& store()
 {
-    const auto read = NSFileManager::defaultManager().readPropertyListAtPath(path);
-    LogFile file;
-    file.status = read.status();
-    if (const auto list = read.valueAs<NSArray>()) {
-        file.records = list->objects();
-    } else if (read.isOk()) {
-        file.status = PropertyListRead::Status::Unreadable; // a property list, but not a list
+    static Store shared;
+    return shared;
+}
+
+VTAppendQueue& appendQueue()
+{
+    static VTAppendQueue shared;
+    return shared;
+}
+
+std::atomic<std::uint64_t> appends{0};
+// Main thread only.
+std::uint64_t appendBeingHandedOver = 0;
+
+// The tweak shows nothing when the disk fails it; the system log is where the failure is seen.
+void logFailure(const char* doing, const VTLogFile& file, const NSError& error)
+{
+    NSLog("Vantle: cannot {} {}: {}", doing, file.path(), error.reason());
+}
+
+std::optional<NSError> prependRecords(VTLogFile& file, const std::vector<Entry>& oldestFirst)
+{
+    const auto state = file.load();
+    if (!state) {
+        return state.error();
     }
-    return file;
-}
-
-// Moves an unreadable file out of the way; answers whether its path is free to be rewritten.
-bool setAsideIfNeeded(const LogFile& file, const char* path)
-{
-    return !file.needsMovingAside() || NSFileManager::defaultManager().moveAsideUnreadableFileAtPath(path).ok();
-}
-
-void writeLogFile(const std::vector<id>& records, const char* path)
-{
-    (void)NSFileManager::defaultManager().writePropertyList(NSArray::arrayWithObjects(records), path);
-}
-
-// Takes the file off its path: an unreadable one is moved aside, an emptied one removed.
-void clearLogFile(const LogFile& file, const char* path)
-{
-    if (file.needsMovingAside()) {
-        setAsideIfNeeded(file, path);
-    } else {
-        (void)NSFileManager::defaultManager().removeItemAtPath(path);
+    if (state.value() == VTLogFile::State::Unreadable) {
+        // Its bytes are kept beside it; replacing it unread would destroy them.
+        if (auto error = file.moveAside()) {
+            return error;
+        }
     }
+    std::vector<id> newestFirst;
+    newestFirst.reserve(oldestFirst.size());
+    for (auto entry = oldestFirst.rbegin(); entry != oldestFirst.rend(); ++entry) {
+        newestFirst.push_back(entry->plainRecord);
+    }
+    if (auto error = file.log().prepend(newestFirst)) {
+        return error;
+    }
+    return file.save();
 }
 
-bool hasBundleIdentifier(const id& record, const std::string& bundleIdentifier)
+bool hasBundleIdentifier(const NSDictionary& record, const std::string& bundleIdentifier)
 {
-    const auto dictionary = as<NSDictionary>(record);
-    const auto identifier = dictionary ? as<NSString>(NSDictionaryVantle::bundleIdentifier(*dictionary)) : nullptr;
+    const auto identifier = as<NSString>(NSDictionaryVantle::bundleIdentifier(record));
     return identifier && identifier->string() == bundleIdentifier;
 }
 
-// Removes the application's records; the others keep their order.
-void removeRecordsOf(LogFile& file, const std::string& bundleIdentifier)
+// Removes the application's records from the file; a file left without records, or one that does not
+// read, is taken off its path (the unreadable one moved aside). Answers whether the file was emptied.
+bool removeRecordsOf(VTLogFile& file, const std::string& bundleIdentifier)
 {
-    std::erase_if(file.records, [&](const id& record) { return hasBundleIdentifier(record, bundleIdentifier); });
-}
-
-void prependToNewNotifications(const std::shared_ptr<NSDictionary>& plainRecord)
-{
-    LogFile file = readLogFile(PLWriter::kNewNotificationsPath);
-    if (!setAsideIfNeeded(file, PLWriter::kNewNotificationsPath)) {
-        return; // the unreadable file could not be kept; replacing it would destroy it
+    const auto state = file.load();
+    if (!state) {
+        logFailure("rewrite", file, state.error());
+        return false;
     }
-    file.records.insert(file.records.begin(), plainRecord);
-    writeLogFile(file.records, PLWriter::kNewNotificationsPath);
+    if (state.value() == VTLogFile::State::Missing) {
+        return false;
+    }
+    if (state.value() == VTLogFile::State::Unreadable) {
+        if (auto error = file.moveAside()) {
+            logFailure("move aside", file, *error);
+        }
+        return true;
+    }
+    const std::size_t removed = file.log().removeRecordsOf(bundleIdentifier);
+    if (file.log().empty()) {
+        if (auto error = file.remove()) {
+            logFailure("remove", file, *error);
+        }
+        return true;
+    }
+    if (removed > 0) {
+        if (auto error = file.save()) {
+            logFailure("rewrite", file, *error);
+        }
+    }
+    return false;
 }
 
 void showStatusBarImage()
@@ -101,10 +134,6 @@ void hideStatusBarImage()
         UIApplication::sharedApplication()->removeStatusBarImageNamed(PLWriter::kStatusBarImageName);
     }
 }
-
-std::atomic<std::uint64_t> appends{0};
-// Main thread only.
-std::uint64_t appendBeingHandedOver = 0;
 
 void handToWindow(const std::shared_ptr<NSDictionary>& plainRecord, std::uint64_t appendNumber)
 {
@@ -126,10 +155,52 @@ void postDarwinNotification(const char* name)
     CFNotificationCenter::getDarwinNotifyCenter().postNotification(name);
 }
 
-void broadcastInProcess(const std::shared_ptr<NSDictionary>& record)
+void broadcastInProcess(const std::shared_ptr<NSDictionary>& record, bool waitUntilDone)
 {
     const auto notification = NSNotification::notificationWithName(PLWriter::kNewNotificationBroadcast, nullptr, record);
-    NSNotificationCenter::defaultCenter().postNotificationOnMainThread(notification, true);
+    NSNotificationCenter::defaultCenter().postNotificationOnMainThread(notification, waitUntilDone);
+}
+
+// Writes the records that have arrived (taken once the lock is held, so that all that gathered while it
+// was awaited go together) and those an earlier failure left, with one rewrite of the new-notifications
+// file, and numbers and hands over each one written, in the file's order. Answers the records written,
+// oldest first (none when the write failed: they then wait for the next append), or nothing at all when
+// no record had arrived, and the caller is no longer the writer.
+std::optional<std::vector<Entry>> commitArrivedRecords()
+{
+    Store& state = store();
+    const NSRecursiveLockHolder hold(state.lock);
+    auto arrived = appendQueue().take();
+    if (arrived.empty()) {
+        return std::nullopt;
+    }
+    std::vector<Entry> batch = std::exchange(state.unwritten, {});
+    batch.insert(batch.end(), std::make_move_iterator(arrived.begin()), std::make_move_iterator(arrived.end()));
+    if (auto error = prependRecords(state.newFile, batch)) {
+        NSLog("Vantle: cannot write {}: {}; {} record(s) kept to be written with the next one",
+              state.newFile.path(), error->reason(), batch.size());
+        state.unwritten = std::move(batch);
+        return std::vector<Entry>();
+    }
+    for (const auto& entry : batch) {
+        showStatusBarImage();
+        // Queued under the lock, so the window receives the records in the order the file holds them.
+        handToWindow(entry.plainRecord, ++appends);
+    }
+    return batch;
+}
+
+// The announcements that wait for nothing the store holds: other processes, then, while the panel is
+// closed, plug-ins in this process, on the main thread. Main-thread work runs in the order it is queued,
+// so waiting for the last broadcast waits for them all.
+void announce(const std::vector<Entry>& written)
+{
+    for (std::size_t index = 0; index < written.size(); ++index) {
+        postDarwinNotification(PLWriter::kNewNotificationDarwinName);
+        if (!UIApplicationVantle::isVantleOpen()) {
+            broadcastInProcess(written[index].record, index + 1 == written.size());
+        }
+    }
 }
 
 } // namespace
@@ -138,8 +209,16 @@ PLWriter::PLWriter(Private) {}
 
 NSRecursiveLock& PLWriter::storeLock()
 {
-    static NSRecursiveLock lock;
-    return lock;
+    return store().lock;
+}
+
+void PLWriter::resetStore()
+{
+    Store& state = store();
+    const NSRecursiveLockHolder hold(state.lock);
+    state.unwritten.clear();
+    state.newFile = VTLogFile(kNewNotificationsPath);
+    state.oldFile = VTLogFile(kOldNotificationsPath);
 }
 
 std::uint64_t PLWriter::appendCount()
@@ -157,50 +236,31 @@ void PLWriter::write(const std::shared_ptr<NSDictionary>& record)
     if (!record) {
         return;
     }
-    const auto plainRecord = NSDictionaryVantle::simpleNotification(*record);
-    std::uint64_t appendNumber = 0;
-    {
-        const NSRecursiveLockHolder hold(storeLock());
-        prependToNewNotifications(plainRecord);
-        appendNumber = ++appends;
-        showStatusBarImage();
+    if (!appendQueue().add({record, NSDictionaryVantle::simpleNotification(*record)})) {
+        return; // the thread writing now takes it with its next rewrite
     }
-    // The rest waits for the main thread, which may itself be waiting for the store's lock (the list
-    // manager rewrites the files there), so it runs after the lock is released.
-    postDarwinNotification(kNewNotificationDarwinName);
-    handToWindow(plainRecord, appendNumber);
-    if (!UIApplicationVantle::isVantleOpen()) {
-        broadcastInProcess(record);
+    while (const auto written = commitArrivedRecords()) {
+        // The broadcasts wait for the main thread, which may itself be waiting for the store's lock (the
+        // list manager rewrites the files there), so they come after the lock is released.
+        announce(*written);
     }
 }
 
 void PLWriter::deleteNotificationsForApplication(const std::string& bundleIdentifier)
 {
+    Store& state = store();
+    const NSRecursiveLockHolder hold(state.lock);
+    // Asked under the lock: a panel that opens meanwhile reads the files only after this deletion is done,
+    // so it never shows records that then vanish under it.
     if (VTWindowLink::isSharedWindowShown()) {
         return;
     }
-    const NSRecursiveLockHolder hold(storeLock());
     const std::string identifier = bundleIdentifier;
-    LogFile newFile = readLogFile(kNewNotificationsPath);
-    LogFile oldFile = readLogFile(kOldNotificationsPath);
-
-    if (newFile.exists()) {
-        removeRecordsOf(newFile, identifier);
-        if (!newFile.records.empty()) {
-            writeLogFile(newFile.records, kNewNotificationsPath);
-        } else {
-            clearLogFile(newFile, kNewNotificationsPath);
-            hideStatusBarImage();
-        }
+    std::erase_if(state.unwritten, [&](const Entry& entry) { return hasBundleIdentifier(*entry.plainRecord, identifier); });
+    if (removeRecordsOf(state.newFile, identifier)) {
+        hideStatusBarImage();
     }
-    if (oldFile.exists()) {
-        removeRecordsOf(oldFile, identifier);
-        if (!oldFile.records.empty()) {
-            writeLogFile(oldFile.records, kOldNotificationsPath);
-        } else {
-            clearLogFile(oldFile, kOldNotificationsPath);
-        }
-    }
+    (void)removeRecordsOf(state.oldFile, identifier); // the status bar shows new records only
 }
 
 std::shared_ptr<PLWriter> PLWriter::sharedListener()

@@ -21,6 +21,16 @@
 // (see NSFileManager::moveAsideUnreadableFileAtPath) before its path is rewritten or cleared, so no
 // record is ever destroyed.
 //
+// Speed. The store keeps what it last wrote to each file (see VTLogFile): while the file is unchanged
+// since, an append encodes only the new record and puts it in front of the encoded rest, and a deletion
+// cuts records out of it; nothing is parsed. Appends that arrive while one is being written are written
+// together by that writer with its next rewrite (see VTAppendQueue), so a burst costs a few rewrites.
+//
+// Failures. A record the store cannot write (a full disk, an I/O error, a missing log folder) is neither
+// counted nor announced; the failure goes to the system log with the path and the reason, and the record
+// stays in memory and is written with the next append that succeeds, behind the newer records. So a disk
+// that fills and frees again loses nothing while the process runs.
+//
 // The settings are an in-memory copy of the preference file, read by `reloadSettings` on the main thread
 // and read through the getters from any thread (see VTSettings).
 class PLWriter final : public NSObject {
@@ -41,20 +51,26 @@ public:
     // Appends the plain form of the record at the front of the new-notifications file, then: the
     // status-bar image (with "Statusbar Icons"), "net.torvask.NewNotification" to other processes, the
     // plain record to the window (on the main thread), and, while the panel is closed, "Vantle: New
-    // Notification" with the full record, posted on the main thread while this thread waits. Runs on a job
-    // thread; a failed write is ignored and the announcements are still made.
+    // Notification" with the full record, posted on the main thread while the writing thread waits. Runs
+    // on a job thread. Returns once the record is written and announced, or at once when another thread is
+    // writing: that thread then writes this record with its next rewrite and makes its announcements. A
+    // record that cannot be written waits in memory for the next append (see Failures above).
     static void write(const std::shared_ptr<NSDictionary>& record);
-    // Removes every record whose "Bundle Identifier" equals the identifier exactly from both files;
-    // nothing while the panel is shown. A file left empty is removed (the new one with its status-bar
-    // image). Runs on a job thread.
+    // Removes every record whose "Bundle Identifier" equals the identifier exactly from both files and
+    // from the records waiting to be written; nothing while the panel is shown (asked under the store's
+    // lock, so a panel that opens meanwhile reads the files after the deletion). A file left empty is
+    // removed (the new one with its status-bar image). Runs on a job thread.
     static void deleteNotificationsForApplication(const std::string& bundleIdentifier);
+    // Back to the store's state at library load: no record waiting to be written, nothing remembered of
+    // the files. For tests and for a host that starts over on another device root.
+    static void resetStore();
     // The lock that serialises every read-modify-write of the two log files.
     static NSRecursiveLock& storeLock();
-    // How many records `write` has appended in this process: each call counts once, when it inserts its
-    // record (a failed file write counts too). Read it while holding storeLock() for a number that matches
-    // the files as read under the same hold: the newest `appendCount() - n` records of the new-notifications
-    // file are then exactly the ones appended after the count was n, unless a write failed or a deletion
-    // removed records since. Any thread.
+    // How many records `write` has put in the new-notifications file in this process: each record counts
+    // once, when the rewrite that holds it has succeeded (a record whose write failed counts when a later
+    // rewrite stores it). Read it while holding storeLock() for a number that matches the files as read
+    // under the same hold: the newest `appendCount() - n` records of the new-notifications file are then
+    // exactly the ones appended after the count was n, unless a deletion removed records since. Any thread.
     static std::uint64_t appendCount();
     // While a logged record is being handed to the window (VTWindowLink::addNotification, on the main
     // thread), the number appendCount() reached with that record's append; 0 at any other time. This is how

@@ -186,6 +186,22 @@ bool NSFileManager::fileExistsAtPath(std::string_view path, bool& isDirectory) c
     return true;
 }
 
+bool NSFileManager::Attributes::operator==(const Attributes& other) const
+{
+    const auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+    return device == other.device && inode == other.inode && size == other.size && same(modified, other.modified) &&
+           same(changed, other.changed);
+}
+
+Result<NSFileManager::Attributes> NSFileManager::attributesOfItemAtPath(std::string_view path) const
+{
+    struct stat status {};
+    if (calls()->stat(DeviceRoot::resolve(path).c_str(), &status) != 0) {
+        return NSError::fromErrno("cannot read the attributes", errno);
+    }
+    return Attributes{status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
+}
+
 Result<std::string> NSFileManager::contentsAtPath(std::string_view path, std::size_t maxBytes) const
 {
     const auto syscalls = calls();

@@ -56,6 +56,21 @@ public:
     bool fileExistsAtPath(std::string_view path) const;
     bool fileExistsAtPath(std::string_view path, bool& isDirectory) const;
 
+    // What tells one version of a file from another without reading it: which file it is (device and
+    // inode: an atomic replace makes a new one), its size, when its contents last changed and when the
+    // file last changed at all (the change time, which no caller can set back). A writer that wrote the
+    // file compares these to notice that someone else has written it since.
+    struct Attributes {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        timespec modified{};
+        timespec changed{};
+
+        bool operator==(const Attributes& other) const;
+    };
+    Result<Attributes> attributesOfItemAtPath(std::string_view path) const;
+
     // The whole file; refuses a file larger than `maxBytes` without reading it.
     Result<std::string> contentsAtPath(std::string_view path, std::size_t maxBytes = PropertyListLimits{}.maxBytes) const;
     // Creates or atomically replaces the file with `contents`.

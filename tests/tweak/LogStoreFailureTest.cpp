@@ -1,10 +1,20 @@
 #include "FileSystemCalls.h"
 #include "LogTestSupport.h"
+#include "NSNotification.h"
+#include "NSNotificationCenter.h"
 
 #include <gtest/gtest.h>
 
+#include "Mutex.h"
+#include "MutexLocker.h"
+#include "SystemLog.h"
+
 #include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <optional>
+#include <tuple>
 
 using namespace logtest;
 
@@ -54,6 +64,29 @@ public:
     ~InjectedFailure() { NSFileManager::defaultManager().setFileSystemCalls(nullptr); }
 };
 
+// The lines written to the system log while it lives; any thread may write them.
+class SystemLogLines {
+public:
+    SystemLogLines()
+    {
+        SystemLog::setObserver([this](const std::string& line) {
+            MutexLocker locker(mutex_);
+            lines_.push_back(line);
+        });
+    }
+    ~SystemLogLines() { SystemLog::setObserver(nullptr); }
+
+    std::vector<std::string> lines()
+    {
+        MutexLocker locker(mutex_);
+        return lines_;
+    }
+
+private:
+    Mutex mutex_;
+    std::vector<std::string> lines_ VT_GUARDED_BY(mutex_);
+};
+
 void runJob(std::function<void()> job)
 {
     NSThread::detachNewThread(std::move(job));
@@ -85,7 +118,8 @@ TEST_F(LogStoreFailures, AFailedWriteLeavesThePreviousFileIntact)
             EXPECT_EQ(fileBytes(root.hostPath(kOld)), oldBefore);
 
             runJob([] { PLWriter::write(makeRecord("Chat", "D")); });
-            EXPECT_EQ(bodies(readLog(kNew)), (std::vector<std::string>{"D", "B", "A"})) << "the store works again";
+            EXPECT_EQ(bodies(readLog(kNew)), (std::vector<std::string>{"D", "C", "B", "A"}))
+                << "the store works again, and the record it could not write comes behind the newer one";
         }
     }
 }
@@ -102,4 +136,52 @@ TEST_F(LogStoreFailures, AnUnreadableFileThatCannotBeMovedAsideIsLeftAlone)
     }
     EXPECT_EQ(fileBytes(root.hostPath(kNew)), damaged) << "neither replaced nor removed";
     EXPECT_EQ(fileBytes(root.hostPath(kOld)), damaged);
+}
+
+TEST_F(LogStoreFailures, ARecordThatCannotBeWrittenIsLoggedAndWrittenWithTheNextOne)
+{
+    enum class Fault { NoFolder, DiskFull, FlushFails };
+    const std::tuple<Fault, int, const char*> faults[] = {
+        {Fault::NoFolder, ENOENT, "missing log folder"},
+        {Fault::DiskFull, ENOSPC, "full disk"},
+        {Fault::FlushFails, EIO, "failing flush"},
+    };
+    for (const auto& [fault, error, name] : faults) {
+        SCOPED_TRACE(name);
+        std::filesystem::remove_all(root.hostPath(PLWriter::kLogFolder));
+        root.createDirectory("/var/mobile/Library/Vantle");
+        const auto window = std::make_shared<FakeWindow>();
+        VTWindowLink::setSharedLink(window);
+        int broadcasts = 0;
+        NSNotificationCenter::defaultCenter().addObserver(
+            this, [&](const std::shared_ptr<NSNotification>&) { ++broadcasts; }, std::string(PLWriter::kNewNotificationBroadcast));
+        const std::uint64_t appendsBefore = PLWriter::appendCount();
+        SystemLogLines systemLog;
+        {
+            std::optional<InjectedFailure> injected;
+            if (fault == Fault::NoFolder) {
+                std::filesystem::remove_all(root.hostPath(PLWriter::kLogFolder));
+            } else {
+                injected.emplace(fault == Fault::DiskFull ? FailingCalls::Step::Write : FailingCalls::Step::Fsync, error);
+            }
+            runJob([] { PLWriter::write(makeRecord("Chat", "while failing")); });
+        }
+        EXPECT_FALSE(readLog(kNew).has_value());
+        EXPECT_TRUE(window->received.empty()) << "nothing is shown of a record that is not in the log";
+        EXPECT_EQ(broadcasts, 0);
+        EXPECT_EQ(PLWriter::appendCount(), appendsBefore);
+        const auto lines = systemLog.lines();
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find(PLWriter::kNewNotificationsPath), std::string::npos) << lines[0];
+        EXPECT_NE(lines[0].find(std::strerror(error)), std::string::npos) << lines[0];
+
+        root.createDirectory("/var/mobile/Library/Vantle");
+        runJob([] { PLWriter::write(makeRecord("Chat", "after")); });
+        EXPECT_EQ(bodies(readLog(kNew)), (std::vector<std::string>{"after", "while failing"}));
+        EXPECT_EQ(bodies(window->received), (std::vector<std::string>{"while failing", "after"}))
+            << "each record is handed over once it is written, in the order of the file";
+        EXPECT_EQ(broadcasts, 2);
+        EXPECT_EQ(PLWriter::appendCount(), appendsBefore + 2);
+        NSNotificationCenter::defaultCenter().removeObserver(this);
+    }
 }

@@ -1,14 +1,25 @@
 #include "CFNotificationCenter.h"
 #include "CrossProcessChannels.h"
+#include "FileSystemCalls.h"
 #include "LaunchAction.h"
 #include "LogTestSupport.h"
 #include "NSNotification.h"
 #include "NSNotificationCenter.h"
 #include "NSNumber.h"
+#include "NSPropertyListSerialization.h"
+#include "NSRecursiveLockHolder.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
 #include <fstream>
+#include <functional>
+#include <set>
+#include <thread>
 
 using namespace logtest;
 
@@ -28,6 +39,16 @@ std::vector<std::filesystem::path> setAside(const TemporaryDeviceRoot& root)
     }
     return found;
 }
+
+class RenameCountingCalls final : public FileSystemCalls {
+public:
+    int rename(const char* from, const char* to) override
+    {
+        ++renames;
+        return FileSystemCalls::rename(from, to);
+    }
+    std::atomic<int> renames{0};
+};
 
 // Counts the in-process broadcasts and keeps the last one.
 class BroadcastWatcher {
@@ -153,16 +174,6 @@ TEST_F(LogStore, StatusBarImageFollowsTheSettingAndThePlatform)
     EXPECT_TRUE(statusBarShown());
 }
 
-TEST_F(LogStore, WithoutTheLogFolderNothingIsStoredButEverythingIsAnnounced)
-{
-    std::filesystem::remove_all(root.hostPath(PLWriter::kLogFolder));
-    BroadcastWatcher broadcasts;
-    writeNow(makeRecord("Chat", "lost"));
-    EXPECT_FALSE(NSFileManager::defaultManager().fileExistsAtPath(kNew));
-    EXPECT_EQ(broadcasts.count, 1);
-    EXPECT_TRUE(statusBarShown());
-}
-
 TEST_F(LogStore, DeletesOneApplicationsRecordsFromBothFilesKeepingOrder)
 {
     writeLog(kNew, {makeRecord("Chat", "n1", "com.example.chat"), makeRecord("Mail", "n2", "com.example.mail"),
@@ -244,4 +255,124 @@ TEST_F(LogStore, DeletionMovesUnreadableFilesAsideInsteadOfRemovingThem)
     }
     std::sort(contents.begin(), contents.end());
     EXPECT_EQ(contents, (std::vector<std::string>{"bplist00 broken", "not a property list"}));
+}
+
+// A panel that opens while a deletion runs: it reads the new file under the store's lock at the moment
+// the deletion asks whether the panel is shown, if it can get the lock then.
+class OpeningWindow final : public VTWindowLink {
+public:
+    void addNotification(const std::shared_ptr<NSDictionary>&) override {}
+    bool isWindowShown() const override
+    {
+        const bool wasShown = shown.exchange(true);
+        std::thread opening([this] {
+            if (PLWriter::storeLock().tryLock()) {
+                panelShows = bodies(readLog(kNew));
+                PLWriter::storeLock().unlock();
+            }
+        });
+        opening.join();
+        return wasShown;
+    }
+
+    mutable std::atomic<bool> shown{false};
+    mutable std::vector<std::string> panelShows;
+};
+
+TEST_F(LogStore, APanelOpeningDuringADeletionNeverSeesItsRecordsVanish)
+{
+    writeLog(kNew, {makeRecord("Chat", "n1", "com.example.chat"), makeRecord("Mail", "n2", "com.example.mail")});
+    const auto window = std::make_shared<OpeningWindow>();
+    VTWindowLink::setSharedLink(window);
+    deleteNow("com.example.chat");
+    const auto kept = bodies(readLog(kNew));
+    for (const auto& shown : window->panelShows) {
+        EXPECT_NE(std::find(kept.begin(), kept.end(), shown), kept.end()) << shown << " vanished under the open panel";
+    }
+    EXPECT_EQ(kept, (std::vector<std::string>{"n2"})) << "the panel was closed when the deletion looked";
+}
+
+TEST_F(LogStore, AppendsAndDeletionsLeaveTheBytesAFullWriteWouldLeave)
+{
+    const auto compactXml = std::string("<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><array>") +
+                            "<dict><key>Application</key><string>Chat</string><key>Body</key><string>first</string>" +
+                            "<key>Date</key><date>2026-01-01T00:00:00Z</date><key>Bundle Identifier</key>" +
+                            "<string>com.example.chat</string></dict></array></plist>";
+    const std::pair<const char*, std::function<void()>> starts[] = {
+        {"written by the system", [] { writeLog(kNew, {makeRecord("Chat", "first", "com.example.chat")}); }},
+        {"another writer's layout", [&] { std::ofstream(root.hostPath(kNew), std::ios::binary) << compactXml; }},
+        {"no file", [] {}},
+    };
+    for (const auto& [name, start] : starts) {
+        SCOPED_TRACE(name);
+        std::filesystem::remove(root.hostPath(kNew));
+        start();
+        writeNow(makeRecord("Mail", "a < b & \"c\" > d\n\ttabbed <dict>", "com.example.mail"));
+        writeNow(makeRecord("Chat", "héllo ✓", "com.example.chat"));
+        writeNow(makeRecord("Notes", ""));
+        deleteNow("com.example.chat");
+        writeNow(makeRecord("Mail", "last", "com.example.mail"));
+
+        const auto records = readLog(kNew);
+        ASSERT_TRUE(records.has_value());
+        EXPECT_EQ(bodies(records), (std::vector<std::string>{"last", "", "a < b & \"c\" > d\n\ttabbed <dict>"}));
+        const std::vector<id> objects(records->begin(), records->end());
+        const auto fullWrite = NSPropertyListSerialization::dataWithPropertyList(NSArray::arrayWithObjects(objects));
+        ASSERT_TRUE(fullWrite.ok());
+        EXPECT_EQ(fileBytes(root.hostPath(kNew)), fullWrite.value());
+    }
+}
+
+TEST_F(LogStore, AFileReplacedBehindTheStoresBackIsReadAfresh)
+{
+    writeNow(makeRecord("Chat", "mine"));
+    const auto path = root.hostPath(kNew);
+    struct stat written {};
+    ASSERT_EQ(::stat(path.c_str(), &written), 0);
+
+    // Another process replaces the file as every writer here does (a new file renamed over it), with the
+    // same size, and sets its times to those of the store's file.
+    const std::vector<id> theirs{makeRecord("Chat", "your")};
+    const auto bytes = NSPropertyListSerialization::dataWithPropertyList(NSArray::arrayWithObjects(theirs));
+    ASSERT_TRUE(bytes.ok());
+    ASSERT_EQ(bytes.value().size(), static_cast<std::size_t>(written.st_size));
+    const auto temporary = path.parent_path() / "elsewhere.tmp";
+    std::ofstream(temporary, std::ios::binary) << bytes.value();
+    const timespec times[2] = {written.st_atim, written.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, temporary.c_str(), times, 0), 0);
+    std::filesystem::rename(temporary, path);
+
+    writeNow(makeRecord("Chat", "next"));
+    EXPECT_EQ(bodies(readLog(kNew)), (std::vector<std::string>{"next", "your"}));
+}
+
+TEST_F(LogStore, RecordsWaitingForTheLockAreWrittenWithOneRewriteAndHandedOverInItsOrder)
+{
+    const auto window = std::make_shared<FakeWindow>();
+    VTWindowLink::setSharedLink(window);
+    const auto calls = std::make_shared<RenameCountingCalls>();
+    NSFileManager::defaultManager().setFileSystemCalls(calls);
+    constexpr int kRecords = 5;
+    {
+        // As the list manager does while it rewrites the files.
+        const NSRecursiveLockHolder hold(PLWriter::storeLock());
+        for (int index = 0; index < kRecords; ++index) {
+            NSThread::detachNewThread([index] { PLWriter::write(makeRecord("Chat", std::to_string(index))); });
+        }
+        // The first thread waits for the lock to write them all; the others leave at once.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+        while (JobThreadTracker::runningCount() > 1) {
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the threads kept waiting";
+            std::this_thread::yield();
+        }
+        EXPECT_FALSE(readLog(kNew).has_value());
+    }
+    drain();
+    NSFileManager::defaultManager().setFileSystemCalls(nullptr);
+    EXPECT_EQ(calls->renames.load(), 1);
+    const auto written = bodies(readLog(kNew));
+    ASSERT_EQ(written.size(), static_cast<std::size_t>(kRecords));
+    EXPECT_EQ(std::set<std::string>(written.begin(), written.end()).size(), written.size());
+    EXPECT_EQ(std::vector<std::string>(written.rbegin(), written.rend()), bodies(window->received))
+        << "the window receives the records oldest first, as they were put in front of each other";
 }

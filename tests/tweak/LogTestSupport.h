@@ -128,6 +128,7 @@ protected:
         root.createDirectory("/var/mobile/Library/Vantle");
         root.createDirectory("/var/mobile/Library/Preferences");
         PLWriter::resetSettings();
+        PLWriter::resetStore();
         VTWindowLink::setSharedLink(nullptr);
         UIApplication::sharedApplication()->removeStatusBarImageNamed(PLWriter::kStatusBarImageName);
     }

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "NSError.h"
+#include "NSObject.h"
+#include "Result.h"
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The XML form of a log file (a list of plain records, newest first) kept in pieces: the text before the
+// list's elements, one piece per record, and the text after them. The property-list writer lays out each
+// element of a list the same way whatever surrounds it, so a record encoded on its own, as the only element
+// of a list, gives exactly the piece a full encode of the whole list gives it. Records are therefore added
+// in front and removed by joining pieces, without encoding or parsing the others again, and the joined
+// bytes are the very bytes a full encode of the same list would give.
+//
+// Not thread-safe; the log store uses it under its lock.
+class VTEncodedLog {
+public:
+    VTEncodedLog() = default;
+
+    // The records (newest first) encoded as one list.
+    static Result<VTEncodedLog> encode(const std::vector<id>& records);
+    // The pieces of `bytes`, a file that read as `records`, if the file is laid out exactly as the writer
+    // lays out that list (as every file this system writes is); absent otherwise (another writer's XML, the
+    // binary form), when only encode() gives the pieces.
+    static std::optional<VTEncodedLog> split(std::string_view bytes, const std::vector<id>& records);
+
+    // Puts the records (newest first) in front of the ones held.
+    [[nodiscard]] std::optional<NSError> prepend(const std::vector<id>& records);
+    // Removes every record whose "Bundle Identifier" equals `bundleIdentifier` exactly; the others keep
+    // their order. Answers how many went.
+    std::size_t removeRecordsOf(const std::string& bundleIdentifier);
+
+    std::size_t count() const { return oldestFirst_.size(); }
+    bool empty() const { return oldestFirst_.empty(); }
+    // The whole file. REQUIRES: !empty() (the store removes a log file that holds no record).
+    std::string bytes() const;
+
+private:
+    struct Piece {
+        std::string xml;
+        std::optional<std::string> bundleIdentifier;
+    };
+
+    static std::optional<std::vector<Piece>> piecesOf(std::string_view elements, const std::vector<id>& records);
+
+    // Kept oldest first, so adding the newest records appends.
+    std::vector<Piece> oldestFirst_;
+};

@@ -1,0 +1,111 @@
+#include "VTLogFile.h"
+
+#include "NSArray.h"
+#include "NSPropertyListSerialization.h"
+#include "PropertyListLimits.h"
+
+#include <cerrno>
+
+namespace {
+
+NSFileManager& files() { return NSFileManager::defaultManager(); }
+
+bool sameAttributes(const Result<NSFileManager::Attributes>& now, const std::optional<NSFileManager::Attributes>& then)
+{
+    return then && now && now.value() == *then;
+}
+
+} // namespace
+
+Result<VTLogFile::State> VTLogFile::load()
+{
+    if (sameAttributes(files().attributesOfItemAtPath(path_), written_)) {
+        return State::Ok;
+    }
+    forget();
+    return readAfresh();
+}
+
+Result<VTLogFile::State> VTLogFile::readAfresh()
+{
+    const auto contents = files().contentsAtPath(path_);
+    if (!contents) {
+        const int code = contents.error().code();
+        return code == ENOENT || code == ENOTDIR ? State::Missing : State::Unreadable;
+    }
+    const auto value = NSPropertyListSerialization::propertyListWithData(contents.value());
+    const auto list = value ? as<NSArray>(value.value()) : nullptr;
+    if (!list) {
+        return State::Unreadable;
+    }
+    const auto& records = list->objects();
+    // Files this system wrote are cut into pieces as they are; only others need encoding again.
+    if (auto pieces = VTEncodedLog::split(contents.value(), records)) {
+        log_ = std::move(*pieces);
+        return State::Ok;
+    }
+    auto encoded = VTEncodedLog::encode(records);
+    if (!encoded) {
+        return encoded.error();
+    }
+    log_ = std::move(encoded).value();
+    return State::Ok;
+}
+
+std::optional<NSError> VTLogFile::save()
+{
+    const std::string bytes = log_.bytes();
+    if (bytes.size() > PropertyListLimits{}.maxBytes) {
+        forget();
+        return NSError("the log would be larger than a property list may be", EFBIG);
+    }
+    auto error = files().createFileAtPath(path_, bytes);
+    if (error && holdsBytes(bytes)) {
+        error.reset(); // replaced; only the flush of the folder failed
+    }
+    if (error) {
+        forget();
+        return error;
+    }
+    remember(bytes.size());
+    return std::nullopt;
+}
+
+bool VTLogFile::holdsBytes(const std::string& bytes) const
+{
+    const auto attributes = files().attributesOfItemAtPath(path_);
+    if (!attributes || attributes.value().size != static_cast<off_t>(bytes.size())) {
+        return false;
+    }
+    const auto contents = files().contentsAtPath(path_);
+    return contents && contents.value() == bytes;
+}
+
+std::optional<NSError> VTLogFile::remove()
+{
+    forget();
+    return files().removeItemAtPath(path_);
+}
+
+std::optional<NSError> VTLogFile::moveAside()
+{
+    forget();
+    const auto moved = files().moveAsideUnreadableFileAtPath(path_);
+    return moved ? std::nullopt : std::optional<NSError>(moved.error());
+}
+
+void VTLogFile::remember(std::size_t size)
+{
+    const auto attributes = files().attributesOfItemAtPath(path_);
+    if (!attributes || attributes.value().size != static_cast<off_t>(size)) {
+        forget(); // someone replaced the file already
+        return;
+    }
+    written_ = attributes.value();
+}
+
+void VTLogFile::forget()
+{
+    written_.reset();
+    log_ = VTEncodedLog();
+}

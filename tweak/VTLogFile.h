@@ -1,0 +1,60 @@
+#pragma once
+
+#include "NSError.h"
+#include "NSFileManager.h"
+#include "Result.h"
+#include "VTEncodedLog.h"
+
+#include <optional>
+#include <string>
+
+// One log file of the store and what the store last wrote to it.
+//
+// The store is the only writer of the log files in the shell besides the list manager, and both write
+// under the store's lock. After each write of its own the file keeps the log it wrote together with the
+// file's attributes just after the write (device, inode, size, modification and change times to the
+// nanosecond). While the file on disk still has those attributes, load() trusts the log in memory and
+// reads nothing; anything that changed the file since (the list manager, another process, a person) shows
+// as different attributes and the file is read afresh.
+//
+// Limits of the check: a write in place that keeps the size and the inode within the same tick of the
+// file system's clock as the store's own write (so that the modification and change times do not move)
+// cannot be seen; every writer of this system replaces files by renaming a new one over them, which always
+// makes a new inode. So does the short moment between the store's rename and its look at the attributes:
+// a replacement by another process in that moment would be taken for the store's own file.
+//
+// Not thread-safe: the store uses it under its lock.
+class VTLogFile {
+public:
+    enum class State { Missing, Unreadable, Ok };
+
+    explicit VTLogFile(std::string path) : path_(std::move(path)) {}
+
+    const std::string& path() const { return path_; }
+
+    // Brings log() up to what the file holds and says what was found: a missing or unreadable file leaves
+    // an empty log. Fails when the file reads but its records cannot be written again.
+    [[nodiscard]] Result<State> load();
+    // What the file holds as of the last load(), for the caller to change and save().
+    VTEncodedLog& log() { return log_; }
+
+    // Writes log() (not empty) atomically, and remembers it with the file's attributes afterwards.
+    // On failure the file holds what it held before, or, when the write did reach the file but the
+    // folder could not be flushed, the new log; the answer then is success, since the records are there.
+    [[nodiscard]] std::optional<NSError> save();
+    // Removes the file.
+    [[nodiscard]] std::optional<NSError> remove();
+    // Moves an unreadable file aside so that its path can be written (see NSFileManager).
+    [[nodiscard]] std::optional<NSError> moveAside();
+
+private:
+    Result<State> readAfresh();
+    bool holdsBytes(const std::string& bytes) const;
+    void remember(std::size_t size);
+    void forget();
+
+    std::string path_;
+    VTEncodedLog log_;
+    // The file's attributes after the last write of log_; absent when log_ may differ from the file.
+    std::optional<NSFileManager::Attributes> written_;
+};
