@@ -1,7 +1,8 @@
 // XMLPropertyListReader against libplist 2.2's XML reader, both behind the same guard. Wherever both
 // read the bytes they must give the very same values: same structure and kinds, byte-equal strings and
 // data, bit-equal reals, equal integers with their signedness, equal dates. Where only one reads them,
-// the difference must be one of the deliberate ones below; anything else aborts.
+// the difference must be one of the deliberate ones below; anything else aborts. Run it with the tokens
+// of xml_reader_differential.dict (-dict=fuzz/xml_reader_differential.dict) to reach deep cases sooner.
 //
 // Deliberate differences, each a place where libplist 2.2 is wrong:
 // - It saturates dates outside its 32-bit seconds to -2^31 (1933); the reader keeps the written date.
@@ -151,6 +152,10 @@ bool same(const id& ours, const id& theirs)
 
 bool isDeliberateRefusal(const std::string& reason)
 {
+    // libplist lets a <plist> inside a dictionary hold its keys, and more such.
+    if (reason.find("> where a <key> belongs") != std::string::npos) {
+        return true;
+    }
     for (const char* allowed : kRefusals) {
         if (reason.rfind(allowed, 0) == 0) {
             return true;

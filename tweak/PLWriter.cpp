@@ -59,7 +59,35 @@ void logFailure(const char* doing, const VTLogFile& file, const NSError& error)
     NSLog("Vantle: cannot {} {}: {}", doing, file.path(), error.reason());
 }
 
-std::optional<NSError> prependRecords(VTLogFile& file, const std::vector<Entry>& oldestFirst)
+std::vector<id> newestFirst(const std::vector<Entry>& oldestFirst)
+{
+    std::vector<id> records;
+    records.reserve(oldestFirst.size());
+    for (auto entry = oldestFirst.rbegin(); entry != oldestFirst.rend(); ++entry) {
+        records.push_back(entry->plainRecord);
+    }
+    return records;
+}
+
+// Encodes the records, newest first. A record the writer refuses (a date too far from today for the
+// file's format, say) would fail every later write it waited in, so it is dropped, and said so.
+Result<VTEncodedLog> encodeDroppingWhatCannotBeWritten(std::vector<Entry>& oldestFirst)
+{
+    if (auto encoded = VTEncodedLog::encode(newestFirst(oldestFirst))) {
+        return encoded;
+    }
+    std::erase_if(oldestFirst, [](const Entry& entry) {
+        const auto alone = VTEncodedLog::encode({entry.plainRecord});
+        if (!alone) {
+            NSLog("Vantle: cannot log a record of {}: {}", entry.plainRecord->stringForKey("Application").value_or("?"),
+                  alone.error().reason());
+        }
+        return !alone;
+    });
+    return VTEncodedLog::encode(newestFirst(oldestFirst));
+}
+
+std::optional<NSError> prependRecords(VTLogFile& file, VTEncodedLog&& records)
 {
     const auto state = file.load();
     if (!state) {
@@ -71,14 +99,7 @@ std::optional<NSError> prependRecords(VTLogFile& file, const std::vector<Entry>&
             return error;
         }
     }
-    std::vector<id> newestFirst;
-    newestFirst.reserve(oldestFirst.size());
-    for (auto entry = oldestFirst.rbegin(); entry != oldestFirst.rend(); ++entry) {
-        newestFirst.push_back(entry->plainRecord);
-    }
-    if (auto error = file.log().prepend(newestFirst)) {
-        return error;
-    }
+    file.log().prepend(std::move(records));
     return file.save();
 }
 
@@ -176,7 +197,12 @@ std::optional<std::vector<Entry>> commitArrivedRecords()
     }
     std::vector<Entry> batch = std::exchange(state.unwritten, {});
     batch.insert(batch.end(), std::make_move_iterator(arrived.begin()), std::make_move_iterator(arrived.end()));
-    if (auto error = prependRecords(state.newFile, batch)) {
+    auto encoded = encodeDroppingWhatCannotBeWritten(batch);
+    if (batch.empty()) {
+        return std::vector<Entry>();
+    }
+    const auto error = encoded ? prependRecords(state.newFile, std::move(encoded).value()) : encoded.error();
+    if (error) {
         NSLog("Vantle: cannot write {}: {}; {} record(s) kept to be written with the next one",
               state.newFile.path(), error->reason(), batch.size());
         state.unwritten = std::move(batch);

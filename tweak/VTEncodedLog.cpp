@@ -130,15 +130,11 @@ Result<VTEncodedLog> VTEncodedLog::encode(const std::vector<id>& records)
     return std::move(*log);
 }
 
-std::optional<NSError> VTEncodedLog::prepend(const std::vector<id>& records)
+void VTEncodedLog::prepend(VTEncodedLog&& newer)
 {
-    auto newer = encode(records);
-    if (!newer) {
-        return newer.error();
-    }
-    auto& pieces = newer.value().oldestFirst_;
+    auto& pieces = newer.oldestFirst_;
     oldestFirst_.insert(oldestFirst_.end(), std::make_move_iterator(pieces.begin()), std::make_move_iterator(pieces.end()));
-    return std::nullopt;
+    pieces.clear();
 }
 
 std::size_t VTEncodedLog::removeRecordsOf(const std::string& bundleIdentifier)

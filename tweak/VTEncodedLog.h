@@ -29,8 +29,8 @@ public:
     // binary form), when only encode() gives the pieces.
     static std::optional<VTEncodedLog> split(std::string_view bytes, const std::vector<id>& records);
 
-    // Puts the records (newest first) in front of the ones held.
-    [[nodiscard]] std::optional<NSError> prepend(const std::vector<id>& records);
+    // Puts the records of `newer` in front of the ones held.
+    void prepend(VTEncodedLog&& newer);
     // Removes every record whose "Bundle Identifier" equals `bundleIdentifier` exactly; the others keep
     // their order. Answers how many went.
     std::size_t removeRecordsOf(const std::string& bundleIdentifier);

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -43,6 +44,38 @@ bool samePixels(const std::shared_ptr<UIImage>& a, const std::shared_ptr<UIImage
                        static_cast<std::size_t>(stride) * static_cast<std::size_t>(a->pixelHeight())) == 0;
 }
 
+// Where a window of this size starts, left or right of the first display's centre with a gap between, moved
+// back onto the display where it would stick out.
+SDL_Point originBesideCentre(WindowPresenter::Side side, int width, int height)
+{
+    constexpr int kGap = 16;
+    SDL_Rect usable;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) {
+        return {static_cast<int>(SDL_WINDOWPOS_UNDEFINED), static_cast<int>(SDL_WINDOWPOS_UNDEFINED)};
+    }
+    const int centre = usable.x + usable.w / 2;
+    const int x = side == WindowPresenter::Side::Left ? centre - kGap / 2 - width : centre + kGap / 2;
+    return {std::max(usable.x, std::min(x, usable.x + usable.w - width)), usable.y + std::max(0, (usable.h - height) / 2)};
+}
+
+bool isSet(const char* variable)
+{
+    const char* value = std::getenv(variable);
+    return value != nullptr && *value != '\0';
+}
+
+// The displays the environment names, as a person would set them: "DISPLAY=:0".
+std::string displayNames()
+{
+    std::string names;
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        if (isSet(variable)) {
+            names += std::string(names.empty() ? "" : " ") + variable + "=" + std::getenv(variable);
+        }
+    }
+    return names;
+}
+
 NSError sdlError(const std::string& doing)
 {
     return NSError(doing + ": " + SDL_GetError());
@@ -50,18 +83,30 @@ NSError sdlError(const std::string& doing)
 
 } // namespace
 
-Result<std::unique_ptr<WindowPresenter>> WindowPresenter::open(const std::string& title, WindowScreen& screen,
+Result<std::unique_ptr<WindowPresenter>> WindowPresenter::open(const std::string& title, Side side, WindowScreen& screen,
                                                                std::vector<WindowKey> keys, std::function<void()> closed)
 {
+    // Without a display SDL would fall back to a window nobody sees.
+    if (!isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) {
+        return NSError("cannot open a window: there is no display (neither DISPLAY nor WAYLAND_DISPLAY is set)");
+    }
     // The host watches SIGTERM and SIGINT itself; a phone on the desk should not keep the screen saver away.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // A finger on the glass touches at once: the press that gives the window the focus is a touch too.
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    // Frames are copied as they are into the window system's own image of the window (shared memory on X11),
+    // not through OpenGL: exact pixels, and no GL driver and its threads in the host.
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Only drivers that show a window on the desktop; SDL would fall back to drawing off screen.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        return sdlError("cannot open a window");
+        return sdlError("cannot open a window on the display " + displayNames());
     }
     const auto picture = screen.picture();
-    SDL_Window* window = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                          picture->pixelWidth(), picture->pixelHeight(), SDL_WINDOW_SHOWN);
+    const SDL_Point origin = originBesideCentre(side, picture->pixelWidth(), picture->pixelHeight());
+    SDL_Window* window = SDL_CreateWindow(title.c_str(), origin.x, origin.y, picture->pixelWidth(), picture->pixelHeight(),
+                                          SDL_WINDOW_SHOWN);
     if (window == nullptr) {
         auto error = sdlError("cannot open a window");
         SDL_Quit();
@@ -71,8 +116,8 @@ Result<std::unique_ptr<WindowPresenter>> WindowPresenter::open(const std::string
     std::unique_ptr<WindowPresenter> presenter(new WindowPresenter(window, screen, std::move(keys), std::move(closed)));
     const int descriptor = windowSystemConnectionDescriptor(window);
     if (descriptor < 0) {
-        return NSError(std::string("cannot watch the events of the window system \"") + SDL_GetCurrentVideoDriver() +
-                       "\" (X11 and Wayland are supported)");
+        return NSError(std::string("cannot open a window: SDL's video driver \"") + SDL_GetCurrentVideoDriver() +
+                       "\" is neither X11 nor Wayland");
     }
     presenter->show(picture);
     presenter->source_ = NSRunLoop::mainRunLoop().addFileDescriptor(

@@ -25,14 +25,19 @@ union SDL_Event;
 // when anything ran since the last frame, and shown only when the picture changed. While the screen
 // animates, a frame is drawn at the display's rate; otherwise the loop sleeps until the window system, the
 // bus or a timer wakes it. No more than one frame is drawn per refresh interval. The window system's events
-// wake the loop through its connection's descriptor.
+// wake the loop through its connection's descriptor; the pointer merely moving over the window is such an
+// event too, so it costs a drawing (not a showing) per refresh interval while it moves.
 //
 // One presenter per process; main thread only.
 class WindowPresenter {
 public:
+    // Which side of the display's centre the window opens on, so that the shell and the Settings application
+    // open beside each other rather than one over the other.
+    enum class Side { Left, Right };
+
     // Opens the window on the desktop's display (DISPLAY or WAYLAND_DISPLAY). `closed` runs when the person
     // closes the window. An error when there is no display SDL can use.
-    static Result<std::unique_ptr<WindowPresenter>> open(const std::string& title, WindowScreen& screen,
+    static Result<std::unique_ptr<WindowPresenter>> open(const std::string& title, Side side, WindowScreen& screen,
                                                          std::vector<WindowKey> keys, std::function<void()> closed);
     ~WindowPresenter();
     WindowPresenter(const WindowPresenter&) = delete;

@@ -44,7 +44,8 @@ Step done(std::function<void()> action)
 PreferencesControlObject::PreferencesControlObject(PreferencesAppController& app, std::function<bool()> isPresented,
                                                    std::optional<std::string> busAddress)
     : app_(app),
-      control_(Names::kNames, [&app, isPresented = std::move(isPresented)] { return app.isIdle() && (!isPresented || isPresented()); },
+      control_(Names::kNames,
+               [&app, isPresented = std::move(isPresented)] { return app.isIdle() && (!isPresented || isPresented()); },
                std::move(busAddress))
 {
     registerNavigationCommands();

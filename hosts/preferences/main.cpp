@@ -58,7 +58,8 @@ int main(int argc, char** argv)
     SettingsWindowScreen screen(settings);
     std::unique_ptr<WindowPresenter> window;
     if (options.window) {
-        auto opened = WindowPresenter::open("Vantle Settings", screen, SettingsWindowScreen::keys(&settings), stop);
+        auto opened = WindowPresenter::open("Vantle Settings", WindowPresenter::Side::Right, screen,
+                                            SettingsWindowScreen::keys(&settings), stop);
         if (!opened) {
             std::cerr << "preferences: " << opened.error().reason() << "\n";
             return 1;

@@ -81,7 +81,8 @@ Step attempt(std::function<std::optional<NSError>()> action)
 SpringBoardControlObject::SpringBoardControlObject(SBShell& shell, std::function<bool()> isPresented,
                                                    std::optional<std::string> busAddress)
     : shell_(shell),
-      control_(Names::kNames, [&shell, isPresented = std::move(isPresented)] { return shell.isIdle() && (!isPresented || isPresented()); },
+      control_(Names::kNames,
+               [&shell, isPresented = std::move(isPresented)] { return shell.isIdle() && (!isPresented || isPresented()); },
                std::move(busAddress))
 {
     registerAlertCommands();

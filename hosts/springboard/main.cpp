@@ -92,7 +92,8 @@ int main(int argc, char** argv)
     ShellWindowScreen screen(SBShell::shared());
     std::unique_ptr<WindowPresenter> window;
     if (options.window) {
-        auto opened = WindowPresenter::open("Vantle SpringBoard", screen, ShellWindowScreen::keys(&SBShell::shared()), stop);
+        auto opened = WindowPresenter::open("Vantle SpringBoard", WindowPresenter::Side::Left, screen,
+                                            ShellWindowScreen::keys(&SBShell::shared()), stop);
         if (!opened) {
             std::cerr << "springboard: " << opened.error().reason() << "\n";
             return 1;

@@ -6,8 +6,9 @@
 #include <optional>
 #include <string_view>
 
-// The gate every property-list read passes before the parsing library (libplist 2.2) sees the bytes.
-// libplist overflows its stack when it frees or writes a tree nested some 100,000 levels deep, expands
+// The gate every property-list read passes before a parser sees the bytes (pugixml for XML, libplist 2.2
+// for the binary form; the value trees both build are freed recursively, and libplist's own trees are
+// too). libplist overflows its stack when it frees or writes a tree nested some 100,000 levels deep, expands
 // every shared reference of a binary list into a copy, and its binary reader does not check every length
 // and offset against the buffer. So the guard refuses, on the raw bytes and without recursion:
 // - input larger than the size cap;

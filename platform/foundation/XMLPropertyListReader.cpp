@@ -1,21 +1,17 @@
 #include "XMLPropertyListReader.h"
 
 #include "NSArray.h"
-#include "NSData.h"
-#include "NSDate.h"
 #include "NSDictionary.h"
 #include "NSNumber.h"
 #include "NSString.h"
 #include "TextSanitizer.h"
+#include "XMLPropertyListText.h"
 
 #include <fmt/format.h>
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,68 +21,62 @@ namespace {
 // Text is kept as written (no end-of-line normalisation, entities decoded here), and every node that can
 // change what a value holds is kept so it can be checked: comments, CDATA, processing instructions, the
 // document type, an element's lone run of whitespace and, as a fragment, text outside the document
-// element. Whitespace between elements is dropped (keeping it costs more than the rest of the parse).
+// element. Whitespace between elements is dropped (keeping it costs more than the rest of the parse). An
+// element's first run of text is its value rather than a node of its own, which halves the nodes.
 constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_comments | pugi::parse_pi |
                                    pugi::parse_declaration | pugi::parse_doctype | pugi::parse_ws_pcdata_single |
-                                   pugi::parse_fragment;
+                                   pugi::parse_fragment | pugi::parse_embed_pcdata;
 
 enum class Kind { Dictionary, Array, String, Key, Integer, Real, True, False, Date, Data, Unknown };
 
-Kind kindOf(const pugi::xml_node& element)
+// Whether a NUL-terminated name is the literal; inline, as this runs for every element.
+template <std::size_t N>
+bool isNamed(const char* name, const char (&literal)[N])
 {
-    const char* name = element.name();
-    switch (name[0]) {
-    case 'd':
-        if (!std::strcmp(name, "dict")) {
-            return Kind::Dictionary;
-        }
-        if (!std::strcmp(name, "date")) {
-            return Kind::Date;
-        }
-        return !std::strcmp(name, "data") ? Kind::Data : Kind::Unknown;
-    case 'a':
-        return !std::strcmp(name, "array") ? Kind::Array : Kind::Unknown;
-    case 's':
-        return !std::strcmp(name, "string") ? Kind::String : Kind::Unknown;
-    case 'k':
-        return !std::strcmp(name, "key") ? Kind::Key : Kind::Unknown;
-    case 'i':
-        return !std::strcmp(name, "integer") ? Kind::Integer : Kind::Unknown;
-    case 'r':
-        return !std::strcmp(name, "real") ? Kind::Real : Kind::Unknown;
-    case 't':
-        return !std::strcmp(name, "true") ? Kind::True : Kind::Unknown;
-    case 'f':
-        return !std::strcmp(name, "false") ? Kind::False : Kind::Unknown;
-    default:
-        return Kind::Unknown;
-    }
-}
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
-}
-
-bool isAllSpace(std::string_view text)
-{
-    for (const char c : text) {
-        if (!isSpace(c)) {
+    for (std::size_t i = 0; i < N; ++i) {
+        if (name[i] != literal[i]) {
             return false;
         }
     }
     return true;
 }
 
-std::string_view trimmed(std::string_view text)
+Kind kindOf(const pugi::xml_node& element)
 {
-    while (!text.empty() && isSpace(text.front())) {
-        text.remove_prefix(1);
+    const char* name = element.name();
+    switch (name[0]) {
+    case 'd':
+        return isNamed(name, "dict") ? Kind::Dictionary
+               : isNamed(name, "date") ? Kind::Date
+               : isNamed(name, "data") ? Kind::Data
+                                       : Kind::Unknown;
+    case 'a':
+        return isNamed(name, "array") ? Kind::Array : Kind::Unknown;
+    case 's':
+        return isNamed(name, "string") ? Kind::String : Kind::Unknown;
+    case 'k':
+        return isNamed(name, "key") ? Kind::Key : Kind::Unknown;
+    case 'i':
+        return isNamed(name, "integer") ? Kind::Integer : Kind::Unknown;
+    case 'r':
+        return isNamed(name, "real") ? Kind::Real : Kind::Unknown;
+    case 't':
+        return isNamed(name, "true") ? Kind::True : Kind::Unknown;
+    case 'f':
+        return isNamed(name, "false") ? Kind::False : Kind::Unknown;
+    default:
+        return Kind::Unknown;
     }
-    while (!text.empty() && isSpace(text.back())) {
-        text.remove_suffix(1);
+}
+
+bool isAllSpace(std::string_view text)
+{
+    for (const char c : text) {
+        if (!XMLPropertyListText::isWhitespace(c)) {
+            return false;
+        }
     }
-    return text;
+    return true;
 }
 
 std::string_view valueOf(const pugi::xml_node& node)
@@ -97,105 +87,6 @@ std::string_view valueOf(const pugi::xml_node& node)
 NSError refused(const pugi::xml_node& node, std::string_view what)
 {
     return NSError(fmt::format("{} at byte {}", what, node.offset_debug()));
-}
-
-// ---- Text.
-
-void appendUTF8(std::string& out, std::uint32_t codePoint)
-{
-    // Surrogate code points are encoded like any other; TextSanitizer turns them into U+FFFD afterwards.
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-}
-
-int digitValue(char c, int base)
-{
-    int value = 99;
-    if (c >= '0' && c <= '9') {
-        value = c - '0';
-    } else if (c >= 'a' && c <= 'f') {
-        value = c - 'a' + 10;
-    } else if (c >= 'A' && c <= 'F') {
-        value = c - 'A' + 10;
-    }
-    return value < base ? value : -1;
-}
-
-// "#65" or "#x41" (the text between '&' and ';'). At most eight characters, as libplist reads them, and a
-// code point from 1 to 0x10FFFF.
-std::optional<std::uint32_t> characterReference(std::string_view reference)
-{
-    if (reference.size() < 2 || reference.size() > 8 || reference[0] != '#') {
-        return std::nullopt;
-    }
-    int base = 10;
-    std::string_view digits = reference.substr(1);
-    if (digits[0] == 'x' || digits[0] == 'X') {
-        base = 16;
-        digits.remove_prefix(1);
-    }
-    if (digits.empty()) {
-        return std::nullopt;
-    }
-    std::uint32_t codePoint = 0;
-    for (const char c : digits) {
-        const int digit = digitValue(c, base);
-        if (digit < 0) {
-            return std::nullopt;
-        }
-        codePoint = codePoint * static_cast<std::uint32_t>(base) + static_cast<std::uint32_t>(digit);
-    }
-    if (codePoint == 0 || codePoint > 0x10FFFF) {
-        return std::nullopt;
-    }
-    return codePoint;
-}
-
-// Appends text with its entity and character references decoded; false at a reference XML does not define.
-bool appendDecoded(std::string& out, std::string_view text)
-{
-    while (!text.empty()) {
-        const std::size_t ampersand = text.find('&');
-        out.append(text.substr(0, ampersand));
-        if (ampersand == std::string_view::npos) {
-            return true;
-        }
-        const std::size_t semicolon = text.find(';', ampersand);
-        if (semicolon == std::string_view::npos) {
-            return false;
-        }
-        const std::string_view reference = text.substr(ampersand + 1, semicolon - ampersand - 1);
-        if (reference == "amp") {
-            out += '&';
-        } else if (reference == "lt") {
-            out += '<';
-        } else if (reference == "gt") {
-            out += '>';
-        } else if (reference == "quot") {
-            out += '"';
-        } else if (reference == "apos") {
-            out += '\'';
-        } else if (const auto codePoint = characterReference(reference)) {
-            appendUTF8(out, *codePoint);
-        } else {
-            return false;
-        }
-        text.remove_prefix(semicolon + 1);
-    }
-    return true;
 }
 
 // What stands between an element's tags, without comments: runs of character data and CDATA sections.
@@ -236,18 +127,22 @@ private:
     bool hasComment_ = false;
 };
 
-// The DOM keeps a lone run of text (whitespace too) as the element's one child. Anything else (text
-// beside comments or CDATA, whose whitespace-only runs the DOM drops) is read again from the source, which
-// pugixml has already found well-formed.
+// The DOM keeps a lone run of text (whitespace too) as the element's value, and a lone CDATA section as
+// its one child. Anything else (text beside comments or CDATA, whose whitespace-only runs the DOM drops) is
+// read again from the source, which pugixml has already found well-formed.
 Result<Content> contentOf(const pugi::xml_node& element, std::string_view xml)
 {
     Content content;
+    const std::string_view text = valueOf(element);
     const pugi::xml_node child = element.first_child();
     if (!child) {
+        if (!text.empty()) {
+            content.add({text, false});
+        }
         return content;
     }
-    if (!child.next_sibling() && (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)) {
-        content.add({valueOf(child), child.type() == pugi::node_cdata});
+    if (text.empty() && !child.next_sibling() && child.type() == pugi::node_cdata) {
+        content.add({valueOf(child), true});
         return content;
     }
     std::size_t position = static_cast<std::size_t>(element.offset_debug());
@@ -268,10 +163,17 @@ Result<Content> contentOf(const pugi::xml_node& element, std::string_view xml)
         }
         const std::string_view markup = xml.substr(open);
         if (markup.substr(0, 4) == "<!--") {
+            const std::size_t end = xml.find("-->", open + 4);
+            if (end == std::string_view::npos) {
+                break;
+            }
             content.noteComment();
-            position = xml.find("-->", open + 4) + 3;
+            position = end + 3;
         } else if (markup.substr(0, 9) == "<![CDATA[") {
             const std::size_t end = xml.find("]]>", open + 9);
+            if (end == std::string_view::npos) {
+                break;
+            }
             content.add({xml.substr(open + 9, end - open - 9), true});
             position = end + 3;
         } else if (markup.substr(0, 2) == "</") {
@@ -305,7 +207,7 @@ Result<std::string> stringText(const pugi::xml_node& element, std::string_view x
         if (piece.isCDATA) {
             text.append(piece.text);
         } else {
-            decoded = decoded && appendDecoded(text, piece.text);
+            decoded = decoded && XMLPropertyListText::appendDecoded(text, piece.text);
         }
     });
     if (!decoded) {
@@ -343,80 +245,6 @@ Result<std::string_view> singleText(const pugi::xml_node& element, std::string_v
 
 // ---- Scalars.
 
-// The value of digits of the base; nothing when it does not fit 64 bits.
-std::optional<std::uint64_t> magnitudeOf(std::string_view digits, int base)
-{
-    std::uint64_t value = 0;
-    for (const char c : digits) {
-        const int digit = digitValue(c, base);
-        if (value > (std::numeric_limits<std::uint64_t>::max() - static_cast<std::uint64_t>(digit)) /
-                        static_cast<std::uint64_t>(base)) {
-            return std::nullopt;
-        }
-        value = value * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(digit);
-    }
-    return value;
-}
-
-Result<id> integerValue(const pugi::xml_node& element, std::string_view xml)
-{
-    auto text = numberText(element, xml);
-    if (!text) {
-        return text.error();
-    }
-    std::string_view digits = trimmed(text.value());
-    if (digits.empty()) {
-        return id(NSNumber::numberWithInteger(0));
-    }
-    const bool negative = digits[0] == '-';
-    if (digits[0] == '-' || digits[0] == '+') {
-        digits.remove_prefix(1);
-    }
-    int base = 10;
-    if (digits.size() > 1 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
-        base = 16;
-        digits.remove_prefix(2);
-    } else if (digits.size() > 1 && digits[0] == '0') {
-        return refused(element, "not an integer (leading zeros)");
-    }
-    if (digits.empty() || !std::all_of(digits.begin(), digits.end(), [base](char c) { return digitValue(c, base) >= 0; })) {
-        return refused(element, fmt::format("not an integer: '{}'", text.value()));
-    }
-    const auto magnitude = magnitudeOf(digits, base);
-    if (!magnitude) {
-        return refused(element, fmt::format("integer out of range: '{}'", text.value()));
-    }
-    constexpr auto kSignedMax = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
-    if (negative) {
-        if (*magnitude > kSignedMax + 1) {
-            return refused(element, fmt::format("integer out of range: '{}'", text.value()));
-        }
-        return id(NSNumber::numberWithInteger(static_cast<std::int64_t>(0 - *magnitude)));
-    }
-    if (*magnitude > kSignedMax) {
-        return id(NSNumber::numberWithUnsignedInteger(*magnitude));
-    }
-    return id(NSNumber::numberWithInteger(static_cast<std::int64_t>(*magnitude)));
-}
-
-Result<id> realValue(const pugi::xml_node& element, std::string_view xml)
-{
-    auto text = numberText(element, xml);
-    if (!text) {
-        return text.error();
-    }
-    const std::string number(trimmed(text.value()));
-    if (number.empty()) {
-        return id(NSNumber::numberWithDouble(0));
-    }
-    char* end = nullptr;
-    const double value = std::strtod(number.c_str(), &end);
-    if (end != number.c_str() + number.size()) {
-        return refused(element, fmt::format("not a real number: '{}'", number));
-    }
-    return id(NSNumber::numberWithDouble(value));
-}
-
 Result<id> booleanValue(const pugi::xml_node& element, bool value, std::string_view xml)
 {
     auto content = contentOf(element, xml);
@@ -431,141 +259,18 @@ Result<id> booleanValue(const pugi::xml_node& element, bool value, std::string_v
     return id(NSNumber::numberWithBool(value));
 }
 
-// Days from 1970-01-01 to the given civil date (proleptic Gregorian).
-std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day)
+// A scalar's text read by XMLPropertyListText; its refusal carries the element's place.
+template <class Parse>
+Result<id> scalarFromText(const pugi::xml_node& element, Result<std::string_view> text, Parse parse)
 {
-    year -= month <= 2;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const auto yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
-}
-
-unsigned daysInMonth(unsigned year, unsigned month)
-{
-    static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
-// "YYYY-MM-DDTHH:MM:SSZ" as seconds since 1970, or nothing.
-std::optional<std::int64_t> secondsSince1970(std::string_view text)
-{
-    static constexpr std::string_view kShape = "dddd-dd-ddTdd:dd:ddZ";
-    if (text.size() != kShape.size()) {
-        return std::nullopt;
-    }
-    for (std::size_t i = 0; i < kShape.size(); ++i) {
-        const bool digitWanted = kShape[i] == 'd';
-        const bool isDigit = text[i] >= '0' && text[i] <= '9';
-        if (digitWanted ? !isDigit : text[i] != kShape[i]) {
-            return std::nullopt;
-        }
-    }
-    const auto field = [&](std::size_t at, std::size_t length) {
-        unsigned value = 0;
-        for (std::size_t i = at; i < at + length; ++i) {
-            value = value * 10 + static_cast<unsigned>(text[i] - '0');
-        }
-        return value;
-    };
-    const unsigned year = field(0, 4), month = field(5, 2), day = field(8, 2);
-    const unsigned hour = field(11, 2), minute = field(14, 2), second = field(17, 2);
-    if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 || minute > 59 ||
-        second > 59) {
-        return std::nullopt;
-    }
-    return daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
-}
-
-Result<id> dateValue(const pugi::xml_node& element, std::string_view xml)
-{
-    auto text = singleText(element, xml);
     if (!text) {
         return text.error();
     }
-    const auto seconds = secondsSince1970(text.value());
-    if (!seconds) {
-        return refused(element, fmt::format("not a date of the form YYYY-MM-DDTHH:MM:SSZ: '{}'", text.value()));
+    auto value = parse(text.value());
+    if (!value) {
+        return refused(element, value.error().reason());
     }
-    return id(NSDate::dateWithTimeIntervalSince1970(static_cast<double>(*seconds)));
-}
-
-int base64Value(char c)
-{
-    if (c >= 'A' && c <= 'Z') {
-        return c - 'A';
-    }
-    if (c >= 'a' && c <= 'z') {
-        return c - 'a' + 26;
-    }
-    if (c >= '0' && c <= '9') {
-        return c - '0' + 52;
-    }
-    if (c == '+') {
-        return 62;
-    }
-    return c == '/' ? 63 : -1;
-}
-
-std::optional<std::string> base64Decoded(std::string_view text)
-{
-    std::string bytes;
-    bytes.reserve(text.size() / 4 * 3);
-    std::uint32_t group = 0;
-    int sextets = 0;
-    int padding = 0;
-    for (const char c : text) {
-        if (isSpace(c)) {
-            continue;
-        }
-        if (c == '=') {
-            // Padding completes the last group: after two or three characters of it.
-            if (sextets + padding < 2 || ++padding > 2) {
-                return std::nullopt;
-            }
-            continue;
-        }
-        const int value = base64Value(c);
-        if (value < 0 || padding > 0) {
-            return std::nullopt;
-        }
-        group = (group << 6) | static_cast<std::uint32_t>(value);
-        if (++sextets == 4) {
-            bytes += static_cast<char>(group >> 16);
-            bytes += static_cast<char>(group >> 8);
-            bytes += static_cast<char>(group);
-            group = 0;
-            sextets = 0;
-        }
-    }
-    if (padding > 0 && sextets + padding != 4) {
-        return std::nullopt;
-    }
-    if (padding == 0 && sextets != 0) {
-        return std::nullopt;
-    }
-    if (sextets == 2) {
-        bytes += static_cast<char>(group >> 4);
-    } else if (sextets == 3) {
-        bytes += static_cast<char>(group >> 10);
-        bytes += static_cast<char>(group >> 2);
-    }
-    return bytes;
-}
-
-Result<id> dataValue(const pugi::xml_node& element, std::string_view xml)
-{
-    auto text = singleText(element, xml);
-    if (!text) {
-        return text.error();
-    }
-    auto bytes = base64Decoded(text.value());
-    if (!bytes) {
-        return refused(element, "not base64 data");
-    }
-    return id(NSData::dataWithBytes(*bytes));
+    return value;
 }
 
 Result<id> scalarValue(const pugi::xml_node& element, Kind kind, std::string_view xml)
@@ -579,17 +284,22 @@ Result<id> scalarValue(const pugi::xml_node& element, Kind kind, std::string_vie
         return id(NSString::stringWithString(std::move(text).value()));
     }
     case Kind::Integer:
-        return integerValue(element, xml);
-    case Kind::Real:
-        return realValue(element, xml);
+    case Kind::Real: {
+        const auto text = numberText(element, xml);
+        if (!text) {
+            return text.error();
+        }
+        const auto parse = kind == Kind::Integer ? &XMLPropertyListText::integer : &XMLPropertyListText::real;
+        return scalarFromText(element, std::string_view(text.value()), parse);
+    }
     case Kind::True:
         return booleanValue(element, true, xml);
     case Kind::False:
         return booleanValue(element, false, xml);
     case Kind::Date:
-        return dateValue(element, xml);
+        return scalarFromText(element, singleText(element, xml), &XMLPropertyListText::date);
     case Kind::Data:
-        return dataValue(element, xml);
+        return scalarFromText(element, singleText(element, xml), &XMLPropertyListText::data);
     case Kind::Key:
         return refused(element, "<key> where a value belongs");
     default:
@@ -630,7 +340,8 @@ struct Container {
     void add(id value)
     {
         if (isDictionary) {
-            entries.insert_or_assign(std::move(*key), std::move(value));
+            // Keys usually come sorted (libplist writes them so): the end is the likely place.
+            entries.insert_or_assign(entries.end(), std::move(*key), std::move(value));
             key.reset();
         } else {
             items.push_back(std::move(value));
@@ -662,8 +373,12 @@ Result<pugi::xml_node> nextElement(Container& container)
     return pugi::xml_node();
 }
 
-Container open(const pugi::xml_node& element, Kind kind)
+// A container, its first run of text (its value in the DOM) checked to be whitespace.
+Result<Container> open(const pugi::xml_node& element, Kind kind)
 {
+    if (!isAllSpace(valueOf(element))) {
+        return refused(element, fmt::format("text inside <{}>", element.name()));
+    }
     return Container{element, element.first_child(), kind == Kind::Dictionary, {}, {}, std::nullopt};
 }
 
@@ -677,7 +392,11 @@ Result<id> treeValue(const pugi::xml_node& root, std::string_view xml)
         return scalarValue(root, rootKind, xml);
     }
     std::vector<Container> stack;
-    stack.push_back(open(root, rootKind));
+    auto rootContainer = open(root, rootKind);
+    if (!rootContainer) {
+        return rootContainer.error();
+    }
+    stack.push_back(std::move(rootContainer).value());
     while (true) {
         Container& container = stack.back();
         auto next = nextElement(container);
@@ -713,7 +432,11 @@ Result<id> treeValue(const pugi::xml_node& root, std::string_view xml)
             continue;
         }
         if (kind == Kind::Dictionary || kind == Kind::Array) {
-            stack.push_back(open(element, kind));
+            auto opened = open(element, kind);
+            if (!opened) {
+                return opened.error();
+            }
+            stack.push_back(std::move(opened).value());
             continue;
         }
         auto value = scalarValue(element, kind, xml);
@@ -732,6 +455,7 @@ std::optional<NSError> checkPrologNode(const pugi::xml_node& node)
 {
     switch (node.type()) {
     case pugi::node_declaration:
+        return checkAttributes(node);
     case pugi::node_comment:
         return std::nullopt;
     case pugi::node_pi: {
@@ -780,7 +504,7 @@ Result<pugi::xml_node> documentElement(const pugi::xml_document& document)
 // The value element: the document element itself, or the one value inside <plist>.
 Result<pugi::xml_node> rootValueElement(const pugi::xml_node& documentElement)
 {
-    if (std::strcmp(documentElement.name(), "plist") != 0) {
+    if (!isNamed(documentElement.name(), "plist")) {
         if (kindOf(documentElement) == Kind::Key) {
             return refused(documentElement, "<key> outside a dictionary");
         }
@@ -789,15 +513,18 @@ Result<pugi::xml_node> rootValueElement(const pugi::xml_node& documentElement)
     if (auto error = checkAttributes(documentElement)) {
         return *error;
     }
-    Container plist = open(documentElement, Kind::Array);
-    auto value = nextElement(plist);
+    auto plist = open(documentElement, Kind::Array);
+    if (!plist) {
+        return plist.error();
+    }
+    auto value = nextElement(plist.value());
     if (!value) {
         return value.error();
     }
     if (!value.value()) {
         return refused(documentElement, "empty <plist>");
     }
-    auto extra = nextElement(plist);
+    auto extra = nextElement(plist.value());
     if (!extra) {
         return extra.error();
     }

@@ -117,6 +117,7 @@ void ShellHost::start(const Options& options)
     logPath_ = device_.path().string() + ".springboard.log";
     ChildProcess::Options childOptions;
     childOptions.environment = {{"DBUS_SESSION_BUS_ADDRESS", bus_->address()}, {"LOG", logPath_.string()}};
+    childOptions.environment.insert(childOptions.environment.end(), options.environment.begin(), options.environment.end());
     std::vector<std::string> command = {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>>\"$LOG\"", VANTLE_SPRINGBOARD_HOST, "--root",
                                         device_.path().string(), "--scale", std::to_string(options.scale)};
     command.insert(command.end(), options.hostArguments.begin(), options.hostArguments.end());
@@ -214,14 +215,22 @@ int ShellHost::stop()
         return -1;
     }
     host_->sendSignal(SIGTERM);
+    return waitForExit();
+}
+
+int ShellHost::waitForExit()
+{
+    if (!host_) {
+        return -1;
+    }
     const auto status = host_->waitForExitWithin(kStopLimit);
     host_.reset();
     if (!status) {
-        failure_ = "the host did not stop within 30 seconds of SIGTERM";
+        failure_ = "the host did not stop within 30 seconds";
         return -1;
     }
     if (*status != 0) {
-        failure_ = "the host exited " + std::to_string(*status) + " on SIGTERM:\n" + hostLog();
+        failure_ = "the host exited " + std::to_string(*status) + ":\n" + hostLog();
     }
     return *status;
 }

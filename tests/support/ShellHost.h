@@ -34,10 +34,12 @@ public:
         std::function<void(const TemporaryDeviceRoot&)> prepareDevice;
         // Users besides ours who may connect to the bus (to check that the shell refuses them).
         std::vector<std::string> otherBusUsers;
-        // More arguments for the host ("--desktop-notifications").
+        // More arguments for the host ("--desktop-notifications", "--window").
         std::vector<std::string> hostArguments;
         // Runs once the bus is up, before the host starts, with the bus's address.
         std::function<void(const std::string& busAddress)> prepareBus;
+        // Variables for the host's environment ("DISPLAY").
+        std::vector<std::pair<std::string, std::string>> environment;
     };
 
     // The shell's state as `sbctl state` prints it.
@@ -96,6 +98,8 @@ public:
     int stop();
     // Kills the host with SIGKILL, as a crash would, and reaps it; the destructor then has nothing to stop.
     void kill();
+    // Waits for the host to stop by itself (its window closed); answers as stop() does.
+    int waitForExit();
 
     // The built programs, for tests that run them by hand.
     static std::string hostProgram();

@@ -185,3 +185,16 @@ TEST_F(LogStoreFailures, ARecordThatCannotBeWrittenIsLoggedAndWrittenWithTheNext
         NSNotificationCenter::defaultCenter().removeObserver(this);
     }
 }
+
+TEST_F(LogStoreFailures, ARecordTheFileCannotHoldIsDroppedWithoutHoldingUpTheOthers)
+{
+    SystemLogLines systemLog;
+    constexpr double kCenturyAway = 3.5e9; // the XML form keeps dates within about 68 years of 2001
+    runJob([] { PLWriter::write(makeRecord("Far", "too late", "", kCenturyAway)); });
+    runJob([] { PLWriter::write(makeRecord("Chat", "fine")); });
+    runJob([] { PLWriter::write(makeRecord("Chat", "fine too")); });
+    EXPECT_EQ(bodies(readLog(kNew)), (std::vector<std::string>{"fine too", "fine"}));
+    const auto lines = systemLog.lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("Far"), std::string::npos) << lines[0];
+}

@@ -40,6 +40,10 @@ TEST(SpringBoardHost, RefusesBadArgumentsAndADeviceThatWasNeverInstalled)
 {
     EXPECT_EQ(ToolRun::of(ShellHost::hostProgram(), "--scale 3").status, 2);
     EXPECT_EQ(ToolRun::of(ShellHost::hostProgram(), "--frobnicate").status, 2);
+    const ToolRun help = ToolRun::of(ShellHost::hostProgram(), "--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_THAT(help.out, HasSubstr("--window"));
+    EXPECT_THAT(help.out, HasSubstr("H, Escape, Home      the home button")) << "the window's keys";
 
     TemporaryDeviceRoot empty;
     const auto missing = empty.path() / "nothing-here";

@@ -15,6 +15,7 @@
 #include "SpringBoard.h"
 #include "SteppedClockScope.h"
 #include "UIApplication.h"
+#include "UIImage.h"
 #include "UIScreen.h"
 
 #include <gtest/gtest.h>
@@ -235,6 +236,24 @@ TEST_F(Shell, RotationTurnsTheScreenAndTellsTheRuntime)
     shell.drag(CGPointMake(312, 240), CGPointMake(200, 240), 5);
     EXPECT_EQ(listener->received.size(), 1u);
     LAActivator::sharedInstance().unregisterListenerWithName("test.rotated");
+}
+
+TEST_F(Shell, ASwipeDownTheUprightPictureFromItsTopIsTheStatusBarSwipeInEveryOrientation)
+{
+    const auto listener = std::make_shared<CountingListener>();
+    LAActivator::sharedInstance().registerListener(listener, "test.upright");
+    ASSERT_FALSE(LAActivator::sharedInstance().assignEvent(LAActivator::kStatusBarSwipeDown, "test.upright"));
+    std::size_t swipes = 0;
+    for (const int orientation : {1, 4, 2, 3}) {
+        SCOPED_TRACE(orientation);
+        ASSERT_FALSE(shell.rotate(orientation));
+        const CGSize upright = shell.uprightScreenImage()->size();
+        EXPECT_EQ(upright.width, orientation <= 2 ? 320 : 480);
+        shell.drag(shell.screenPointForUprightPoint(CGPointMake(upright.width / 2, 5)),
+                   shell.screenPointForUprightPoint(CGPointMake(upright.width / 2, 200)), 5);
+        EXPECT_EQ(listener->received.size(), ++swipes);
+    }
+    LAActivator::sharedInstance().unregisterListenerWithName("test.upright");
 }
 
 TEST_F(Shell, IsIdleOnceThePopUpHasFadedIn)
