@@ -195,8 +195,8 @@ void WindowPresenter::handle(const SDL_Event& event)
     case SDL_WINDOWEVENT:
         if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
             closed_();
-        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED) {
-            SDL_UpdateWindowSurface(window_); // the window system lost what it showed
+        } else if (event.window.event == SDL_WINDOWEVENT_EXPOSED || event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED) {
+            redraw(); // the window system lost what it showed, or the window has a new surface
         }
         break;
     case SDL_MOUSEBUTTONDOWN:
@@ -258,17 +258,23 @@ bool WindowPresenter::presentIfChanged()
 
 void WindowPresenter::show(const std::shared_ptr<UIImage>& picture)
 {
-    const int width = picture->pixelWidth();
-    const int height = picture->pixelHeight();
-    int shownWidth = 0;
-    int shownHeight = 0;
-    SDL_GetWindowSize(window_, &shownWidth, &shownHeight);
-    if (shownWidth != width || shownHeight != height) {
-        SDL_SetWindowSize(window_, width, height); // the phone turned
+    const bool turned =
+        shown_ && (shown_->pixelWidth() != picture->pixelWidth() || shown_->pixelHeight() != picture->pixelHeight());
+    if (turned) {
+        SDL_SetWindowSize(window_, picture->pixelWidth(), picture->pixelHeight());
     }
-    cairo_surface_t* surface = picture->surface();
+    shown_ = picture;
+    redraw();
+}
+
+// Copies the picture shown into the window. The window's surface is asked for each time: a resize (ours, or
+// a window manager's) replaces it.
+void WindowPresenter::redraw()
+{
+    cairo_surface_t* surface = shown_->surface();
     cairo_surface_flush(surface);
-    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(cairo_image_surface_get_data(surface), width, height, 32,
+    SDL_Surface* source = SDL_CreateRGBSurfaceWithFormatFrom(cairo_image_surface_get_data(surface), shown_->pixelWidth(),
+                                                             shown_->pixelHeight(), 32,
                                                              cairo_image_surface_get_stride(surface),
                                                              SDL_PIXELFORMAT_ARGB8888);
     SDL_Surface* target = SDL_GetWindowSurface(window_);
@@ -281,5 +287,4 @@ void WindowPresenter::show(const std::shared_ptr<UIImage>& picture)
     SDL_BlitSurface(source, nullptr, target, nullptr);
     SDL_FreeSurface(source);
     SDL_UpdateWindowSurface(window_);
-    shown_ = picture;
 }

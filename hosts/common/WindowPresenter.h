@@ -60,7 +60,9 @@ private:
     CGPoint pointOf(int x, int y) const;
     // Draws the screen and shows the picture when it differs from the one shown; answers whether it did.
     bool presentIfChanged();
+    // Shows the picture, turning the window when the picture turned.
     void show(const std::shared_ptr<UIImage>& picture);
+    void redraw();
 
     SDL_Window* window_;
     WindowScreen& screen_;

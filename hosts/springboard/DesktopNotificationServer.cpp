@@ -188,23 +188,22 @@ void DesktopNotificationServer::getServerInformation(sdbus::MethodCall& call)
 
 void DesktopNotificationServer::emitClosed(std::uint32_t id, CloseReason reason)
 {
-    if (!object_) {
-        return;
-    }
-    try {
-        object_->emitSignal(kNotificationClosed).onInterface(kInterface).withArguments(id, static_cast<std::uint32_t>(reason));
-    } catch (const sdbus::Error&) {
-        // the bus is gone; nobody is left to hear it
-    }
+    emit(kNotificationClosed, id, static_cast<std::uint32_t>(reason));
 }
 
 void DesktopNotificationServer::emitActionInvoked(std::uint32_t id, const std::string& actionKey)
+{
+    emit(kActionInvoked, id, actionKey);
+}
+
+template <class... Arguments>
+void DesktopNotificationServer::emit(const char* signal, const Arguments&... arguments)
 {
     if (!object_) {
         return;
     }
     try {
-        object_->emitSignal(kActionInvoked).onInterface(kInterface).withArguments(id, actionKey);
+        object_->emitSignal(signal).onInterface(kInterface).withArguments(arguments...);
     } catch (const sdbus::Error&) {
         // the bus is gone; nobody is left to hear it
     }

@@ -67,6 +67,8 @@ private:
     void getServerInformation(sdbus::MethodCall& call);
     void emitClosed(std::uint32_t id, DesktopNotificationCenter::CloseReason reason);
     void emitActionInvoked(std::uint32_t id, const std::string& actionKey);
+    template <class... Arguments>
+    void emit(const char* signal, const Arguments&... arguments);
 
     DBusSession session_;
     std::unique_ptr<sdbus::IObject> object_;

@@ -50,7 +50,7 @@ void SBAlertPresenter::placeAlert()
 void SBAlertPresenter::clickedButtonAtIndex(UIAlertView& alert, int index)
 {
     if (&alert == alert_.get() && item_) {
-        const auto item = item_; // the item may let go of what holds this presenter's state meanwhile
+        const auto item = item_; // a copy: the item's reaction may dismiss the pop-up, and item_ with it
         item->didClickButton(index);
     }
 }

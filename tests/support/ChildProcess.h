@@ -38,6 +38,7 @@ public:
     int waitForExit();
     // Sends the child a signal (SIGTERM to ask it to stop).
     void sendSignal(int signal);
+    pid_t pid() const { return pid_; }
     // As waitForExit, giving up after `limit`: absent when the child is still running then.
     std::optional<int> waitForExitWithin(std::chrono::milliseconds limit);
 

@@ -134,6 +134,8 @@ void ShellHost::start(const Options& options)
     host_ = std::move(host);
 }
 
+pid_t ShellHost::pid() const { return host_ ? host_->pid() : 0; }
+
 const std::string& ShellHost::busAddress() const
 {
     static const std::string none;

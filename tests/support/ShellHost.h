@@ -4,6 +4,8 @@
 #include "TemporaryDeviceRoot.h"
 #include "ToolRun.h"
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -74,6 +76,8 @@ public:
     ShellHost& operator=(const ShellHost&) = delete;
 
     bool isRunning() const { return host_ != nullptr; }
+    // The host's process id (its /proc entry tells its memory); 0 when it is not running.
+    pid_t pid() const;
     // Why the shell did not start (with what it printed), or why it stopped; empty while all is well.
     const std::string& failure() const { return failure_; }
     const TemporaryDeviceRoot& device() const { return device_; }

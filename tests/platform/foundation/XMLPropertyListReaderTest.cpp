@@ -34,7 +34,8 @@ TEST(XMLPropertyListReader, ReadsWhatLibplistReadsWithTheSameValues)
         "<plist><array><real>-2.5e-7</real><real>-infinity</real><real>0x1p3</real><real/>"
         "</array></plist>",
         "<plist><array><string>  a\r\nb\t</string><string>&amp;&lt;&gt;&quot;&apos;&#65;&#x1F600;&#xD800;</string>"
-        "<string>x<![CDATA[<&>]]>y<!-- c --> z</string><string/><string>]]&gt;</string></array></plist>",
+        "<string>x<![CDATA[<&>]]>y<!-- c --> z</string><string/><string>]]&gt;</string><string> <!-- c --> </string>"
+        "</array></plist>",
         "<plist><array><data>\n\tAAEC/w==\n\t</data><data>AAE=</data><data/><date>2068-12-31T23:59:59Z</date>"
         "<date>1970-01-01T00:00:00Z</date></array></plist>",
         "<plist><dict><key>a</key><array/><key>b</key><dict/><key>a</key><false/><key> k &amp; </key><true/>"
@@ -97,6 +98,19 @@ TEST(XMLPropertyListReader, DiffersFromLibplistWhereLibplistIsWrong)
         ASSERT_FALSE(ours.ok()) << refusal.input << " read as " << described(ours);
         EXPECT_EQ(ours.error().reason().rfind(refusal.reason, 0), 0u) << refusal.input << ": " << ours.error().reason();
         EXPECT_EQ(described(LibplistPropertyListReader::fromXML(refusal.input)), refusal.libplistReads) << refusal.input;
+    }
+}
+
+// What neither reads: text where a value belongs, an empty <plist>, unknown elements, unclosed markup.
+TEST(XMLPropertyListReader, RefusesWhatLibplistRefuses)
+{
+    const char* const inputs[] = {
+        "<plist><array>x<true/></array></plist>", "<plist><dict>x</dict></plist>", "<plist>x<true/></plist>",
+        "<plist/>", "<plist><strin>a</strin></plist>", "<plist><array><true/>", "<dict><string>a</string></dict>",
+    };
+    for (const char* input : inputs) {
+        EXPECT_FALSE(XMLPropertyListReader::read(input).ok()) << input;
+        EXPECT_FALSE(LibplistPropertyListReader::fromXML(input).ok()) << input;
     }
 }
 

@@ -1,0 +1,87 @@
+#include "FuzzDeviceRoot.h"
+
+#include "DeviceRoot.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+
+std::filesystem::path scratchFolder()
+{
+    const std::filesystem::path memory("/dev/shm");
+    std::error_code error;
+    if (std::filesystem::is_directory(memory, error) && ::access(memory.c_str(), W_OK) == 0) {
+        return memory;
+    }
+    return std::filesystem::temp_directory_path();
+}
+
+[[noreturn]] void fail(const std::string& what)
+{
+    std::perror(what.c_str());
+    std::abort();
+}
+
+} // namespace
+
+FuzzDeviceRoot::FuzzDeviceRoot()
+{
+    std::string pattern = (scratchFolder() / "vantle-fuzz-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) {
+        fail("cannot create a scratch device root " + pattern);
+    }
+    path_ = pattern;
+    DeviceRoot::setRoot(path_);
+}
+
+FuzzDeviceRoot::~FuzzDeviceRoot()
+{
+    DeviceRoot::resetRoot();
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+std::filesystem::path FuzzDeviceRoot::hostPath(std::string_view devicePath) const
+{
+    const std::string normalised = DeviceRoot::normalise(devicePath);
+    return normalised == "/" ? path_ : path_ / normalised.substr(1);
+}
+
+void FuzzDeviceRoot::createDirectory(std::string_view devicePath) const
+{
+    std::error_code error;
+    std::filesystem::create_directories(hostPath(devicePath), error);
+    if (error) {
+        fail("cannot create " + hostPath(devicePath).string());
+    }
+}
+
+void FuzzDeviceRoot::writeFile(std::string_view devicePath, std::string_view bytes) const
+{
+    const std::filesystem::path target = hostPath(devicePath);
+    std::filesystem::path written = target;
+    written += ".fuzz-new";
+    {
+        std::ofstream out(written, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        if (!out) {
+            fail("cannot write " + written.string());
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(written, target, error);
+    if (error) {
+        fail("cannot replace " + target.string());
+    }
+}
+
+void FuzzDeviceRoot::remove(std::string_view devicePath) const
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(hostPath(devicePath), ignored);
+}
