@@ -204,6 +204,13 @@ std::filesystem::path ShellHost::screenshot(const std::string& name) const
     return path;
 }
 
+void ShellHost::kill()
+{
+    if (host_) {
+        host_.reset(); // SIGKILL, then reaped
+    }
+}
+
 int ShellHost::stop()
 {
     if (!host_) {

@@ -100,6 +100,8 @@ public:
     // Stops the host with SIGTERM; answers its exit status (-1 when it did not exit normally or in time).
     // The destructor does it too, and adds a test failure unless the host exits 0.
     int stop();
+    // Kills the host with SIGKILL, as a crash would, and reaps it; the destructor then has nothing to stop.
+    void kill();
     // Waits for the host to stop by itself (its window closed); answers as stop() does.
     int waitForExit();
 

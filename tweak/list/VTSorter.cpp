@@ -341,8 +341,10 @@ void VTSorter::purge()
                 moreToShow_ = false; // held now, so a second purge does not add them again
             }
             trimToItemsToKeep();
-            keepUnaccountedNewNotifications();
+            // The old file first: a crash between the two changes leaves the shown records in both files,
+            // never in neither.
             replaceLog(PLWriter::kOldNotificationsPath, rawNotifications_);
+            keepUnaccountedNewNotifications();
             if (collapsedList_) {
                 writeCollapsedList(*collapsedList_);
             }
