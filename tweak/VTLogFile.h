@@ -39,18 +39,18 @@ public:
     // What the file holds as of the last load(), for the caller to change and save().
     VTEncodedLog& log() { return log_; }
 
-    // Writes log() (not empty) atomically, and remembers it with the file's attributes afterwards.
-    // On failure the file holds what it held before, or, when the write did reach the file but the
-    // folder could not be flushed, the new log; the answer then is success, since the records are there.
+    // Writes log() (not empty) atomically, and remembers it with the file's attributes afterwards. A
+    // failure leaves the file as it was; a file replaced whose folder could not be flushed counts as
+    // written (see NSFileManager).
     [[nodiscard]] std::optional<NSError> save();
-    // Removes the file.
+    // Removes the file durably; a file already gone counts as removed. A failure leaves it in place (and
+    // the file manager writes it to the system log).
     [[nodiscard]] std::optional<NSError> remove();
     // Moves an unreadable file aside so that its path can be written (see NSFileManager).
     [[nodiscard]] std::optional<NSError> moveAside();
 
 private:
     Result<State> readAfresh();
-    bool holdsBytes(const std::string& bytes) const;
     void remember(std::size_t size);
     void forget();
 
