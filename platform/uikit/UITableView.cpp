@@ -103,11 +103,16 @@ bool UITableView::measureRow(const NSIndexPath& path)
     return rows_.isRowHeightEstimated(path) && rows_.setRowHeight(path, heightForRow(path));
 }
 
+std::vector<NSIndexPath> UITableView::rowsInView() const
+{
+    const CGRect b = bounds();
+    return rows_.indexPathsForRowsInSpan(CGRectGetMinY(b), CGRectGetMaxY(b));
+}
+
 void UITableView::measureRowsInView()
 {
     for (;;) {
-        const CGRect b = bounds();
-        const std::vector<NSIndexPath> inView = rows_.indexPathsForRowsInSpan(CGRectGetMinY(b), CGRectGetMaxY(b));
+        const std::vector<NSIndexPath> inView = rowsInView();
         const auto isEstimated = [this](const NSIndexPath& path) { return rows_.isRowHeightEstimated(path); };
         if (std::none_of(inView.begin(), inView.end(), isEstimated)) {
             return;
@@ -129,12 +134,11 @@ void UITableView::measureRowsInView()
 
 std::optional<std::pair<NSIndexPath, double>> UITableView::topRowOnScreen() const
 {
-    const CGRect b = bounds();
-    const std::vector<NSIndexPath> inView = rows_.indexPathsForRowsInSpan(CGRectGetMinY(b), CGRectGetMaxY(b));
+    const std::vector<NSIndexPath> inView = rowsInView();
     if (inView.empty()) {
         return std::nullopt;
     }
-    return std::make_pair(inView.front(), CGRectGetMinY(b) - rows_.rectForRow(inView.front()).origin);
+    return std::make_pair(inView.front(), contentOffset().y - rows_.rectForRow(inView.front()).origin);
 }
 
 void UITableView::keepRowAtTop(const std::pair<NSIndexPath, double>& anchor)

@@ -163,6 +163,7 @@ private:
     bool estimatesRowHeights() const { return estimatedRowHeight_ > 0; }
     double heightForRow(const NSIndexPath& path);
     double estimatedHeightForRow(const NSIndexPath& path);
+    std::vector<NSIndexPath> rowsInView() const;
     // Measures the estimated rows that overlap the bounds, keeping the rows on screen in place.
     void measureRowsInView();
     bool measureRow(const NSIndexPath& path);
