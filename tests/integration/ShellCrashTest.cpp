@@ -21,9 +21,9 @@
 namespace {
 
 constexpr long kBurst = 10000;
-// Announcements heard before the kill: enough that records are being written when it lands, few enough that
-// a store which rewrites the whole file for every record gets there in seconds too.
-constexpr int kKillAfterAnnouncements = 300;
+// Announcements heard before the kill: half the burst, so the kill lands while records are still arriving and
+// being written.
+constexpr int kKillAfterAnnouncements = 5000;
 
 TEST(ShellCrash, AShellKilledDuringABurstLeavesAWholeLogWithEveryAnnouncedRecordOnce)
 {

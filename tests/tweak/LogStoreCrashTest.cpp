@@ -88,7 +88,7 @@ TEST_F(LogStoreCrash, KilledWorkersNeverLeaveABrokenFileNorLoseAnAcknowledgedRec
     ASSERT_NE(workload, nullptr) << failure;
 
     std::mt19937 random(20261208);
-    std::uniform_int_distribution<int> linesBeforeKill(0, 10);
+    std::uniform_int_distribution<int> linesBeforeKill(0, 6);
     for (int kill = 0; kill < kKills; ++kill) {
         SCOPED_TRACE("kill " + std::to_string(kill));
         std::filesystem::remove(root.hostPath(PLWriter::kNewNotificationsPath));
