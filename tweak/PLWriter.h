@@ -59,7 +59,8 @@ public:
     // Removes every record whose "Bundle Identifier" equals the identifier exactly from both files and
     // from the records waiting to be written; nothing while the panel is shown (asked under the store's
     // lock, so a panel that opens meanwhile reads the files after the deletion). A file left empty is
-    // removed (the new one with its status-bar image). Runs on a job thread.
+    // removed (the new one with its status-bar image); one that cannot be removed stays, and so does the
+    // image. Failures go to the system log. Runs on a job thread.
     static void deleteNotificationsForApplication(const std::string& bundleIdentifier);
     // Back to the store's state at library load: no record waiting to be written, nothing remembered of
     // the files. For tests and for a host that starts over on another device root.
