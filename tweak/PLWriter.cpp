@@ -110,7 +110,7 @@ bool hasBundleIdentifier(const NSDictionary& record, const std::string& bundleId
 }
 
 // Removes the application's records from the file; a file left without records, or one that does not
-// read, is taken off its path (the unreadable one moved aside). Answers whether the file was emptied.
+// read, is taken off its path (the unreadable one moved aside). Answers whether the file was taken off.
 bool removeRecordsOf(VTLogFile& file, const std::string& bundleIdentifier)
 {
     const auto state = file.load();
@@ -122,17 +122,16 @@ bool removeRecordsOf(VTLogFile& file, const std::string& bundleIdentifier)
         return false;
     }
     if (state.value() == VTLogFile::State::Unreadable) {
-        if (auto error = file.moveAside()) {
+        const auto error = file.moveAside();
+        if (error) {
             logFailure("move aside", file, *error);
         }
-        return true;
+        return !error;
     }
     const std::size_t removed = file.log().removeRecordsOf(bundleIdentifier);
     if (file.log().empty()) {
-        if (auto error = file.remove()) {
-            logFailure("remove", file, *error);
-        }
-        return true;
+        // A removal that fails leaves the file, and its records, in place; the file manager logs it.
+        return !file.remove();
     }
     if (removed > 0) {
         if (auto error = file.save()) {

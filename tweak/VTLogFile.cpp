@@ -59,11 +59,9 @@ std::optional<NSError> VTLogFile::save()
         forget();
         return NSError("the log would be larger than a property list may be", EFBIG);
     }
-    auto error = files().createFileAtPath(path_, bytes);
-    if (error && holdsBytes(bytes)) {
-        error.reset(); // replaced; only the flush of the folder failed
-    }
-    if (error) {
+    // Replaced but not flushed counts as written: every reader sees the new file, and so does this
+    // process after a crash.
+    if (auto error = NSFileManager::failureToChange(files().createFileAtPath(path_, bytes))) {
         forget();
         return error;
     }
@@ -71,20 +69,14 @@ std::optional<NSError> VTLogFile::save()
     return std::nullopt;
 }
 
-bool VTLogFile::holdsBytes(const std::string& bytes) const
-{
-    const auto attributes = files().attributesOfItemAtPath(path_);
-    if (!attributes || attributes.value().size != static_cast<off_t>(bytes.size())) {
-        return false;
-    }
-    const auto contents = files().contentsAtPath(path_);
-    return contents && contents.value() == bytes;
-}
-
 std::optional<NSError> VTLogFile::remove()
 {
     forget();
-    return files().removeItemAtPath(path_);
+    auto error = NSFileManager::failureToChange(files().removeItemAtPath(path_));
+    if (error && error->code() == ENOENT) {
+        return std::nullopt; // gone already
+    }
+    return error;
 }
 
 std::optional<NSError> VTLogFile::moveAside()

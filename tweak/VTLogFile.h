@@ -11,17 +11,18 @@
 // One log file of the store and what the store last wrote to it.
 //
 // The store is the only writer of the log files in the shell besides the list manager, and both write
-// under the store's lock. After each write of its own the file keeps the log it wrote together with the
+// under the store's lock. After each write of its own this object keeps the log it wrote together with the
 // file's attributes just after the write (device, inode, size, modification and change times to the
 // nanosecond). While the file on disk still has those attributes, load() trusts the log in memory and
 // reads nothing; anything that changed the file since (the list manager, another process, a person) shows
 // as different attributes and the file is read afresh.
 //
-// Limits of the check: a write in place that keeps the size and the inode within the same tick of the
-// file system's clock as the store's own write (so that the modification and change times do not move)
-// cannot be seen; every writer of this system replaces files by renaming a new one over them, which always
-// makes a new inode. So does the short moment between the store's rename and its look at the attributes:
-// a replacement by another process in that moment would be taken for the store's own file.
+// What the check cannot see: a write in place that keeps the size and the inode and lands within the same
+// tick of the file system's clock as the store's own write, so that neither the modification nor the change
+// time moves (setting the times back afterwards moves the change time, which cannot be set). Every writer
+// of this system replaces a file by renaming a new one over it, which always makes a new inode. Nor can it
+// see a replacement by another process in the moment between the store's rename and its look at the
+// attributes: that file would be taken for the store's own, unless its size differs.
 //
 // Not thread-safe: the store uses it under its lock.
 class VTLogFile {
@@ -38,18 +39,18 @@ public:
     // What the file holds as of the last load(), for the caller to change and save().
     VTEncodedLog& log() { return log_; }
 
-    // Writes log() (not empty) atomically, and remembers it with the file's attributes afterwards.
-    // On failure the file holds what it held before, or, when the write did reach the file but the
-    // folder could not be flushed, the new log; the answer then is success, since the records are there.
+    // Writes log() (not empty) atomically, and remembers it with the file's attributes afterwards. A
+    // failure leaves the file as it was; a file replaced whose folder could not be flushed counts as
+    // written (see NSFileManager).
     [[nodiscard]] std::optional<NSError> save();
-    // Removes the file.
+    // Removes the file durably; a file already gone counts as removed. A failure leaves it in place (and
+    // the file manager writes it to the system log).
     [[nodiscard]] std::optional<NSError> remove();
     // Moves an unreadable file aside so that its path can be written (see NSFileManager).
     [[nodiscard]] std::optional<NSError> moveAside();
 
 private:
     Result<State> readAfresh();
-    bool holdsBytes(const std::string& bytes) const;
     void remember(std::size_t size);
     void forget();
 

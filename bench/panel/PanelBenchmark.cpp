@@ -1,7 +1,7 @@
 // The panel as a person meets it: from the gesture to the first frame with rows drawn, with 1,000 and
 // 10,000 records in the log ("Hide Read" off, so both files are read), beside the floor of reading the same
-// files' bytes; and the capture's cost on the shell's main thread per alert, beside the shell's own work
-// for that alert.
+// files' bytes; the shell's resident memory with 10,000 records and the panel open; and the capture's cost
+// on the shell's main thread per alert, beside the shell's own work for that alert.
 #include "CKSMSMessage.h"
 #include "CrossProcessChannels.h"
 #include "DeviceRoot.h"
@@ -19,6 +19,7 @@
 #include "PLWriter.h"
 #include "SBClasses.h"
 #include "SBSMSAlertItem.h"
+#include "ShellHost.h"
 #include "UIRenderer.h"
 #include "UITableView.h"
 #include "VTWindow.h"
@@ -28,6 +29,7 @@
 #include <benchmark/benchmark.h>
 
 #include <stdlib.h>
+#include <sys/types.h>
 
 #include <filesystem>
 #include <fstream>
@@ -54,6 +56,31 @@ void putHostBytes(const fs::path& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+// A log of the records first to end (end not included), newest first, of ten applications; every third
+// text wraps onto a second line.
+void writeLog(const char* path, int first, int end)
+{
+    std::vector<id> records;
+    for (int i = first; i < end; ++i) {
+        records.push_back(NSDictionary::dictionaryWithEntries(
+            {{"Application", NSString::stringWithString("App " + std::to_string(i / 7 % 10))},
+             {"Body", NSString::stringWithString("Notification " + std::to_string(i) +
+                                                 (i % 3 == 0 ? ": a longer text that wraps onto a second line" : ""))},
+             {"Bundle Identifier", NSString::stringWithString("com.example.app" + std::to_string(i / 7 % 10))},
+             {"Date", NSDate::dateWithTimeIntervalSinceReferenceDate(800000000.0 - i)}}));
+    }
+    (void)NSFileManager::defaultManager().writePropertyList(NSArray::arrayWithObjects(records), path);
+}
+
+// The preferences of a person who keeps everything and reads it all: "Hide Read" off, no item limit.
+void writeKeepEverythingPreferences()
+{
+    (void)NSFileManager::defaultManager().writePropertyList(
+        NSDictionary::dictionaryWithEntries({{"Hide Read", NSNumber::numberWithBool(false)},
+                                             {"Items To Keep", NSNumber::numberWithInteger(-1)}}),
+        PLWriter::kPreferencesPath);
+}
+
 // A device root with the artwork and a log of `count` records, half new and half read, of ten applications,
 // shown by the shell's panel as installed; the files' bytes are kept so each opening starts from the same log.
 class PanelDevice {
@@ -68,10 +95,7 @@ public:
         fs::copy(VANTLE_ARTWORK_DIR, root_, fs::copy_options::recursive);
         DeviceRoot::setRoot(root_);
         fs::create_directories(DeviceRoot::resolve("/var/mobile/Library/Preferences"));
-        (void)NSFileManager::defaultManager().writePropertyList(
-            NSDictionary::dictionaryWithEntries({{"Hide Read", NSNumber::numberWithBool(false)},
-                                                 {"Items To Keep", NSNumber::numberWithInteger(-1)}}),
-            PLWriter::kPreferencesPath);
+        writeKeepEverythingPreferences();
         writeLog(PLWriter::kNewNotificationsPath, 0, count / 2);
         writeLog(PLWriter::kOldNotificationsPath, count / 2, count);
         for (const char* path : {PLWriter::kNewNotificationsPath, PLWriter::kOldNotificationsPath}) {
@@ -102,20 +126,6 @@ public:
     }
 
 private:
-    static void writeLog(const char* path, int first, int end)
-    {
-        std::vector<id> records;
-        for (int i = first; i < end; ++i) {
-            records.push_back(NSDictionary::dictionaryWithEntries(
-                {{"Application", NSString::stringWithString("App " + std::to_string(i / 7 % 10))},
-                 {"Body", NSString::stringWithString("Notification " + std::to_string(i) +
-                                                     (i % 3 == 0 ? ": a longer text that wraps onto a second line" : ""))},
-                 {"Bundle Identifier", NSString::stringWithString("com.example.app" + std::to_string(i / 7 % 10))},
-                 {"Date", NSDate::dateWithTimeIntervalSinceReferenceDate(800000000.0 - i)}}));
-        }
-        (void)NSFileManager::defaultManager().writePropertyList(NSArray::arrayWithObjects(records), path);
-    }
-
     fs::path root_;
     std::map<std::string, std::string> saved_;
 };
@@ -163,6 +173,74 @@ void BM_FloorReadTheLogFilesBytes(benchmark::State& state)
     }
 }
 BENCHMARK(BM_FloorReadTheLogFilesBytes)->Arg(1'000)->Arg(10'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// VmRSS and VmHWM (the peak) of a process, in megabytes, from its /proc entry.
+struct ResidentMemory {
+    double current = 0;
+    double peak = 0;
+};
+
+ResidentMemory residentMemoryOf(pid_t pid)
+{
+    ResidentMemory memory;
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        std::istringstream fields(line);
+        std::string name;
+        double kilobytes = 0;
+        fields >> name >> kilobytes;
+        if (name == "VmRSS:") {
+            memory.current = kilobytes / 1024;
+        } else if (name == "VmHWM:") {
+            memory.peak = kilobytes / 1024;
+        }
+    }
+    return memory;
+}
+
+// The real shell on a freshly installed device at the screen scale given, with half of the records new
+// and half read; the panel opened by the gesture through sbctl, and the memory read once the shell is idle
+// (the log read, sorted and drawn). What it reports is the counters, in megabytes; the time is sbctl's.
+void BM_ShellResidentMemoryWithThePanelOpen(benchmark::State& state)
+{
+    const int count = static_cast<int>(state.range(0));
+    ShellHost::Options options;
+    options.scale = static_cast<int>(state.range(1));
+    options.prepareDevice = [count](const TemporaryDeviceRoot& device) {
+        device.createDirectory("/var/mobile/Library/Preferences");
+        writeKeepEverythingPreferences();
+        writeLog(PLWriter::kNewNotificationsPath, 0, count / 2);
+        writeLog(PLWriter::kOldNotificationsPath, count / 2, count);
+    };
+    const ShellHost shell(options);
+    if (!shell.isRunning()) {
+        state.SkipWithError(shell.failure().c_str());
+        return;
+    }
+    ResidentMemory closed;
+    ResidentMemory open;
+    for (auto _ : state) {
+        closed = residentMemoryOf(shell.pid());
+        const ToolRun gesture = shell.sbctl({"activator", "libactivator.statusbar.swipe.down"});
+        const ToolRun idle = shell.sbctl({"idle"});
+        // A frame drawn, as a display would have it.
+        const ToolRun frame = shell.sbctl({"screenshot", (shell.device().path() / "panel.png").string()});
+        if (gesture.status != 0 || idle.status != 0 || frame.status != 0) {
+            state.SkipWithError(("sbctl failed: " + gesture.all() + idle.all() + frame.all()).c_str());
+            return;
+        }
+        open = residentMemoryOf(shell.pid());
+    }
+    state.counters["closed_rss_MB"] = closed.current;
+    state.counters["open_rss_MB"] = open.current;
+    state.counters["peak_rss_MB"] = open.peak;
+}
+BENCHMARK(BM_ShellResidentMemoryWithThePanelOpen)
+    ->Args({10'000, 1})
+    ->Args({10'000, 2})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // A text-message alert as the shell makes it: a new item and its "setMessage:".
 void sendTextMessage()

@@ -23,7 +23,10 @@ public:
     void setClickHandler(ClickHandler handler) { clicked_ = std::move(handler); }
 
     std::vector<std::string> otherButtonTitles() const override { return actionLabels_; }
-    std::string soundName() const override { return silent_ ? std::string() : SBRemoteLocalNotificationAlert::soundName(); }
+    std::string soundName() const override
+    {
+        return silent_ ? std::string() : SBRemoteLocalNotificationAlert::soundName();
+    }
     void didClickButton(int button) override;
 
 private:

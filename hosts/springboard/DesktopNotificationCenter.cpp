@@ -94,7 +94,8 @@ std::vector<DesktopNotificationCenter::Action> DesktopNotificationCenter::offere
     for (std::size_t i = 0; i + 1 < actions.size() && offered.size() < kMaxActions; i += 2) {
         std::string label = DesktopNotificationText::truncated(actions[i + 1], kMaxNameBytes);
         if (label.empty()) {
-            label = actions[i] == kDefaultActionKey ? kDefaultActionLabel : DesktopNotificationText::truncated(actions[i], kMaxNameBytes);
+            label = actions[i] == kDefaultActionKey ? std::string(kDefaultActionLabel)
+                                                    : DesktopNotificationText::truncated(actions[i], kMaxNameBytes);
         }
         offered.push_back({actions[i], std::move(label)});
     }

@@ -31,8 +31,8 @@ class NSTimer;
 //
 // Hostile input is cut down before anything is shown or logged: texts to the k…Bytes limits (well-formed
 // UTF-8, ending "…" when cut), markup past kMaxMarkupBytes is not read, actions past kMaxActions are not
-// offered. Events are emitted from inside notify(), close() and the run loop, never before notify() has
-// returned the notification's id to the caller of a held-back pop-up.
+// offered. Events come from inside notify() (another notification giving way), close() and the run loop;
+// a held-back pop-up's close is reported on the run loop, once notify() has returned its id.
 class DesktopNotificationCenter {
 public:
     enum class CloseReason : std::uint32_t { Expired = 1, Dismissed = 2, Closed = 3, Undefined = 4 };

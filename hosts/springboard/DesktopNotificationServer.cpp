@@ -117,15 +117,17 @@ void DesktopNotificationServer::stop()
 
 void DesktopNotificationServer::exportObject(sdbus::IObject& object)
 {
-    object.registerMethod(kInterface, "Notify", "susssasa{sv}i",
-                          {"app_name", "replaces_id", "app_icon", "summary", "body", "actions", "hints", "expire_timeout"},
-                          "u", {"id"}, [this](sdbus::MethodCall call) { serve(call, [this](auto& c) { notify(c); }); });
+    object.registerMethod(
+        kInterface, "Notify", "susssasa{sv}i",
+        {"app_name", "replaces_id", "app_icon", "summary", "body", "actions", "hints", "expire_timeout"}, "u", {"id"},
+        [this](sdbus::MethodCall call) { serve(call, [this](auto& c) { notify(c); }); });
     object.registerMethod(kInterface, "CloseNotification", "u", {"id"}, "", {},
                           [this](sdbus::MethodCall call) { serve(call, [this](auto& c) { closeNotification(c); }); });
     object.registerMethod(kInterface, "GetCapabilities", "", {}, "as", {"capabilities"},
                           [this](sdbus::MethodCall call) { serve(call, [this](auto& c) { getCapabilities(c); }); });
-    object.registerMethod(kInterface, "GetServerInformation", "", {}, "ssss", {"name", "vendor", "version", "spec_version"},
-                          [this](sdbus::MethodCall call) { serve(call, [this](auto& c) { getServerInformation(c); }); });
+    object.registerMethod(
+        kInterface, "GetServerInformation", "", {}, "ssss", {"name", "vendor", "version", "spec_version"},
+        [this](sdbus::MethodCall call) { serve(call, [this](auto& c) { getServerInformation(c); }); });
     object.registerSignal(kInterface, kNotificationClosed, "uu", {"id", "reason"});
     object.registerSignal(kInterface, kActionInvoked, "us", {"id", "action_key"});
     object.finishRegistration();
@@ -151,8 +153,8 @@ void DesktopNotificationServer::notify(sdbus::MethodCall& call)
     DesktopNotificationCenter::Request request;
     std::string icon;
     std::map<std::string, sdbus::Variant> hints;
-    call >> request.appName >> request.replacesId >> icon >> request.summary >> request.body >> request.actions >> hints >>
-        request.expireTimeout;
+    call >> request.appName >> request.replacesId >> icon >> request.summary >> request.body >> request.actions;
+    call >> hints >> request.expireTimeout;
     request.desktopEntry = stringHint(hints, "desktop-entry");
     request.urgency = urgencyHint(hints);
     const std::uint32_t id = center_.notify(request);
@@ -166,7 +168,8 @@ void DesktopNotificationServer::closeNotification(sdbus::MethodCall& call)
     std::uint32_t id = 0;
     call >> id;
     if (!center_.close(id)) {
-        sendQuietly(call.createErrorReply(sdbus::Error(kNotFoundError, "no notification " + std::to_string(id) + " is shown")));
+        const std::string reason = "no notification " + std::to_string(id) + " is shown";
+        sendQuietly(call.createErrorReply(sdbus::Error(kNotFoundError, reason)));
         return;
     }
     sendQuietly(call.createReply());
@@ -182,7 +185,8 @@ void DesktopNotificationServer::getCapabilities(sdbus::MethodCall& call)
 void DesktopNotificationServer::getServerInformation(sdbus::MethodCall& call)
 {
     auto reply = call.createReply();
-    reply << std::string("SpringBoard") << std::string("Vantle") << std::string(VANTLE_VERSION) << std::string(kProtocolVersion);
+    reply << std::string("SpringBoard") << std::string("Vantle") << std::string(VANTLE_VERSION)
+          << std::string(kProtocolVersion);
     sendQuietly(reply);
 }
 

@@ -80,7 +80,7 @@ std::optional<NSError> writeAssignmentsFile(NSFileManager& files, const std::map
     if (auto failure = files.createDirectoryAtPath(folder, true)) {
         return failure;
     }
-    return files.writePropertyList(propertyList(assignments), LAActivator::kAssignmentsPath);
+    return NSFileManager::failureToChange(files.writePropertyList(propertyList(assignments), LAActivator::kAssignmentsPath));
 }
 
 } // namespace

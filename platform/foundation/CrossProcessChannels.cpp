@@ -5,6 +5,7 @@
 #include "DBusDarwinNotificationChannel.h"
 #include "DBusMessagingChannel.h"
 #include "DBusSession.h"
+#include "DestroyedOnMainThread.h"
 #include "LoopbackDarwinNotificationChannel.h"
 #include "LoopbackMessagingChannel.h"
 #include "MutexLocker.h"
@@ -39,9 +40,11 @@ void makeChannels(Channels& state, bool loopback, std::optional<std::string> add
         state.messaging = std::make_shared<LoopbackMessagingChannel>();
         return;
     }
-    auto session = std::make_shared<DBusSession>(std::move(address));
-    state.darwin = std::make_shared<DBusDarwinNotificationChannel>(session);
-    state.messaging = std::make_shared<DBusMessagingChannel>(session);
+    // Job threads post and send through these, and may hold the last reference when the channels are
+    // chosen again; the bus objects must still end on the main thread, which dispatches on them.
+    auto session = makeSharedDestroyedOnMainThread<DBusSession>(std::move(address));
+    state.darwin = makeSharedDestroyedOnMainThread<DBusDarwinNotificationChannel>(session);
+    state.messaging = makeSharedDestroyedOnMainThread<DBusMessagingChannel>(session);
 }
 
 void ensureChosen(Channels& state) VT_REQUIRES(state.mutex)
@@ -79,7 +82,7 @@ void CrossProcessChannels::replace(bool loopback, std::optional<std::string> add
     }
     CFNotificationCenter::getDarwinNotifyCenter().channelsReplaced();
     CPDistributedMessagingCenter::channelsReplaced();
-    // The old channels end here, on the main thread, which owns their bus connection.
+    // The old channels end here unless a job thread still holds them; then the main loop ends them later.
 }
 
 bool CrossProcessChannels::isLoopback()

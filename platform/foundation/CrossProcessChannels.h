@@ -12,7 +12,8 @@ class MessagingChannel;
 // the D-Bus session bus (the default; DBUS_SESSION_BUS_ADDRESS, or an explicit address such as a test's
 // private bus), or an in-process loopback for unit tests. Choosing again (main thread, at set-up) replaces
 // the channels and starts afresh: Darwin observers, servers and message handlers registered before are
-// dropped, and deliveries still in flight from the old channels are discarded.
+// dropped, and deliveries still in flight from the old channels are discarded. The bus channels are always
+// destroyed on the main thread, also when a job thread that was posting held them last.
 class CrossProcessChannels {
 public:
     CrossProcessChannels() = delete;

@@ -3,12 +3,22 @@
 #include "DBusNames.h"
 #include "DBusSession.h"
 #include "NSRunLoop.h"
+#include "SystemLog.h"
+
+#include <fmt/format.h>
 
 #include <sdbus-c++/sdbus-c++.h>
 
 #include <unistd.h>
 
 #include <cstdio>
+
+namespace {
+
+// Unique names are never reused on a bus; this bounds the set of senders already reported.
+constexpr std::size_t kLoggedSenders = 1024;
+
+} // namespace
 
 DBusDarwinNotificationChannel::DBusDarwinNotificationChannel(std::shared_ptr<DBusSession> session)
     : session_(std::move(session))
@@ -48,6 +58,17 @@ std::optional<NSError> DBusDarwinNotificationChannel::listen(Delivery delivery)
     return std::nullopt;
 }
 
+void DBusDarwinNotificationChannel::ignored(const std::string& sender, const std::string& name, const char* reason)
+{
+    // Once per sender, so a stranger that keeps posting cannot flood the log.
+    if (loggedSenders_.size() >= kLoggedSenders) {
+        loggedSenders_.clear();
+    }
+    if (loggedSenders_.insert(sender).second) {
+        SystemLog::write(fmt::format("Darwin notification \"{}\" from {} ignored: {}", name, sender, reason));
+    }
+}
+
 void DBusDarwinNotificationChannel::received(sdbus::Message& signal)
 {
     std::string name;
@@ -58,6 +79,7 @@ void DBusDarwinNotificationChannel::received(sdbus::Message& signal)
     }
     const auto uid = session_->senderUid(signal);
     if (!uid || *uid != geteuid()) {
+        ignored(signal.getSender(), name, uid ? "the sender runs as another user" : "the sender cannot be identified");
         return;
     }
     // Observers run after the bus library has finished with this message, so they may use the bus freely.

@@ -43,6 +43,21 @@ void JobThreadTracker::waitForAll()
     }
 }
 
+bool JobThreadTracker::waitForAllWithin(std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    if (NSThread::isMainThread()) {
+        return NSRunLoop::mainRunLoop().runUntilWithin([] { return runningCount() == 0; }, limit);
+    }
+    MutexLocker locker(jobs().mutex);
+    while (jobs().running != 0) {
+        if (!jobs().mutex.waitUntil(jobs().allFinished, deadline)) {
+            return jobs().running == 0;
+        }
+    }
+    return true;
+}
+
 void JobThreadTracker::jobStarted()
 {
     MutexLocker locker(jobs().mutex);

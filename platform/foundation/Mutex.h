@@ -2,6 +2,7 @@
 
 #include "ThreadSafety.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -25,6 +26,14 @@ public:
         std::unique_lock<std::mutex> held(mutex_, std::adopt_lock);
         condition.wait(held);
         held.release();
+    }
+    // As wait(), giving up at `deadline`: answers false when it passed first.
+    bool waitUntil(std::condition_variable& condition, std::chrono::steady_clock::time_point deadline) VT_REQUIRES(this)
+    {
+        std::unique_lock<std::mutex> held(mutex_, std::adopt_lock);
+        const bool notified = condition.wait_until(held, deadline) == std::cv_status::no_timeout;
+        held.release();
+        return notified;
     }
 
 private:

@@ -9,3 +9,10 @@ NSError NSError::fromErrno(const std::string& doing, int errnoValue)
     const char* text = strerror_r(errnoValue, buffer, sizeof buffer);
     return NSError(doing.empty() ? std::string(text) : doing + ": " + text, errnoValue);
 }
+
+NSError NSError::changeNotFlushed(const std::string& doing, int errnoValue)
+{
+    NSError error = fromErrno(doing, errnoValue);
+    error.changeIsInPlace_ = true;
+    return error;
+}

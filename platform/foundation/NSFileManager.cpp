@@ -5,6 +5,7 @@
 #include "MutexLocker.h"
 #include "NSDate.h"
 #include "NSPropertyListSerialization.h"
+#include "SystemLog.h"
 
 #include <fmt/format.h>
 
@@ -83,19 +84,25 @@ std::optional<NSError> writeAll(FileSystemCalls& calls, int fd, std::string_view
     return std::nullopt;
 }
 
-std::optional<NSError> flushDirectory(FileSystemCalls& calls, const fs::path& directory)
+// Flushes the folder after a change of one of its names (`change`: "replaced", "removed"). A failure leaves
+// the change made but perhaps not durable; it is logged here because callers count the change as made.
+std::optional<NSError> flushDirectory(FileSystemCalls& calls, const fs::path& changed, std::string_view change)
 {
+    const fs::path directory = changed.parent_path();
     const int fd = calls.open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    if (fd < 0) {
-        return NSError::fromErrno("file replaced, but its folder could not be opened to flush it", errno);
+    int error = errno;
+    const int result = fd < 0 ? -1 : calls.fsync(fd);
+    if (fd >= 0) {
+        error = errno;
+        calls.close(fd);
     }
-    const int result = calls.fsync(fd);
-    const int error = errno;
-    calls.close(fd);
-    if (result != 0) {
-        return NSError::fromErrno("file replaced, but its folder could not be flushed to disk", error);
+    if (result == 0) {
+        return std::nullopt;
     }
-    return std::nullopt;
+    const NSError notFlushed = NSError::changeNotFlushed(
+        fmt::format("file {}, but its folder could not be flushed to disk", change), error);
+    SystemLog::write(fmt::format("{}: {}", changed.string(), notFlushed.reason()));
+    return notFlushed;
 }
 
 // A temporary file created exclusively and held under flock(), so a cleaner in another process leaves it
@@ -136,6 +143,14 @@ NSFileManager& NSFileManager::defaultManager()
 {
     static NSFileManager manager;
     return manager;
+}
+
+std::optional<NSError> NSFileManager::failureToChange(std::optional<NSError> error)
+{
+    if (error && error->changeIsInPlace()) {
+        return std::nullopt;
+    }
+    return error;
 }
 
 NSFileManager::NSFileManager(std::shared_ptr<FileSystemCalls> calls)
@@ -273,7 +288,23 @@ std::optional<NSError> NSFileManager::writeAtomically(FileSystemCalls& calls, co
     }
     // Closing releases the lock; the temporary name is gone by now, so no cleaner can mistake it.
     calls.close(temporary.fd);
-    return flushDirectory(calls, target.parent_path());
+    return flushDirectory(calls, target, "replaced");
+}
+
+std::optional<NSError> NSFileManager::removeDurably(FileSystemCalls& calls, const fs::path& target)
+{
+    if (calls.unlink(target.c_str()) == 0) {
+        return flushDirectory(calls, target, "removed");
+    }
+    if (errno != EISDIR) {
+        return NSError::fromErrno("cannot remove", errno);
+    }
+    std::error_code error;
+    fs::remove_all(target, error);
+    if (error) {
+        return NSError::fromErrno("cannot remove", error.value());
+    }
+    return flushDirectory(calls, target, "removed");
 }
 
 void NSFileManager::removeStaleTemporaryFilesOnce(FileSystemCalls& calls, const fs::path& directory)
@@ -315,19 +346,16 @@ void NSFileManager::removeStaleTemporaryFilesIn(FileSystemCalls& calls, const fs
 
 std::optional<NSError> NSFileManager::removeItemAtPath(std::string_view path)
 {
-    std::error_code error;
     const fs::path host = DeviceRoot::resolve(path);
     if (host == DeviceRoot::root()) {
         return NSError("refusing to remove the device root", EPERM);
     }
-    if (!fs::exists(fs::symlink_status(host, error))) {
-        return NSError::fromErrno("cannot remove", ENOENT);
+    const auto syscalls = calls();
+    auto error = removeDurably(*syscalls, host);
+    if (error && !error->changeIsInPlace() && error->code() != ENOENT) {
+        SystemLog::write(fmt::format("{}: {}", host.string(), error->reason()));
     }
-    fs::remove_all(host, error);
-    if (error) {
-        return NSError::fromErrno("cannot remove", error.value());
-    }
-    return std::nullopt;
+    return error;
 }
 
 std::optional<NSError> NSFileManager::moveItemAtPath(std::string_view from, std::string_view to)
@@ -383,8 +411,8 @@ Result<std::string> NSFileManager::moveAsideUnreadableFileAtPath(std::string_vie
     for (int attempt = 1; attempt <= 1000; ++attempt) {
         const std::string candidate = attempt == 1 ? stem : fmt::format("{}-{}", stem, attempt);
         if (syscalls->renameNoReplace(from.c_str(), DeviceRoot::resolve(candidate).c_str()) == 0) {
-            // Best effort: the move already happened and nothing was lost if this fails.
-            flushDirectory(*syscalls, from.parent_path());
+            // The move already happened and nothing was lost if the flush fails (which it logs).
+            (void)flushDirectory(*syscalls, from, "moved aside");
             return candidate;
         }
         if (errno != EEXIST) {

@@ -20,8 +20,18 @@
 // Files and folders at device paths (see DeviceRoot). Every file of the system is read whole and written
 // whole, and a write replaces the previous file atomically and durably: the bytes go to a temporary file
 // in the same folder, which is written in full, flushed (fsync), renamed over the target, and then the
-// folder itself is flushed so the rename survives a power cut. A failure at any step leaves the previous
-// file as it was and answers the error.
+// folder itself is flushed so the rename survives a power cut. A removal unlinks the file and flushes the
+// folder the same way.
+//
+// What a failure leaves:
+// - Before the rename (or the unlink): the previous file as it was, and the error.
+// - Flushing the folder after the rename (or the unlink): the change is made. Every process sees the new
+//   file (or no file), and so does this one after a crash, but a power cut may still bring the previous
+//   one back. The error answered says so (NSError::changeIsInPlace()), and callers count the change as
+//   made; the manager writes a line to the system log, since nobody else will.
+//
+// All system calls of writing and removing go through the FileSystemCalls seam, so tests can fail any of
+// them.
 //
 // Temporary files are named ".<name>.tmp-XXXXXX" and are held under an exclusive flock() while written.
 // One that is not locked belongs to a writer that died; the first write into a folder (and
@@ -32,6 +42,10 @@
 class NSFileManager {
 public:
     static NSFileManager& defaultManager();
+
+    // The error of a change that was not made; none when it was, also when only the folder's flush failed.
+    // For callers that count such a change as made.
+    static std::optional<NSError> failureToChange(std::optional<NSError> error);
 
     // A manager that makes its system calls through `calls` (the real ones when null).
     explicit NSFileManager(std::shared_ptr<FileSystemCalls> calls = nullptr);
@@ -60,13 +74,15 @@ public:
     // The whole file; refuses a file larger than `maxBytes` without reading it.
     Result<std::string> contentsAtPath(std::string_view path, std::size_t maxBytes = PropertyListLimits{}.maxBytes) const;
     // Creates or atomically replaces the file with `contents`.
-    std::optional<NSError> createFileAtPath(std::string_view path, std::string_view contents);
+    [[nodiscard]] std::optional<NSError> createFileAtPath(std::string_view path, std::string_view contents);
 
-    // Removes a file, or a folder with everything in it.
-    std::optional<NSError> removeItemAtPath(std::string_view path);
+    // Removes a file (or a folder with everything in it), then flushes the folder that held it. Nothing
+    // there: an error with code ENOENT. Any other failure leaves the file in place, answers the error and
+    // is written to the system log with the path and the reason.
+    [[nodiscard]] std::optional<NSError> removeItemAtPath(std::string_view path);
     // Moves a file or folder; fails if something exists at `to` (nothing is replaced).
-    std::optional<NSError> moveItemAtPath(std::string_view from, std::string_view to);
-    std::optional<NSError> createDirectoryAtPath(std::string_view path, bool withIntermediateDirectories);
+    [[nodiscard]] std::optional<NSError> moveItemAtPath(std::string_view from, std::string_view to);
+    [[nodiscard]] std::optional<NSError> createDirectoryAtPath(std::string_view path, bool withIntermediateDirectories);
     // The names in a folder, sorted, without "." and "..".
     Result<std::vector<std::string>> contentsOfDirectoryAtPath(std::string_view path) const;
 
@@ -81,12 +97,13 @@ public:
     // Reads a property-list file: missing (no such file), unreadable (with the reason) or its value.
     PropertyListRead readPropertyListAtPath(std::string_view path, const PropertyListLimits& limits = {}) const;
     // Writes the XML form of `plist` atomically.
-    std::optional<NSError> writePropertyList(const id& plist, std::string_view path, const PropertyListLimits& limits = {});
+    [[nodiscard]] std::optional<NSError> writePropertyList(const id& plist, std::string_view path, const PropertyListLimits& limits = {});
 
 private:
     std::shared_ptr<FileSystemCalls> calls() const;
     std::optional<NSError> writeAtomically(FileSystemCalls& calls, const std::filesystem::path& target,
                                            std::string_view contents);
+    std::optional<NSError> removeDurably(FileSystemCalls& calls, const std::filesystem::path& target);
     void removeStaleTemporaryFilesOnce(FileSystemCalls& calls, const std::filesystem::path& directory);
     static void removeStaleTemporaryFilesIn(FileSystemCalls& calls, const std::filesystem::path& directory);
 

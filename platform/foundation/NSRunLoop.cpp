@@ -216,6 +216,18 @@ bool NSRunLoop::runUntil(const std::function<bool()>& predicate)
     }
 }
 
+bool NSRunLoop::runUntilWithin(const std::function<bool()>& predicate, std::chrono::milliseconds limit)
+{
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    bool expired = false;
+    // A source without a descriptor (poll(2) skips negative ones) whose deadline ends the wait.
+    const auto timer = addFileDescriptor(
+        -1, [deadline] { return RunLoopFileSource::Interest{0, deadline}; }, [&expired](short) { expired = true; });
+    runUntil([&] { return expired || predicate(); });
+    timer->invalidate();
+    return predicate();
+}
+
 void NSRunLoop::run()
 {
     runUntil([] { return false; });

@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -56,6 +57,10 @@ public:
     // predicate is checked on this loop's thread before and after every run; state that other threads change
     // without queueing work here must call wakeUp() so the loop looks again.
     bool runUntil(const std::function<bool()>& predicate);
+    // As runUntil, giving up once `limit` of real time has passed (the Clock's time, stepped or not, plays
+    // no part): answers whether the predicate held. A test's wait ends this way, so it fails rather than
+    // hangs when what it waits for never comes.
+    bool runUntilWithin(const std::function<bool()>& predicate, std::chrono::milliseconds limit);
     // Runs until stop().
     void run();
     // Makes the innermost current runUntil()/run() of this loop return; when none is running, the next one

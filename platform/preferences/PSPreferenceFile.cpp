@@ -49,5 +49,6 @@ std::optional<NSError> PSPreferenceFile::setValueForKey(const id& value, const s
     if (auto failure = files_.createDirectoryAtPath(kPreferencesFolder, true)) {
         return failure;
     }
-    return files_.writePropertyList(NSDictionary::dictionaryWithEntries(std::move(entries)), *path);
+    return NSFileManager::failureToChange(
+        files_.writePropertyList(NSDictionary::dictionaryWithEntries(std::move(entries)), *path));
 }

@@ -110,6 +110,14 @@ void UIScrollView::endTracking()
     dragging_ = false;
 }
 
+void UIScrollView::shiftContentOffset(CGPoint delta)
+{
+    if (tracking_) {
+        offsetAtStart_ = CGPointMake(offsetAtStart_.x + delta.x, offsetAtStart_.y + delta.y);
+    }
+    setContentOffset(CGPointMake(contentOffset().x + delta.x, contentOffset().y + delta.y));
+}
+
 void UIScrollView::didBeginDragging() {}
 
 void UIScrollView::didScroll() {}

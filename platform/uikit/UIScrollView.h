@@ -56,6 +56,9 @@ protected:
     bool continueTracking(CGPoint pointInWindow);
     // Ends the touch; a drag snaps the offset back within the content.
     void endTracking();
+    // Moves the offset by `delta`, and a drag in progress with it, so that content that grew or shrank
+    // above what is on screen does not move what is on screen, nor what lies under the finger.
+    void shiftContentOffset(CGPoint delta);
     // Called once when a touch turns into a drag.
     virtual void didBeginDragging();
     // Called after every change of the offset.

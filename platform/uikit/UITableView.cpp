@@ -91,6 +91,66 @@ double UITableView::heightForRow(const NSIndexPath& path)
     return std::isfinite(height) && height > 0 ? height : 0;
 }
 
+double UITableView::estimatedHeightForRow(const NSIndexPath& path)
+{
+    const double height =
+        delegate_ != nullptr ? delegate_->estimatedHeightForRowAtIndexPath(*this, path) : estimatedRowHeight_;
+    return std::isfinite(height) && height > 0 ? height : estimatedRowHeight_;
+}
+
+bool UITableView::measureRow(const NSIndexPath& path)
+{
+    return rows_.isRowHeightEstimated(path) && rows_.setRowHeight(path, heightForRow(path));
+}
+
+std::vector<NSIndexPath> UITableView::rowsInView() const
+{
+    const CGRect b = bounds();
+    return rows_.indexPathsForRowsInSpan(CGRectGetMinY(b), CGRectGetMaxY(b));
+}
+
+void UITableView::measureRowsInView()
+{
+    for (;;) {
+        const std::vector<NSIndexPath> inView = rowsInView();
+        const auto isEstimated = [this](const NSIndexPath& path) { return rows_.isRowHeightEstimated(path); };
+        if (std::none_of(inView.begin(), inView.end(), isEstimated)) {
+            return;
+        }
+        // A row already measured was on screen before and stays where it was; failing one, the first row.
+        const auto measured = std::find_if_not(inView.begin(), inView.end(), isEstimated);
+        const NSIndexPath anchor = measured != inView.end() ? *measured : inView.front();
+        const double before = rows_.rectForRow(anchor).origin;
+        for (const NSIndexPath& path : inView) {
+            measureRow(path);
+        }
+        const double moved = rows_.rectForRow(anchor).origin - before;
+        if (moved != 0) {
+            shiftContentOffset(CGPointMake(0, moved));
+        }
+        updateContentSize();
+    }
+}
+
+std::optional<std::pair<NSIndexPath, double>> UITableView::topRowOnScreen() const
+{
+    const std::vector<NSIndexPath> inView = rowsInView();
+    if (inView.empty()) {
+        return std::nullopt;
+    }
+    return std::make_pair(inView.front(), contentOffset().y - rows_.rectForRow(inView.front()).origin);
+}
+
+void UITableView::keepRowAtTop(const std::pair<NSIndexPath, double>& anchor)
+{
+    if (!rows_.contains(anchor.first)) {
+        return;
+    }
+    const double top = rows_.rectForRow(anchor.first).origin + anchor.second;
+    shiftContentOffset(CGPointMake(0, top - contentOffset().y));
+    updateContentSize();
+}
+
 UITableView::SectionTitles UITableView::titlesForSection(int section)
 {
     return {dataSource_->titleForHeaderInSection(*this, section), dataSource_->titleForFooterInSection(*this, section)};
@@ -128,15 +188,21 @@ UITableViewRowData::Section UITableView::loadSection(int section, const SectionT
     loaded.headerHeight = headerHeight(titles);
     loaded.footerHeight = footerHeight(titles);
     const int rows = std::max(0, dataSource_->numberOfRowsInSection(*this, section));
+    const bool estimate = estimatesRowHeights();
     loaded.rowHeights.reserve(static_cast<std::size_t>(rows));
     for (int row = 0; row < rows; ++row) {
-        loaded.rowHeights.push_back(heightForRow(NSIndexPath(row, section)));
+        const NSIndexPath path(row, section);
+        loaded.rowHeights.push_back(estimate ? estimatedHeightForRow(path) : heightForRow(path));
+    }
+    if (estimate) {
+        loaded.estimated.assign(static_cast<std::size_t>(rows), true);
     }
     return loaded;
 }
 
 void UITableView::reloadData()
 {
+    const auto anchor = estimatesRowHeights() ? topRowOnScreen() : std::nullopt;
     needsReload_ = false;
     dismissConfirmation();
     recycleAllCells();
@@ -156,6 +222,9 @@ void UITableView::reloadData()
     rows_.reset(std::move(sections));
     titlesWidth_ = bounds().size.width;
     updateContentSize();
+    if (anchor) {
+        keepRowAtTop(*anchor);
+    }
     setNeedsLayout();
     setNeedsDisplay();
 }
@@ -278,6 +347,7 @@ void UITableView::layoutSubviews()
     if (bounds().size.width != titlesWidth_) {
         refreshTitleHeights();
     }
+    measureRowsInView();
     const CGRect b = bounds();
     const double top = CGRectGetMinY(b);
     const double bottom = CGRectGetMaxY(b);
@@ -766,6 +836,9 @@ void UITableView::scrollToRowAtIndexPath(const NSIndexPath& path, UITableViewScr
 {
     if (!rows_.contains(path)) {
         return;
+    }
+    if (measureRow(path)) {
+        updateContentSize();
     }
     const CGRect row = rectForRowAtIndexPath(path);
     const CGFloat height = bounds().size.height;

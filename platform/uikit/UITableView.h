@@ -14,6 +14,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class UITableViewSectionTitleView;
@@ -27,6 +28,13 @@ class UITableViewSectionTitleView;
 // the cells of rows coming into view. An update (insert, delete, reload of rows or sections) asks only for
 // the heights of the rows it inserts or reloads, and checks the new counts against the data source; an
 // update that does not add up is reported on stderr and replaced by a full reload.
+//
+// With an estimated row height (setEstimatedRowHeight), reloadData asks each row's estimate instead of its
+// height, and layout asks the real height only of the rows it is about to show, before it shows them: a
+// list of ten thousand rows whose heights cost a text measurement each is drawn after measuring one screen.
+// As rows are measured the rows already on screen stay where they are: the content offset moves by
+// whatever the newly measured rows above them added or took away (a drag in progress moves with it). A
+// reload keeps the first row on screen where it was, when that row is still there.
 //
 // Touches: a tap selects the row (didSelectRowAtIndexPath) if selection is allowed; a drag of more than
 // 10 points scrolls; a horizontal swipe over an editable row whose editing style is Delete uncovers its
@@ -57,6 +65,11 @@ public:
     // The height of rows whose delegate does not give one (44 by default); taken at the next reload.
     CGFloat rowHeight() const { return rowHeight_; }
     void setRowHeight(CGFloat height) { rowHeight_ = height; }
+    // Above 0, rows are placed at their estimated heights (the delegate's, this value unless it says
+    // otherwise) and measured only when they come into view; 0 (the default) asks every height at a reload.
+    // Taken at the next reload.
+    CGFloat estimatedRowHeight() const { return estimatedRowHeight_; }
+    void setEstimatedRowHeight(CGFloat height) { estimatedRowHeight_ = height; }
     const std::shared_ptr<UIColor>& separatorColor() const { return separatorColor_; }
     void setSeparatorColor(std::shared_ptr<UIColor> color);
     bool allowsSelection() const { return allowsSelection_; }
@@ -147,7 +160,16 @@ private:
     enum class TouchMode { None, Pending, Swipe, Drag, Dismissing };
 
     // Loading.
+    bool estimatesRowHeights() const { return estimatedRowHeight_ > 0; }
     double heightForRow(const NSIndexPath& path);
+    double estimatedHeightForRow(const NSIndexPath& path);
+    std::vector<NSIndexPath> rowsInView() const;
+    // Measures the estimated rows that overlap the bounds, keeping the rows on screen in place.
+    void measureRowsInView();
+    bool measureRow(const NSIndexPath& path);
+    // The first row on screen and how far the top of the bounds lies below its top.
+    std::optional<std::pair<NSIndexPath, double>> topRowOnScreen() const;
+    void keepRowAtTop(const std::pair<NSIndexPath, double>& anchor);
     SectionTitles titlesForSection(int section);
     UITableViewRowData::Section loadSection(int section, const SectionTitles& titles);
     double headerHeight(const SectionTitles& titles) const;
@@ -186,6 +208,7 @@ private:
     UITableViewDataSource* dataSource_ = nullptr;
     UITableViewDelegate* delegate_ = nullptr;
     CGFloat rowHeight_ = 44;
+    CGFloat estimatedRowHeight_ = 0;
     std::shared_ptr<UIColor> separatorColor_;
     bool allowsSelection_ = true;
     bool allowsSelectionDuringEditing_ = false;

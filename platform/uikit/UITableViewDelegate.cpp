@@ -7,6 +7,11 @@ double UITableViewDelegate::heightForRowAtIndexPath(UITableView& table, const NS
     return table.rowHeight();
 }
 
+double UITableViewDelegate::estimatedHeightForRowAtIndexPath(UITableView& table, const NSIndexPath&)
+{
+    return table.estimatedRowHeight();
+}
+
 void UITableViewDelegate::didSelectRowAtIndexPath(UITableView&, const NSIndexPath&)
 {
 }

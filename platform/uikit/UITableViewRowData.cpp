@@ -7,6 +7,9 @@ void UITableViewRowData::reset(std::vector<Section> sections, double topInset, d
     sections_.clear();
     sections_.reserve(sections.size());
     for (auto& section : sections) {
+        if (!section.estimated.empty()) {
+            section.estimated.resize(section.rowHeights.size(), false);
+        }
         sections_.push_back(SectionLayout{std::move(section), 0, {}, true});
     }
     topInset_ = topInset;
@@ -132,14 +135,26 @@ std::vector<int> UITableViewRowData::sectionsInSpan(double top, double bottom) c
     return found;
 }
 
+bool UITableViewRowData::isRowHeightEstimated(const NSIndexPath& path) const
+{
+    if (!contains(path)) {
+        return false;
+    }
+    const auto& estimated = sections_[path.section()].content.estimated;
+    return static_cast<std::size_t>(path.row()) < estimated.size() && estimated[path.row()];
+}
+
 bool UITableViewRowData::insertRow(const NSIndexPath& path, double height)
 {
     if (path.section() < 0 || path.section() >= numberOfSections() || path.row() < 0 ||
         path.row() > numberOfRowsInSection(path.section())) {
         return false;
     }
-    auto& heights = sections_[path.section()].content.rowHeights;
-    heights.insert(heights.begin() + path.row(), height);
+    auto& content = sections_[path.section()].content;
+    content.rowHeights.insert(content.rowHeights.begin() + path.row(), height);
+    if (!content.estimated.empty()) {
+        content.estimated.insert(content.estimated.begin() + path.row(), false);
+    }
     markDirty(path.section());
     return true;
 }
@@ -149,8 +164,11 @@ bool UITableViewRowData::deleteRow(const NSIndexPath& path)
     if (!contains(path)) {
         return false;
     }
-    auto& heights = sections_[path.section()].content.rowHeights;
-    heights.erase(heights.begin() + path.row());
+    auto& content = sections_[path.section()].content;
+    content.rowHeights.erase(content.rowHeights.begin() + path.row());
+    if (!content.estimated.empty()) {
+        content.estimated.erase(content.estimated.begin() + path.row());
+    }
     markDirty(path.section());
     return true;
 }
@@ -160,7 +178,11 @@ bool UITableViewRowData::setRowHeight(const NSIndexPath& path, double height)
     if (!contains(path)) {
         return false;
     }
-    sections_[path.section()].content.rowHeights[path.row()] = height;
+    auto& content = sections_[path.section()].content;
+    content.rowHeights[path.row()] = height;
+    if (!content.estimated.empty()) {
+        content.estimated[path.row()] = false;
+    }
     markDirty(path.section());
     return true;
 }

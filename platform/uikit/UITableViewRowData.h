@@ -10,12 +10,17 @@
 // update inserts or reloads) and kept; offsets are prefix sums, rebuilt only for the sections that changed
 // and only when next asked for, so finding the rows in the visible band is a binary search and a table of
 // ten thousand rows costs nothing per frame.
+//
+// A height may be an estimate (see UITableView::setEstimatedRowHeight): it places the row like any other
+// until the table measures the row and gives its real height with setRowHeight.
 class UITableViewRowData final {
 public:
     struct Section {
         double headerHeight = 0;
         double footerHeight = 0;
         std::vector<double> rowHeights;
+        // Per row, whether its height is an estimate; empty when none is.
+        std::vector<bool> estimated;
     };
     // A stretch of the content along y.
     struct Span {
@@ -39,6 +44,7 @@ public:
     Span rectForHeaderInSection(int section) const;
     Span rectForFooterInSection(int section) const;
     Span rectForRow(const NSIndexPath& path) const;
+    bool isRowHeightEstimated(const NSIndexPath& path) const;
 
     // The row whose span holds y (the span's origin belongs to it), or none over a header, a footer or
     // outside the content.
@@ -49,7 +55,7 @@ public:
     std::vector<int> sectionsInSpan(double top, double bottom) const;
 
     // Edits, each in the index space of the layout as it stands at the call. Out-of-range positions are
-    // ignored and answer false.
+    // ignored and answer false. A row inserted or given a height this way has a measured height.
     bool insertRow(const NSIndexPath& path, double height);
     bool deleteRow(const NSIndexPath& path);
     bool setRowHeight(const NSIndexPath& path, double height);

@@ -8,6 +8,9 @@
 //   vantle_ipc_peer send <center> <message> <app> <body> sends a record; "ok" or the error
 //   vantle_ipc_peer send-large <center> <message> <bytes> sends a record with a body of that size
 //   vantle_ipc_peer serve <center> <message>             "ready", then "received <message> <app>|<body>"
+//   vantle_ipc_peer burst <center> <message> <count>     sends records "0" ... "<count - 1>" one after
+//                                                        another as fast as the server takes them; "sent <n>"
+//                                                        after every thousand, then "done" or the error
 #include "CFNotificationCenter.h"
 #include "CPDistributedMessagingCenter.h"
 #include "CrossProcessChannels.h"
@@ -70,6 +73,22 @@ int postHeld(const std::string& name)
     return 0;
 }
 
+int burst(const std::string& center, const std::string& message, long count)
+{
+    const auto centre = CPDistributedMessagingCenter::centerNamed(center);
+    for (long sent = 0; sent < count; ++sent) {
+        if (const auto error = centre->sendMessageName(message, record("Burst", std::to_string(sent)))) {
+            say(error->description());
+            return 1;
+        }
+        if ((sent + 1) % 1000 == 0) {
+            say("sent " + std::to_string(sent + 1));
+        }
+    }
+    say("done");
+    return 0;
+}
+
 int observe(const std::string& name)
 {
     bool received = false;
@@ -122,9 +141,12 @@ int main(int argc, char** argv)
     if (args.size() == 4 && args[0] == "send-large") {
         return send(args[1], args[2], record("Large", std::string(std::strtoul(args[3].c_str(), nullptr, 10), 'x')));
     }
+    if (args.size() == 4 && args[0] == "burst") {
+        return burst(args[1], args[2], std::strtol(args[3].c_str(), nullptr, 10));
+    }
     if (args.size() == 3 && args[0] == "serve") {
         return serve(args[1], args[2]);
     }
-    std::fprintf(stderr, "usage: vantle_ipc_peer post|post-held|observe|send|send-large|serve …\n");
+    std::fprintf(stderr, "usage: vantle_ipc_peer post|post-held|observe|send|send-large|serve|burst …\n");
     return 2;
 }

@@ -1,6 +1,7 @@
 #include "ChildProcess.h"
 
 #include "NSRunLoop.h"
+#include "TestDeadline.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -51,19 +52,29 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>
     environmentPointers.push_back(nullptr);
 
     int pipeFds[2];
-    if (pipe2(pipeFds, O_CLOEXEC) != 0) {
+    int inputFds[2] = {-1, -1};
+    if (options.takesInput) {
+        signal(SIGPIPE, SIG_IGN); // a child that died answers writeLine with false, not with a signal
+    }
+    if (pipe2(pipeFds, O_CLOEXEC) != 0 || (options.takesInput && pipe2(inputFds, O_CLOEXEC) != 0)) {
         failure = std::string("pipe2: ") + std::strerror(errno);
         return nullptr;
     }
     const pid_t pid = fork();
     if (pid < 0) {
         failure = std::string("fork: ") + std::strerror(errno);
-        close(pipeFds[0]);
-        close(pipeFds[1]);
+        for (const int fd : {pipeFds[0], pipeFds[1], inputFds[0], inputFds[1]}) {
+            if (fd >= 0) {
+                close(fd);
+            }
+        }
         return nullptr;
     }
     if (pid == 0) {
         dup2(pipeFds[1], STDOUT_FILENO);
+        if (options.takesInput) {
+            dup2(inputFds[0], STDIN_FILENO);
+        }
         if (options.mergeStandardError) {
             dup2(pipeFds[1], STDERR_FILENO);
         }
@@ -76,11 +87,14 @@ std::unique_ptr<ChildProcess> ChildProcess::start(const std::vector<std::string>
         _exit(127);
     }
     close(pipeFds[1]);
+    if (options.takesInput) {
+        close(inputFds[0]);
+    }
     fcntl(pipeFds[0], F_SETFL, O_NONBLOCK);
-    return std::unique_ptr<ChildProcess>(new ChildProcess(pid, pipeFds[0]));
+    return std::unique_ptr<ChildProcess>(new ChildProcess(pid, pipeFds[0], inputFds[1]));
 }
 
-ChildProcess::ChildProcess(pid_t pid, int output) : pid_(pid), output_(output)
+ChildProcess::ChildProcess(pid_t pid, int output, int input) : pid_(pid), output_(output), input_(input)
 {
     source_ = NSRunLoop::mainRunLoop().addFileDescriptor(output_, POLLIN, [this](short) {
         char buffer[4096];
@@ -102,11 +116,32 @@ ChildProcess::~ChildProcess()
         waitForExit();
     }
     close(output_);
+    if (input_ >= 0) {
+        close(input_);
+    }
+}
+
+bool ChildProcess::writeLine(const std::string& line)
+{
+    const std::string text = line + "\n";
+    std::string_view rest = text;
+    while (input_ >= 0 && !rest.empty()) {
+        const ssize_t written = write(input_, rest.data(), rest.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        rest.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return input_ >= 0;
 }
 
 std::optional<std::string> ChildProcess::nextLine()
 {
-    NSRunLoop::mainRunLoop().runUntil([&] { return closed_ || buffered_.find('\n') != std::string::npos; });
+    NSRunLoop::mainRunLoop().runUntilWithin([&] { return closed_ || buffered_.find('\n') != std::string::npos; },
+                                            kTestDeadline);
     const auto end = buffered_.find('\n');
     if (end == std::string::npos) {
         return std::nullopt;

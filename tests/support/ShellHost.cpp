@@ -134,6 +134,8 @@ void ShellHost::start(const Options& options)
     host_ = std::move(host);
 }
 
+pid_t ShellHost::pid() const { return host_ ? host_->pid() : 0; }
+
 const std::string& ShellHost::busAddress() const
 {
     static const std::string none;
@@ -200,6 +202,13 @@ std::filesystem::path ShellHost::screenshot(const std::string& name) const
     }
     command({"screenshot", path.string()});
     return path;
+}
+
+void ShellHost::kill()
+{
+    if (host_) {
+        host_.reset(); // SIGKILL, then reaped
+    }
 }
 
 int ShellHost::stop()

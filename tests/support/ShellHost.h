@@ -4,6 +4,8 @@
 #include "TemporaryDeviceRoot.h"
 #include "ToolRun.h"
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -74,6 +76,8 @@ public:
     ShellHost& operator=(const ShellHost&) = delete;
 
     bool isRunning() const { return host_ != nullptr; }
+    // The host's process id (its /proc entry tells its memory); 0 when it is not running.
+    pid_t pid() const;
     // Why the shell did not start (with what it printed), or why it stopped; empty while all is well.
     const std::string& failure() const { return failure_; }
     const TemporaryDeviceRoot& device() const { return device_; }
@@ -96,6 +100,8 @@ public:
     // Stops the host with SIGTERM; answers its exit status (-1 when it did not exit normally or in time).
     // The destructor does it too, and adds a test failure unless the host exits 0.
     int stop();
+    // Kills the host with SIGKILL, as a crash would, and reaps it; the destructor then has nothing to stop.
+    void kill();
     // Waits for the host to stop by itself (its window closed); answers as stop() does.
     int waitForExit();
 

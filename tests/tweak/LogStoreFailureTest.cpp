@@ -9,6 +9,8 @@
 #include "MutexLocker.h"
 #include "SystemLog.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -26,14 +28,18 @@ const char* kOld = PLWriter::kOldNotificationsPath;
 // System calls of which one kind fails with a chosen error.
 class FailingCalls final : public FileSystemCalls {
 public:
-    enum class Step { Write, Fsync, Rename, MoveAside };
+    enum class Step { Write, Fsync, FolderFsync, Rename, MoveAside, Unlink };
     FailingCalls(Step step, int error) : step_(step), error_(error) {}
 
     ssize_t write(int fd, const void* buffer, size_t size) override
     {
         return step_ == Step::Write ? fail() : FileSystemCalls::write(fd, buffer, size);
     }
-    int fsync(int fd) override { return step_ == Step::Fsync ? fail() : FileSystemCalls::fsync(fd); }
+    int fsync(int fd) override
+    {
+        return step_ == Step::Fsync || (step_ == Step::FolderFsync && isFolder(fd)) ? fail() : FileSystemCalls::fsync(fd);
+    }
+    int unlink(const char* path) override { return step_ == Step::Unlink ? fail() : FileSystemCalls::unlink(path); }
     int rename(const char* from, const char* to) override
     {
         return step_ == Step::Rename ? fail() : FileSystemCalls::rename(from, to);
@@ -44,6 +50,11 @@ public:
     }
 
 private:
+    static bool isFolder(int fd)
+    {
+        struct stat status {};
+        return ::fstat(fd, &status) == 0 && S_ISDIR(status.st_mode);
+    }
     int fail() const
     {
         errno = error_;
@@ -197,4 +208,52 @@ TEST_F(LogStoreFailures, ARecordTheFileCannotHoldIsDroppedWithoutHoldingUpTheOth
     const auto lines = systemLog.lines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_NE(lines[0].find("Far"), std::string::npos) << lines[0];
+}
+
+TEST_F(LogStoreFailures, AWriteWhoseFolderCannotBeFlushedCountsAsWritten)
+{
+    const auto window = std::make_shared<FakeWindow>();
+    VTWindowLink::setSharedLink(window);
+    {
+        const InjectedFailure failure(FailingCalls::Step::FolderFsync, EIO);
+        runJob([] { PLWriter::write(makeRecord("Chat", "replaced, not flushed")); });
+    }
+    runJob([] { PLWriter::write(makeRecord("Chat", "next")); });
+    EXPECT_EQ(bodies(readLog(kNew)), (std::vector<std::string>{"next", "replaced, not flushed"})) << "written once";
+    EXPECT_EQ(bodies(window->received), (std::vector<std::string>{"replaced, not flushed", "next"}));
+}
+
+TEST_F(LogStoreFailures, EmptyingAFileRemovesItUnlessTheRemovalFails)
+{
+    using Step = FailingCalls::Step;
+    const std::tuple<std::optional<Step>, bool, const char*> cases[] = {
+        {std::nullopt, true, "no fault"},
+        {Step::Unlink, false, "the unlink fails"},
+        {Step::FolderFsync, true, "the folder's flush after the unlink fails"},
+    };
+    for (const auto& [step, removed, name] : cases) {
+        SCOPED_TRACE(name);
+        writeLog(kNew, {makeRecord("Chat", "only", "com.example.chat")});
+        runJob([] { PLWriter::write(makeRecord("Chat", "newer", "com.example.chat")); }); // the store wrote it last
+        UIApplication::sharedApplication()->addStatusBarImageNamed(PLWriter::kStatusBarImageName);
+        const auto before = fileBytes(root.hostPath(kNew));
+        SystemLogLines systemLog;
+        {
+            std::optional<InjectedFailure> injected;
+            if (step) {
+                injected.emplace(*step, EIO);
+            }
+            runJob([] { PLWriter::deleteNotificationsForApplication("com.example.chat"); });
+        }
+        EXPECT_EQ(NSFileManager::defaultManager().fileExistsAtPath(kNew), !removed);
+        EXPECT_EQ(statusBarShown(), !removed) << "the image stays while the records do";
+        if (!removed) {
+            EXPECT_EQ(fileBytes(root.hostPath(kNew)), before);
+            const auto lines = systemLog.lines();
+            ASSERT_FALSE(lines.empty());
+            EXPECT_NE(lines[0].find("NewNotifications.plist"), std::string::npos) << lines[0];
+        }
+        runJob([] { PLWriter::deleteNotificationsForApplication("com.example.chat"); });
+        EXPECT_FALSE(NSFileManager::defaultManager().fileExistsAtPath(kNew)) << "removed once the disk lets it";
+    }
 }

@@ -212,7 +212,7 @@ void DeviceInstaller::installFile(const PayloadFile& file, InstallManifest& mani
     if (!files.fileExistsAtPath(folder)) {
         createFolder(folder, report);
     }
-    if (auto error = files.createFileAtPath(file.devicePath, bytes)) {
+    if (auto error = NSFileManager::failureToChange(files.createFileAtPath(file.devicePath, bytes))) {
         report.addProblem(DeviceRoot::resolve(file.devicePath), error->reason());
         return;
     }

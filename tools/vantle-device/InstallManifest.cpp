@@ -52,7 +52,8 @@ std::optional<NSError> InstallManifest::save() const
     if (auto error = files.createDirectoryAtPath(folder, true)) {
         return error;
     }
-    return files.writePropertyList(NSDictionary::dictionaryWithEntries(std::move(entries)), kPath);
+    return NSFileManager::failureToChange(
+        files.writePropertyList(NSDictionary::dictionaryWithEntries(std::move(entries)), kPath));
 }
 
 std::optional<std::string> InstallManifest::hashForPath(const std::string& devicePath) const

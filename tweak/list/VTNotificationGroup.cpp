@@ -12,11 +12,6 @@ VTNotificationGroup::VTNotificationGroup(std::optional<std::string> appName, std
 {
 }
 
-void VTNotificationGroup::insertItemAtFront(std::shared_ptr<VTNotification> entry)
-{
-    notifications_.insert(notifications_.begin(), std::move(entry));
-}
-
 std::shared_ptr<NSDictionary> VTNotificationGroup::iconRecord() const
 {
     NSDictionary::Entries entries;

@@ -33,8 +33,6 @@ public:
     void setCollapsed(bool collapsed) { collapsed_ = collapsed; }
 
     void addItem(std::shared_ptr<VTNotification> entry) { notifications_.push_back(std::move(entry)); }
-    // Puts the entry first (the by-application sort walks the records oldest first).
-    void insertItemAtFront(std::shared_ptr<VTNotification> entry);
     void toggleCollapsed() { collapsed_ = !collapsed_; }
     std::size_t count() const { return notifications_.size(); }
 

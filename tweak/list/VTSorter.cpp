@@ -18,10 +18,45 @@
 #include "VTShowMoreCell.h"
 
 #include <algorithm>
+#include <cmath>
+#include <string_view>
 
 namespace {
 
 constexpr double kEntryHeightBound = 9999;
+constexpr double kEntryFontSize = 14;
+
+// The entry font's line height and the mean advance of a character of ordinary text, measured once.
+struct EntryTextMetrics {
+    double lineHeight = 0;
+    double advance = 0;
+};
+
+const EntryTextMetrics& entryTextMetrics()
+{
+    static const EntryTextMetrics metrics = [] {
+        const std::string_view sample = "The quick brown fox jumps over the lazy dog, 0123456789.";
+        const auto font = UIFont::systemFontOfSize(kEntryFontSize);
+        return EntryTextMetrics{font->lineHeight(), sizeWithFont(sample, font).width / sample.size()};
+    }();
+    return metrics;
+}
+
+// A guess at the height of the text wrapped to the width, from its length alone: as many lines as its
+// characters take at the mean advance, plus one for each line break.
+double estimatedTextHeight(std::string_view text, double width)
+{
+    std::size_t characters = 0;
+    std::size_t breaks = 0;
+    for (const char byte : text) {
+        characters += (static_cast<unsigned char>(byte) & 0xC0) != 0x80 ? 1 : 0;
+        breaks += byte == '\n' ? 1 : 0;
+    }
+    const auto& metrics = entryTextMetrics();
+    const double perLine = width > 0 ? std::max(1.0, std::floor(width / metrics.advance)) : 1;
+    const double lines = std::max(1.0, std::ceil(static_cast<double>(characters) / perLine)) + breaks;
+    return std::ceil(lines * metrics.lineHeight);
+}
 
 // A log file as read: whether it is there, whether it read as a list, and its records (elements that are
 // not dictionaries are skipped).
@@ -47,19 +82,38 @@ LogRead readLog(const char* path)
     return log;
 }
 
-// Takes a file off its path: one that does not read is moved aside (its bytes kept), any other removed.
-// Failures are not reported: the tweak reports nothing, and what it holds in memory stays as it is.
-void takeOffPath(const char* path)
+void appendRecords(VTSorter::Records& records, VTSorter::Records more)
+{
+    records.insert(records.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
+}
+
+// Takes a file off its path, as `read` found it: one that does not read is moved aside (its bytes kept), any
+// other removed. Failures are not reported: the tweak reports nothing, and what it holds in memory stays as
+// it is.
+void takeOffPath(const char* path, const LogRead& read)
 {
     auto& files = NSFileManager::defaultManager();
-    if (!files.fileExistsAtPath(path)) {
+    if (!read.exists) {
         return;
     }
-    if (!readLog(path).readable) {
+    if (!read.readable) {
         (void)files.moveAsideUnreadableFileAtPath(path);
     } else {
         (void)files.removeItemAtPath(path);
     }
+}
+
+void takeOffPath(const char* path)
+{
+    if (NSFileManager::defaultManager().fileExistsAtPath(path)) {
+        takeOffPath(path, readLog(path));
+    }
+}
+
+void writeRecords(const char* path, const VTSorter::Records& records)
+{
+    (void)NSFileManager::defaultManager().writePropertyList(
+        NSArray::arrayWithObjects(std::vector<id>(records.begin(), records.end())), path);
 }
 
 // Writes the records as the file's whole content, or takes the file off its path when there are none.
@@ -73,7 +127,7 @@ void replaceLog(const char* path, const VTSorter::Records& records)
     if (files.fileExistsAtPath(path) && !readLog(path).readable) {
         (void)files.moveAsideUnreadableFileAtPath(path);
     }
-    (void)files.writePropertyList(NSArray::arrayWithObjects(std::vector<id>(records.begin(), records.end())), path);
+    writeRecords(path, records);
 }
 
 // The collapsed file: a set of keys when it reads as a dictionary (keys whose value is true), an empty set
@@ -133,12 +187,6 @@ VTSorter::VTSorter(NSRunLoop& main)
 
 VTSorter::~VTSorter() = default;
 
-void VTSorter::setWindow(VTNotificationListWindow* window)
-{
-    window_ = window;
-    loadTextWidth_ = window ? entryTextWidth() : -1;
-}
-
 // --- Loading ---
 
 void VTSorter::loadNotifications() { reloadNotifications(true); }
@@ -157,17 +205,6 @@ void VTSorter::reloadNotifications(bool fromDisk)
     }
     loaded->groups =
         sortNotifications({loaded->records, loaded->unread, loaded->collapsedList ? &*loaded->collapsedList : nullptr});
-    // Measured here, the entries' heights cost the main thread's first reload only look-ups.
-    loaded->entryTextWidth = loadTextWidth_.load();
-    if (loaded->entryTextWidth >= 0) {
-        for (const auto& group : loaded->groups) {
-            for (const auto& entry : group->notifications()) {
-                if (const auto [slot, isNew] = loaded->entryHeights.try_emplace(entry->content(), 0); isNew) {
-                    slot->second = measureEntryHeight(entry->content(), loaded->entryTextWidth);
-                }
-            }
-        }
-    }
     main_.performBlock([weak = weak_from_this(), result = std::make_shared<Loaded>(std::move(*loaded))] {
         if (const auto self = weak.lock()) {
             self->publish(std::move(*result));
@@ -187,8 +224,7 @@ std::optional<VTSorter::Loaded> VTSorter::readNotificationsFromDisk(std::uint64_
     loaded.records = readLog(PLWriter::kNewNotificationsPath).records;
     loaded.unread = static_cast<unsigned>(loaded.records.size());
     if (!PLWriter::hideRead()) {
-        auto old = readLog(PLWriter::kOldNotificationsPath).records;
-        loaded.records.insert(loaded.records.end(), old.begin(), old.end());
+        appendRecords(loaded.records, readLog(PLWriter::kOldNotificationsPath).records);
     }
     loaded.moreToShow =
         PLWriter::hideRead() && NSFileManager::defaultManager().fileExistsAtPath(PLWriter::kOldNotificationsPath);
@@ -207,8 +243,6 @@ void VTSorter::publish(Loaded loaded)
     moreToShow_ = loaded.moreToShow;
     collapsedList_ = std::move(loaded.collapsedList);
     notifications_ = std::move(loaded.groups);
-    entryHeights_ = std::move(loaded.entryHeights);
-    entryHeightsWidth_ = loaded.entryTextWidth;
     accounted_ = true;
     readThroughAppend_ = loaded.appendCount;
     takenAfterRead_ = 0;
@@ -303,13 +337,14 @@ void VTSorter::purge()
         const NSRecursiveLockHolder hold(PLWriter::storeLock());
         if (accounted_) {
             if (moreToShow_ && phase_ == Phase::Shown) {
-                const auto old = readLog(PLWriter::kOldNotificationsPath).records;
-                rawNotifications_.insert(rawNotifications_.end(), old.begin(), old.end());
+                appendRecords(rawNotifications_, readLog(PLWriter::kOldNotificationsPath).records);
                 moreToShow_ = false; // held now, so a second purge does not add them again
             }
             trimToItemsToKeep();
-            keepUnaccountedNewNotifications();
+            // The old file first: a crash between the two changes leaves the shown records in both files,
+            // never in neither.
             replaceLog(PLWriter::kOldNotificationsPath, rawNotifications_);
+            keepUnaccountedNewNotifications();
             if (collapsedList_) {
                 writeCollapsedList(*collapsedList_);
             }
@@ -331,13 +366,17 @@ void VTSorter::keepUnaccountedNewNotifications() const
 {
     const std::uint64_t appended = PLWriter::appendCount() - readThroughAppend_;
     const std::uint64_t unaccounted = appended > takenAfterRead_ ? appended - takenAfterRead_ : 0;
-    auto file = readLog(PLWriter::kNewNotificationsPath);
-    if (unaccounted == 0 || !file.readable || file.records.empty()) {
+    if (unaccounted == 0) {
         takeOffPath(PLWriter::kNewNotificationsPath);
         return;
     }
+    auto file = readLog(PLWriter::kNewNotificationsPath);
+    if (!file.readable || file.records.empty()) {
+        takeOffPath(PLWriter::kNewNotificationsPath, file);
+        return;
+    }
     file.records.resize(static_cast<std::size_t>(std::min<std::uint64_t>(unaccounted, file.records.size())));
-    replaceLog(PLWriter::kNewNotificationsPath, file.records);
+    writeRecords(PLWriter::kNewNotificationsPath, file.records); // it read, so replacing it destroys nothing
 }
 
 void VTSorter::flush()
@@ -383,7 +422,7 @@ void VTSorter::loadAll()
         const NSRecursiveLockHolder hold(PLWriter::storeLock());
         old = readLog(PLWriter::kOldNotificationsPath).records;
     }
-    rawNotifications_.insert(rawNotifications_.end(), old.begin(), old.end());
+    appendRecords(rawNotifications_, std::move(old));
     reloadNotifications(false);
     if (window_) {
         window_->reloadContent();
@@ -522,32 +561,26 @@ double VTSorter::heightForRowAtIndexPath(UITableView&, const NSIndexPath& path)
         return PLWriter::customIcons() ? kHeaderRowHeightWithCustomIcons : kHeaderRowHeightWithShellIcons;
     }
     const auto entry = notificationForIndexPath(path);
-    return entry ? entryHeight(entry->content()) : 0;
-}
-
-double VTSorter::entryTextWidth() const { return (window_ ? window_->listWidth() : 0) - kEntryTextInset; }
-
-double VTSorter::measureEntryHeight(const std::string& text, double width)
-{
-    return sizeWithFontConstrainedToSizeLineBreakMode(
-               text, UIFont::systemFontOfSize(14), CGSizeMake(width, kEntryHeightBound), UILineBreakModeWordWrap)
+    if (!entry) {
+        return 0;
+    }
+    return sizeWithFontConstrainedToSizeLineBreakMode(entry->content(), UIFont::systemFontOfSize(kEntryFontSize),
+                                                      CGSizeMake(entryTextWidth(), kEntryHeightBound),
+                                                      UILineBreakModeWordWrap)
                .height +
         kEntryRowPadding;
 }
 
-double VTSorter::entryHeight(const std::string& text)
+double VTSorter::estimatedHeightForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
 {
-    const double width = entryTextWidth();
-    if (width != entryHeightsWidth_) {
-        entryHeights_.clear();
-        entryHeightsWidth_ = width;
+    if (isShowOlderSection(path.section()) || path.row() == 0) {
+        return heightForRowAtIndexPath(table, path);
     }
-    const auto [slot, isNew] = entryHeights_.try_emplace(text, 0);
-    if (isNew) {
-        slot->second = measureEntryHeight(text, width);
-    }
-    return slot->second;
+    const auto entry = notificationForIndexPath(path);
+    return entry ? estimatedTextHeight(entry->content(), entryTextWidth()) + kEntryRowPadding : 0;
 }
+
+double VTSorter::entryTextWidth() const { return (window_ ? window_->listWidth() : 0) - kEntryTextInset; }
 
 std::shared_ptr<UITableViewCell> VTSorter::cellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
 {
@@ -672,10 +705,14 @@ std::optional<std::string> VTSorter::applicationNameOf(const NSDictionary& recor
     return textOf(NSDictionaryVantle::application(record));
 }
 
+std::optional<std::string> VTSorter::bundleIdentifierOf(const NSDictionary& record)
+{
+    return textOf(NSDictionaryVantle::bundleIdentifier(record));
+}
+
 std::shared_ptr<VTNotificationGroup> VTSorter::groupFor(const NSDictionary& record)
 {
-    return std::make_shared<VTNotificationGroup>(
-        applicationNameOf(record), textOf(NSDictionaryVantle::bundleIdentifier(record)));
+    return std::make_shared<VTNotificationGroup>(applicationNameOf(record), bundleIdentifierOf(record));
 }
 
 bool VTSorter::belongsTo(const NSDictionary& record, const VTNotificationGroup& group)
@@ -684,9 +721,19 @@ bool VTSorter::belongsTo(const NSDictionary& record, const VTNotificationGroup& 
     return name && group.appName() && *name == *group.appName();
 }
 
+bool VTSorter::isMarkedCollapsed(const SortInput& input, const VTNotification& entry)
+{
+    if (!input.collapsedList || input.collapsedList->empty()) {
+        return false;
+    }
+    const auto key = entry.collapsedKey();
+    return !key.empty() && input.collapsedList->contains(key);
+}
+
 void VTSorter::applyCollapsedRule(const SortInput& input, VTNotificationGroup& group, const VTNotification& entry)
 {
-    const auto key = entry.collapsedKey();
-    const bool marked = input.collapsedList && !key.empty() && input.collapsedList->contains(key);
-    group.setCollapsed(group.isCollapsed() && marked);
+    if (!group.isCollapsed()) {
+        return; // an expanded group stays expanded whatever the entry's mark
+    }
+    group.setCollapsed(isMarkedCollapsed(input, entry));
 }

@@ -13,7 +13,6 @@
 #include <optional>
 #include <set>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -28,12 +27,14 @@
 // Threads. The lists (records, groups, collapsed keys) belong to the main thread: every table answer and
 // every change runs there, and the groups are replaced whole, never changed in place, so the table never
 // reads a list under construction. `loadNotifications` runs on a job thread: it reads the files under the
-// store's lock (PLWriter::storeLock), sorts into lists of its own, measures the entries' heights at the width
-// the panel gave in setWindow (so the table's first reload only looks them up) and hands the result to the
-// main thread
+// store's lock (PLWriter::storeLock), sorts into lists of its own and hands the result to the main thread
 // (performBlock), where it is published, unless the manager was purged, flushed or cleared meanwhile (each
 // of those advances a generation number, and a result of an older generation is dropped). Only one load
 // runs per manager; later sorts run on the main thread and never read the files again.
+//
+// Row heights. An entry's height costs a text measurement; the table asks it only for the rows it shows
+// when it has an estimated row height (the panel's has), and asks the estimate, which costs no
+// measurement, for the others. Nothing is cached here: the text layer keeps recent measurements.
 //
 // Records that arrive while the panel is open. The log store writes each record to the new-notifications
 // file and then hands it, on the main thread, to the window, which passes it to `receivedNotification`;
@@ -84,8 +85,7 @@ public:
     void collapse() override;
     void expand() override;
     VTNotificationListWindow* window() const override { return window_; }
-    // Also notes the width entry texts wrap to, so that the load can measure them off the main thread.
-    void setWindow(VTNotificationListWindow* window) override;
+    void setWindow(VTNotificationListWindow* window) override { window_ = window; }
     bool isBusy() const override { return busy_.load(); }
     void setBusy(bool busy) override { busy_.store(busy); }
 
@@ -98,6 +98,8 @@ public:
     void commitEditingStyleForRowAtIndexPath(UITableView& table, UITableViewCellEditingStyle style,
                                              const NSIndexPath& path) override;
     double heightForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
+    // Headers and the show-older row as heightForRowAtIndexPath; an entry from its text's length.
+    double estimatedHeightForRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
     void didSelectRowAtIndexPath(UITableView& table, const NSIndexPath& path) override;
 
     // --- Further operations (main thread) ---
@@ -145,14 +147,18 @@ protected:
     static std::shared_ptr<VTNotification> entryAt(const SortInput& input, std::size_t i);
     // A new, empty (and so collapsed) group named after the record.
     static std::shared_ptr<VTNotificationGroup> groupFor(const NSDictionary& record);
-    // The record's "Application" when it is text.
+    // The record's "Application" and "Bundle Identifier" when they are text.
     static std::optional<std::string> applicationNameOf(const NSDictionary& record);
+    static std::optional<std::string> bundleIdentifierOf(const NSDictionary& record);
     // Groups match by application name, exactly; a record without one matches no group.
     static bool belongsTo(const NSDictionary& record, const VTNotificationGroup& group);
     // After an entry joins: the group stays collapsed only while every entry carries the collapsed mark.
     static void applyCollapsedRule(const SortInput& input, VTNotificationGroup& group, const VTNotification& entry);
 
 private:
+    // Whether the entry's date key is in the collapsed list (formatting the key only when there is a list).
+    static bool isMarkedCollapsed(const SortInput& input, const VTNotification& entry);
+
     enum class Phase { Loading, Shown, Flushed };
 
     // A load's result, made on the loading thread and published on the main thread.
@@ -164,9 +170,6 @@ private:
         bool moreToShow = false;
         std::optional<std::set<std::string>> collapsedList;
         Groups groups;
-        // The entry heights, measured at this text width.
-        double entryTextWidth = -1;
-        std::unordered_map<std::string, double> entryHeights;
     };
 
     std::optional<Loaded> readNotificationsFromDisk(std::uint64_t generation) const;
@@ -185,9 +188,7 @@ private:
     void deleteRow(const NSIndexPath& path);
     std::shared_ptr<VTNotificationGroup> groupAt(int section) const;
     bool isShowOlderSection(int section) const;
-    double entryHeight(const std::string& text);
     double entryTextWidth() const;
-    static double measureEntryHeight(const std::string& text, double width);
 
     std::shared_ptr<UITableViewCell> headerCell(UITableView& table, VTNotificationGroup& group);
     std::shared_ptr<UITableViewCell> entryCell(UITableView& table, const VTNotification& entry);
@@ -210,14 +211,8 @@ private:
     bool accounted_ = false;
     std::uint64_t readThroughAppend_ = 0;
     std::uint64_t takenAfterRead_ = 0;
-    // Measured entry heights by text, for the width they were measured at. The table asks every row's
-    // height at every reload; with thousands of entries measuring them again each time would dominate it.
-    std::unordered_map<std::string, double> entryHeights_;
-    double entryHeightsWidth_ = -1;
 
     // Any thread.
     std::atomic<bool> busy_{false};
     std::atomic<std::uint64_t> generation_{0};
-    // The width entry texts wrap to, as the panel gave it when it adopted the manager (-1 without one).
-    std::atomic<double> loadTextWidth_{-1};
 };

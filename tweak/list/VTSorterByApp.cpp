@@ -1,27 +1,34 @@
 #include "VTSorterByApp.h"
 
-#include <algorithm>
+#include <string>
+#include <unordered_map>
 
-// Walks the records oldest first and moves the group of each to the front, so the group of the newest
-// record ends up first and each group's entries newest first.
+// Walks the records newest first: a group is made by the newest record of its application and placed where
+// that record falls, so groups come out ordered by their newest record and entries newest first. Each older
+// record of the group then gives it its bundle identifier, so the group ends with the oldest record's, as
+// the one made by that record. A record without an application name has a group of its own.
 VTSorter::Groups VTSorterByApp::sortNotifications(const SortInput& input) const
 {
     Groups groups;
-    for (std::size_t i = input.records.size(); i-- > 0;) {
+    std::unordered_map<std::string, std::shared_ptr<VTNotificationGroup>> byName;
+    for (std::size_t i = 0; i < input.records.size(); ++i) {
         const NSDictionary& record = *input.records[i];
-        const auto entry = entryAt(input, i);
+        const auto name = applicationNameOf(record);
+        const auto found = name ? byName.find(*name) : byName.end();
         std::shared_ptr<VTNotificationGroup> group;
-        const auto found = std::find_if(groups.begin(), groups.end(),
-                                        [&](const auto& candidate) { return belongsTo(record, *candidate); });
-        if (found != groups.end()) {
-            group = *found;
-            groups.erase(found);
+        if (found != byName.end()) {
+            group = found->second;
+            group->setBundleID(bundleIdentifierOf(record));
         } else {
             group = groupFor(record);
+            groups.push_back(group);
+            if (name) {
+                byName.emplace(*name, group);
+            }
         }
-        group->insertItemAtFront(entry);
+        const auto entry = entryAt(input, i);
+        group->addItem(entry);
         applyCollapsedRule(input, *group, *entry);
-        groups.insert(groups.begin(), group);
     }
     return groups;
 }

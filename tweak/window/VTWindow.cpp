@@ -97,6 +97,8 @@ VTWindow::VTWindow(CGRect frame, ListManagerFactory listManagers)
     addSubview(holder_);
 
     content_->setRowHeight(50);
+    // Entry rows are measured as they come into view: opening a long log measures one screen of texts.
+    content_->setEstimatedRowHeight(50);
     content_->setSeparatorColor(UIColor::clearColor());
     holder_->addSubview(content_);
 

@@ -4,21 +4,45 @@
 #include "CPDistributedMessagingCenter.h"
 #include "ChildProcess.h"
 #include "CrossProcessChannels.h"
+#include "DarwinNotificationChannel.h"
+#include "MessagingChannel.h"
 #include "NSDate.h"
 #include "NSRunLoop.h"
 #include "NSString.h"
 #include "PrivateBus.h"
+#include "SystemLog.h"
+#include "TestDeadline.h"
 
 #include <gtest/gtest.h>
+
+#include <sdbus-c++/sdbus-c++.h>
 
 #include <pwd.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
+
+// Runs the main loop until the predicate holds, failing the test if it never does.
+void runLoopUntil(const std::function<bool()>& predicate)
+{
+    EXPECT_TRUE(NSRunLoop::mainRunLoop().runUntilWithin(predicate, kTestDeadline));
+}
+
+bool nameHasOwner(const std::string& busAddress, const std::string& name)
+{
+    const auto connection = sdbus::createSessionBusConnectionWithAddress(busAddress);
+    const auto bus = sdbus::createProxy(*connection, "org.freedesktop.DBus", "/org/freedesktop/DBus");
+    bool owned = false;
+    bus->callMethod("NameHasOwner").onInterface("org.freedesktop.DBus").withArguments(name).storeResultsTo(owned);
+    return owned;
+}
 
 constexpr const char* kCenter = "net.torvask.Vantle.newNotifications";
 constexpr const char* kOtherUser = "nobody";
@@ -87,10 +111,10 @@ TEST_F(BusTest, DarwinNotificationsCrossProcessesBothWays)
     // Another process posts; this one hears it on its main loop.
     auto& poster = peer({"post-held", "net.torvask.LoadSettings"});
     EXPECT_EQ(poster.nextLine(), "posted");
-    NSRunLoop::mainRunLoop().runUntil([&] { return !heard.empty(); });
+    runLoopUntil([&] { return !heard.empty(); });
     EXPECT_EQ(heard, (std::vector<std::string>{"net.torvask.LoadSettings"}));
     center.postNotification("net.torvask.Test.Release");
-    EXPECT_EQ(poster.waitForExit(), 0);
+    EXPECT_EQ(poster.waitForExitWithin(kTestDeadline), 0);
 
     // This process posts; another process hears it, and so does the poster itself.
     auto& observer = peer({"observe", "net.torvask.NewNotification"});
@@ -100,8 +124,8 @@ TEST_F(BusTest, DarwinNotificationsCrossProcessesBothWays)
     }, &key);
     center.postNotification("net.torvask.NewNotification");
     EXPECT_EQ(observer.nextLine(), "received net.torvask.NewNotification");
-    EXPECT_EQ(observer.waitForExit(), 0);
-    NSRunLoop::mainRunLoop().runUntil([&] { return heard.size() == 2; });
+    EXPECT_EQ(observer.waitForExitWithin(kTestDeadline), 0);
+    runLoopUntil([&] { return heard.size() == 2; });
     EXPECT_EQ(heard.back(), "net.torvask.NewNotification");
     center.removeEveryObserver(&key);
 }
@@ -121,8 +145,8 @@ TEST_F(BusTest, MessagesCrossProcessesAndRefusalsComeBackAsErrors)
     ASSERT_FALSE(server->runServerOnCurrentThread().has_value());
     auto& sender = peer({"send", kCenter, "New Notification", "Mail", "hello"});
     EXPECT_EQ(sender.nextLine(), "ok");
-    EXPECT_EQ(sender.waitForExit(), 0);
-    NSRunLoop::mainRunLoop().runUntil([&] { return !received.empty(); });
+    EXPECT_EQ(sender.waitForExitWithin(kTestDeadline), 0);
+    runLoopUntil([&] { return !received.empty(); });
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0]->stringForKey("Body"), "hello");
     EXPECT_NE(received[0]->objectForKey<NSDate>("Date"), nullptr);
@@ -159,8 +183,8 @@ TEST_F(BusTest, GdbusPostsARecordAsXml)
                         "/net/torvask/MessagingCenter", "--method", "net.torvask.MessagingCenter.SendMessage",
                         "New Notification", xml});
     EXPECT_EQ(call.nextLine(), "()");
-    EXPECT_EQ(call.waitForExit(), 0);
-    NSRunLoop::mainRunLoop().runUntil([&] { return received != nullptr; });
+    EXPECT_EQ(call.waitForExitWithin(kTestDeadline), 0);
+    runLoopUntil([&] { return received != nullptr; });
     EXPECT_EQ(received->stringForKey("Application"), "Weather");
     EXPECT_EQ(received->objectForKey<NSDate>("Date")->iso8601String(), "2026-12-07T20:33:35Z");
 
@@ -170,7 +194,7 @@ TEST_F(BusTest, GdbusPostsARecordAsXml)
                            "/net/torvask/MessagingCenter", "--method", "net.torvask.MessagingCenter.SendMessage",
                            "New Notification", "<plist><array/></plist>"});
     EXPECT_EQ(refused.nextLine(), std::nullopt); // gdbus reports errors on stderr
-    EXPECT_NE(refused.waitForExit(), 0);
+    EXPECT_NE(refused.waitForExitWithin(kTestDeadline), 0);
     NSRunLoop::mainRunLoop().runOnce();
     EXPECT_EQ(received, nullptr);
 }
@@ -194,24 +218,62 @@ TEST_F(BusTest, PeersOfAnotherUserAreRefused)
 
     auto& stranger = peer({"send", kCenter, "New Notification", "Mail", "sneaky"}, kOtherUser);
     EXPECT_EQ(stranger.nextLine(), "refused: the sender runs as another user");
-    EXPECT_EQ(stranger.waitForExit(), 1);
+    EXPECT_EQ(stranger.waitForExitWithin(kTestDeadline), 1);
 
-    auto& strangerPost = peer({"post", "net.torvask.LoadSettings"}, kOtherUser);
+    // The stranger stays connected, so its post is refused for its uid, not because the bus could no longer
+    // say who sent it.
+    std::vector<std::string> logged;
+    SystemLog::setObserver([&](const std::string& line) { logged.push_back(line); });
+    auto& strangerPost = peer({"post-held", "net.torvask.LoadSettings"}, kOtherUser);
     EXPECT_EQ(strangerPost.nextLine(), "posted");
-    EXPECT_EQ(strangerPost.waitForExit(), 0);
+    runLoopUntil([&] { return !logged.empty(); });
+    SystemLog::setObserver(nullptr);
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_EQ(logged[0].rfind("Darwin notification \"net.torvask.LoadSettings\" from :", 0), 0u) << logged[0];
+    EXPECT_TRUE(logged[0].ends_with(" ignored: the sender runs as another user")) << logged[0];
 
-    // Our own post comes after the stranger's on the bus; once it is heard, the stranger's would have been.
+    // Our own post comes after the stranger's on the bus and is heard alone.
     CFNotificationCenter::getDarwinNotifyCenter().postNotification("net.torvask.LoadSettings");
-    NSRunLoop::mainRunLoop().runUntil([&] { return !heard.empty(); });
+    runLoopUntil([&] { return !heard.empty(); });
     NSRunLoop::mainRunLoop().runOnce();
-    EXPECT_EQ(heard.size(), 1u);
+    EXPECT_EQ(heard, std::vector<std::string>{"net.torvask.LoadSettings"});
 
     // The same user's peer is still served.
     auto& friendly = peer({"send", kCenter, "New Notification", "Mail", "fine"});
     EXPECT_EQ(friendly.nextLine(), "ok");
-    NSRunLoop::mainRunLoop().runUntil([&] { return handled == 1; });
+    runLoopUntil([&] { return handled == 1; });
     EXPECT_EQ(handled, 1);
     CFNotificationCenter::getDarwinNotifyCenter().removeEveryObserver(&key);
+}
+
+TEST_F(BusTest, ChannelsAJobThreadHoldsLastEndOnTheMainThread)
+{
+    auto server = CPDistributedMessagingCenter::centerNamed(kCenter);
+    server->registerForMessageName("New Notification", [](auto&&...) {});
+    ASSERT_FALSE(server->runServerOnCurrentThread().has_value());
+    ASSERT_TRUE(nameHasOwner(bus_->address(), kCenter));
+
+    // A job thread is posting when the main thread chooses the channels again, and so holds the last
+    // reference to the bus channels.
+    std::atomic<bool> replaced{false};
+    std::thread job([&replaced, darwin = CrossProcessChannels::darwinChannel(),
+                     messaging = CrossProcessChannels::messagingChannel()]() mutable {
+        darwin->post("net.torvask.Test.Busy");
+        replaced.wait(false);
+        darwin.reset();
+        messaging.reset();
+    });
+    CrossProcessChannels::useLoopback();
+    replaced = true;
+    replaced.notify_one();
+    job.join();
+
+    // What the main loop dispatches on is still there (the server still owns its name) until the main
+    // loop ends it.
+    EXPECT_TRUE(nameHasOwner(bus_->address(), kCenter));
+    while (NSRunLoop::mainRunLoop().runOnce()) {
+    }
+    EXPECT_FALSE(nameHasOwner(bus_->address(), kCenter));
 }
 
 } // namespace

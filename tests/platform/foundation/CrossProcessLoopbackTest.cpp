@@ -6,6 +6,7 @@
 #include "NSRunLoop.h"
 #include "NSString.h"
 #include "NSThread.h"
+#include "TestDeadline.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ protected:
     void SetUp() override { CrossProcessChannels::useLoopback(); }
     void TearDown() override
     {
-        JobThreadTracker::waitForAll();
+        EXPECT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
         drain();
         CrossProcessChannels::useLoopback();
     }
@@ -60,7 +61,7 @@ TEST_F(LoopbackTest, DarwinPostsReachObserversOfTheNameOnTheMainLoop)
     center.addObserver("net.torvask.Other", [&](auto&&...) { heard.push_back("other"); }, &other);
 
     NSThread::detachNewThread([&] { center.postNotification("net.torvask.LoadSettings"); });
-    JobThreadTracker::waitForAll();
+    EXPECT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
     EXPECT_TRUE(heard.empty() || heard == std::vector<std::string>{"net.torvask.LoadSettings"});
     drain();
     EXPECT_EQ(heard, (std::vector<std::string>{"net.torvask.LoadSettings"}));
@@ -108,7 +109,7 @@ TEST_F(LoopbackTest, MessagesReachTheHandlerOnTheMainLoopUnchanged)
 
     std::atomic<bool> sentOk{false};
     NSThread::detachNewThread([&] { sentOk = !center->sendMessageName("New Notification", record("one")); });
-    JobThreadTracker::waitForAll();
+    EXPECT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
     EXPECT_TRUE(sentOk);
     drain();
     ASSERT_EQ(received.size(), 1u);

@@ -4,6 +4,7 @@
 #include "NSFileManager.h"
 #include "NSString.h"
 #include "SteppedClockScope.h"
+#include "SystemLog.h"
 #include "TemporaryDeviceRoot.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +26,7 @@ constexpr const char* kLog = "/var/mobile/Library/Vantle/NewNotifications.plist"
 // Fails one chosen system call with a chosen errno; everything else is real.
 class FailingCalls final : public FileSystemCalls {
 public:
-    enum class Step { None, Write, ShortWriteThenFail, Fsync, Rename, DirectoryFsync };
+    enum class Step { None, Write, ShortWriteThenFail, Fsync, Rename, DirectoryFsync, Unlink };
 
     FailingCalls(Step step, int error) : step_(step), error_(error) {}
 
@@ -48,6 +49,7 @@ public:
         struct stat status {};
         FileSystemCalls::fstat(fd, &status);
         const bool directory = S_ISDIR(status.st_mode);
+        trace.push_back(directory ? "fsync folder" : "fsync file");
         if ((step_ == Step::Fsync && !directory) || (step_ == Step::DirectoryFsync && directory)) {
             return fail();
         }
@@ -57,6 +59,13 @@ public:
     {
         return step_ == Step::Rename ? fail() : FileSystemCalls::rename(from, to);
     }
+    int unlink(const char* path) override
+    {
+        trace.push_back("unlink " + std::filesystem::path(path).filename().string());
+        return step_ == Step::Unlink ? fail() : FileSystemCalls::unlink(path);
+    }
+
+    std::vector<std::string> trace;
 
 private:
     int fail()
@@ -98,10 +107,16 @@ id record(const std::string& body)
 
 class NSFileManagerTest : public ::testing::Test {
 protected:
-    void SetUp() override { root.createDirectory(kFolder); }
+    void SetUp() override
+    {
+        root.createDirectory(kFolder);
+        SystemLog::setObserver([this](const std::string& line) { logged.push_back(line); });
+    }
+    void TearDown() override { SystemLog::setObserver(nullptr); }
 
     TemporaryDeviceRoot root;
     NSFileManager manager;
+    std::vector<std::string> logged;
 };
 
 } // namespace
@@ -171,12 +186,18 @@ TEST_F(NSFileManagerTest, EachFailedWriteStepLeavesThePreviousFileAndReportsIt)
         EXPECT_TRUE(temporaryFiles(root.hostPath(kFolder)).empty()) << c.reason;
     }
 
-    // Once renamed the new file is in place, but a failed flush of the folder is still reported.
+    EXPECT_TRUE(logged.empty()) << "the caller reports a change that was not made";
+
+    // Once renamed the new file is in place: the failed flush of the folder is reported and logged as a
+    // change that was made but may not survive a power cut.
     NSFileManager failing(std::make_shared<FailingCalls>(FailingCalls::Step::DirectoryFsync, EIO));
     const auto error = failing.createFileAtPath(kLog, next);
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->code(), EIO);
+    EXPECT_TRUE(error->changeIsInPlace());
+    EXPECT_EQ(NSFileManager::failureToChange(error), std::nullopt);
     EXPECT_EQ(hostContents(root.hostPath(kLog)), next);
+    EXPECT_EQ(logged, (std::vector<std::string>{root.hostPath(kLog).string() + ": " + error->reason()}));
 
     // A missing folder is an error too, and creates nothing.
     EXPECT_EQ(manager.createFileAtPath("/var/mobile/Library/Missing/x.plist", "x")->code(), ENOENT);
@@ -187,6 +208,47 @@ TEST_F(NSFileManagerTest, EachFailedWriteStepLeavesThePreviousFileAndReportsIt)
     NSFileManager::defaultManager().setFileSystemCalls(nullptr);
     EXPECT_EQ(NSFileManager::defaultManager().createFileAtPath(kLog, "kept"), std::nullopt);
     EXPECT_EQ(hostContents(root.hostPath(kLog)), "kept");
+}
+
+TEST_F(NSFileManagerTest, RemovalFlushesTheFolderAndAFailedOneLeavesTheFileAndIsLogged)
+{
+    const std::string path = root.hostPath(kLog).string();
+    struct Case {
+        FailingCalls::Step step;
+        int error;
+        bool fileRemains;
+        const char* reason;
+    };
+    for (const Case& c :
+         {Case{FailingCalls::Step::None, 0, false, ""},
+          Case{FailingCalls::Step::Unlink, EACCES, true, "cannot remove: Permission denied"},
+          Case{FailingCalls::Step::Unlink, EIO, true, "cannot remove: Input/output error"},
+          Case{FailingCalls::Step::DirectoryFsync, EIO, false,
+               "file removed, but its folder could not be flushed to disk: Input/output error"}}) {
+        SCOPED_TRACE(c.reason);
+        logged.clear();
+        ASSERT_EQ(manager.createFileAtPath(kLog, "records"), std::nullopt);
+        const auto calls = std::make_shared<FailingCalls>(c.step, c.error);
+        const auto error = NSFileManager(calls).removeItemAtPath(kLog);
+
+        EXPECT_EQ(manager.fileExistsAtPath(kLog), c.fileRemains);
+        if (c.step == FailingCalls::Step::None) {
+            EXPECT_EQ(error, std::nullopt);
+            EXPECT_EQ(calls->trace, (std::vector<std::string>{"unlink NewNotifications.plist", "fsync folder"}));
+            EXPECT_TRUE(logged.empty());
+            continue;
+        }
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(error->reason(), c.reason);
+        EXPECT_EQ(error->code(), c.error);
+        EXPECT_EQ(error->changeIsInPlace(), !c.fileRemains);
+        EXPECT_EQ(logged, (std::vector<std::string>{path + ": " + c.reason}));
+    }
+    // Nothing to remove is answered, not logged.
+    logged.clear();
+    (void)manager.removeItemAtPath(kLog);
+    EXPECT_EQ(manager.removeItemAtPath(kLog)->code(), ENOENT);
+    EXPECT_TRUE(logged.empty());
 }
 
 TEST_F(NSFileManagerTest, StaleTemporaryFilesAreRemovedButNeverALiveWritersFile)

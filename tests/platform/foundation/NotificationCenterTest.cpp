@@ -3,6 +3,7 @@
 #include "NSRunLoop.h"
 #include "NSString.h"
 #include "NSThread.h"
+#include "TestDeadline.h"
 
 #include <gtest/gtest.h>
 
@@ -87,7 +88,7 @@ TEST(NotificationCenter, PostOnMainThreadAndWaitDeliversOnTheMainLoopBeforeRetur
             deliveredBeforeReturn += deliveredOnMain.load() > before ? 1 : 0;
         });
     }
-    JobThreadTracker::waitForAll();
+    EXPECT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
     EXPECT_EQ(deliveredOnMain, 4);
     EXPECT_EQ(deliveredBeforeReturn, 4);
 

@@ -4,6 +4,7 @@
 #include "NSThread.h"
 #include "NSTimer.h"
 #include "SteppedClockScope.h"
+#include "TestDeadline.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +22,7 @@ class RunLoopTest : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        JobThreadTracker::waitForAll();
+        EXPECT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
         while (loop().runOnce()) {
         }
     }
@@ -181,7 +182,7 @@ TEST_F(RunLoopTest, WaitingPerformsFromJobThreadsCompleteWhileTheMainLoopPumps)
             afterWait += seen > 0 ? 1 : 0;
         });
     }
-    JobThreadTracker::waitForAll();
+    EXPECT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
     EXPECT_EQ(JobThreadTracker::runningCount(), 0u);
     EXPECT_EQ(onMain, kJobs);
     EXPECT_EQ(afterWait, kJobs);
@@ -195,17 +196,17 @@ TEST_F(RunLoopTest, RunUntilWakesForPostsClockStepsAndStop)
         flag = true;
         NSRunLoop::mainRunLoop().wakeUp();
     });
-    EXPECT_TRUE(loop().runUntil([&] { return flag.load(); }));
+    EXPECT_TRUE(loop().runUntilWithin([&] { return flag.load(); }, kTestDeadline));
 
     // A step made on another thread wakes the blocked loop, which then fires the due timer.
     bool fired = false;
     NSTimer::scheduledTimerWithTimeInterval(3.0, false, [&](NSTimer&) { fired = true; });
     NSThread::detachNewThread([clock = &time.clock()] { clock->advance(3.0); });
-    EXPECT_TRUE(loop().runUntil([&] { return fired; }));
+    EXPECT_TRUE(loop().runUntilWithin([&] { return fired; }, kTestDeadline));
 
     NSThread::detachNewThread([] { NSRunLoop::mainRunLoop().stop(); });
     loop().run();
-    JobThreadTracker::waitForAll();
+    EXPECT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
 
     // A stop that arrives before the run is not lost: the run returns at once.
     loop().stop();
@@ -226,9 +227,9 @@ TEST_F(RunLoopTest, EveryThreadHasItsOwnLoop)
         jobLoopIsOwn = &mine != &NSRunLoop::mainRunLoop() && mine.isCurrent() && !mine.isMain();
         mainRunRefused = !NSRunLoop::mainRunLoop().runOnce() && !NSRunLoop::mainRunLoop().isCurrent();
         NSTimer::scheduledTimerWithTimeInterval(0, false, [&](NSTimer&) { jobTimerFired = true; });
-        mine.runUntil([&] { return jobTimerFired.load(); });
+        mine.runUntilWithin([&] { return jobTimerFired.load(); }, kTestDeadline);
     });
-    JobThreadTracker::waitForAll();
+    EXPECT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
     EXPECT_TRUE(jobLoopIsOwn);
     EXPECT_TRUE(jobTimerFired);
     EXPECT_TRUE(mainRunRefused);
@@ -269,7 +270,7 @@ TEST_F(RunLoopTest, FileDescriptorSourcesReportReadinessUntilInvalidated)
     EXPECT_EQ(received, "");
 
     NSThread::detachNewThread([&] { pipe.write("ping"); });
-    EXPECT_TRUE(loop().runUntil([&] { return received == "ping"; }));
+    EXPECT_TRUE(loop().runUntilWithin([&] { return received == "ping"; }, kTestDeadline));
 
     int writable = 0;
     auto writer = loop().addFileDescriptor(pipe.writeEnd(), POLLOUT, [&](short revents) {

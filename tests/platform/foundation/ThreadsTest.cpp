@@ -3,12 +3,16 @@
 #include "NSRecursiveLockHolder.h"
 #include "NSRunLoop.h"
 #include "NSThread.h"
+#include "TestDeadline.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cerrno>
+#include <functional>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -21,7 +25,7 @@ bool lockableFromAnotherThread(NSRecursiveLock& lock)
             lock.unlock();
         }
     });
-    JobThreadTracker::waitForAll();
+    EXPECT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
     return took;
 }
 
@@ -59,7 +63,7 @@ TEST(RecursiveLock, SerialisesReadModifyWriteAcrossJobThreads)
             }
         });
     }
-    JobThreadTracker::waitForAll();
+    EXPECT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
     EXPECT_EQ(counter, kThreads * kIncrements);
 }
 
@@ -76,16 +80,45 @@ TEST(JobThreads, WaitForAllOffTheMainThreadBlocksUntilEveryJobEnded)
     std::atomic<int> seenByWaiter{-1};
     std::atomic<bool> waiterDone{false};
     std::thread waiter([&] {
-        JobThreadTracker::waitForAll();
+        EXPECT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
         seenByWaiter = finished.load();
         waiterDone = true;
         NSRunLoop::mainRunLoop().wakeUp();
     });
     // The jobs need the main loop to run their performs before they can end.
-    NSRunLoop::mainRunLoop().runUntil([&] { return waiterDone.load(); });
+    EXPECT_TRUE(NSRunLoop::mainRunLoop().runUntilWithin([&] { return waiterDone.load(); }, kTestDeadline));
     waiter.join();
     EXPECT_EQ(seenByWaiter, 3);
     EXPECT_EQ(JobThreadTracker::runningCount(), 0u);
+
+    // A job that does not end makes a wait with a deadline give up instead of hanging.
+    std::atomic<bool> release{false};
+    NSThread::detachNewThread([&] {
+        while (!release) {
+            NSRunLoop::performOnMainThread([] {}, true);
+        }
+    });
+    EXPECT_FALSE(JobThreadTracker::waitForAllWithin(std::chrono::milliseconds(20)));
+    release = true;
+    EXPECT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
+}
+
+TEST(JobThreads, AJobWhoseThreadCannotStartRunsOnTheCallerAndIsTracked)
+{
+    std::vector<int> refusals;
+    NSThread::setThreadStarter([&](std::function<void()> body) {
+        body = nullptr; // a starter may consume what it was given before it fails
+        refusals.push_back(EAGAIN);
+        return EAGAIN;
+    });
+    std::vector<bool> ranOnMainThread;
+    NSThread::detachNewThread([&] { ranOnMainThread.push_back(NSThread::isMainThread()); });
+    NSThread::setThreadStarter(nullptr);
+
+    EXPECT_EQ(refusals.size(), 1u);
+    EXPECT_EQ(ranOnMainThread, std::vector<bool>{true});
+    EXPECT_EQ(JobThreadTracker::runningCount(), 0u);
+    EXPECT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
 }
 
 } // namespace

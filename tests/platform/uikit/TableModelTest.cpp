@@ -11,7 +11,7 @@ namespace {
 
 UITableViewRowData::Section section(double header, double footer, std::vector<double> rows)
 {
-    return {header, footer, std::move(rows)};
+    return {header, footer, std::move(rows), {}};
 }
 
 TEST(TableRowData, PlacesSectionsHeadersRowsAndFootersAndFindsThem)

@@ -110,6 +110,54 @@ TEST(TableView, TenThousandRowsAskEachHeightOnceAndOnlyVisibleCells)
     EXPECT_LE(screen.table->reuseQueue().count("Cell") + screen.table->visibleCells().size(), 11u);
 }
 
+TEST(TableView, EstimatedHeightsAreAskedOnlyOfRowsComingIntoViewAndRowsOnScreenStayPut)
+{
+    auto source = RecordingTableSource::withRows(10000);
+    source.height = [](const NSIndexPath& path) { return path.row() % 2 == 0 ? 40.0 : 60.0; };
+    TableOnScreen screen(source);
+    UITableView& table = *screen.table;
+    table.setEstimatedRowHeight(44);
+    source.resetCounts();
+    table.reloadData();
+    table.layoutIfNeeded();
+
+    // Rows 0 to 9 lay in view at 44 points each; measured, rows 0 to 8 fill it.
+    EXPECT_EQ(source.asked.heights, 10);
+    EXPECT_EQ(visibleRows(table), (std::set<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_DOUBLE_EQ(table.contentSize().height, 500 + 9990 * 44.0);
+
+    // Far down nothing above is measured. Dragging the list down uncovers rows whose real heights differ
+    // from the estimate, yet what is on screen follows the finger exactly.
+    table.setContentOffset(CGPointMake(0, 200000));
+    table.layoutIfNeeded();
+    const auto screenY = [&](const NSIndexPath& path) {
+        return table.convertPointToView(table.rectForRowAtIndexPath(path).origin, nullptr).y;
+    };
+    const NSIndexPath held = table.indexPathsForVisibleRows().front();
+    const double heldAt = screenY(held);
+    source.resetCounts();
+    const int touch = screen.router.beginTouch({160, 100});
+    for (double y = 120; y <= 300; y += 20) {
+        screen.router.moveTouch(touch, {160, y});
+        table.layoutIfNeeded();
+        EXPECT_DOUBLE_EQ(screenY(held), heldAt + (y - 100)) << y;
+    }
+    screen.router.endTouch(touch, {160, 300});
+    table.layoutIfNeeded();
+    EXPECT_LE(source.asked.heights, static_cast<int>(table.visibleCells().size()));
+    for (const auto& path : table.indexPathsForVisibleRows()) {
+        EXPECT_DOUBLE_EQ(table.rectForRowAtIndexPath(path).size.height, source.height(path)) << path.description();
+    }
+
+    // A reload keeps the first row on screen where it was.
+    const NSIndexPath top = table.indexPathsForVisibleRows().front();
+    const double topAt = screenY(top);
+    table.reloadData();
+    table.layoutIfNeeded();
+    EXPECT_EQ(table.indexPathsForVisibleRows().front(), top);
+    EXPECT_DOUBLE_EQ(screenY(top), topAt);
+}
+
 TEST(TableView, DraggingScrollsRubberBandsAndKeepsTheTablesOwnSubviews)
 {
     auto source = RecordingTableSource::withRows(30);

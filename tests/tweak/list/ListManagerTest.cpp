@@ -292,6 +292,11 @@ TEST_F(ListManager, RowHeightsFollowTheSettingAndTheMeasuredText)
                                     .height;
         EXPECT_GT(measured, 20); // two lines
         EXPECT_EQ(manager->heightForRowAtIndexPath(*panel.table, NSIndexPath(1, 0)), measured + 26);
+        // The estimates the table places unmeasured rows by: a header's is its height, an entry's is off by
+        // less than a line.
+        EXPECT_EQ(manager->estimatedHeightForRowAtIndexPath(*panel.table, NSIndexPath(0, 0)), customIcons ? 44 : 41);
+        EXPECT_NEAR(manager->estimatedHeightForRowAtIndexPath(*panel.table, NSIndexPath(1, 0)), measured + 26,
+                    UIFont::systemFontOfSize(14)->lineHeight());
         panel.release();
     }
 }

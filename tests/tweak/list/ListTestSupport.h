@@ -29,7 +29,10 @@ public:
 // The panel as the list manager sees it, with a 320 x 380 table that the manager answers.
 class RecordingPanel final : public VTNotificationListWindow {
 public:
-    RecordingPanel() : table(UITableView::initWithFrameStyle(CGRectMake(0, 0, 320, 380), UITableViewStyle::Plain)) {}
+    RecordingPanel() : table(UITableView::initWithFrameStyle(CGRectMake(0, 0, 320, 380), UITableViewStyle::Plain))
+    {
+        table->setEstimatedRowHeight(50); // as the shell's panel has it
+    }
     ~RecordingPanel() override { release(); }
 
     void adopt(const std::shared_ptr<VTSorter>& manager)

@@ -186,6 +186,16 @@ TEST_F(Panel, EachActivationLoadsAFreshListManagerOnAJobThread)
     EXPECT_TRUE(panel->countLabel().isHidden());
 }
 
+TEST_F(Panel, OpeningALongListAsksTheHeightsOfTheRowsOnScreenOnly)
+{
+    rows.assign(1000, "An entry");
+    activateAndLoad();
+    window->layoutIfNeeded();
+    const int onScreen = static_cast<int>(panel->content()->visibleCells().size());
+    EXPECT_GT(onScreen, 0);
+    EXPECT_EQ(managers[0]->count("heightForRowAtIndexPath"), onScreen);
+}
+
 TEST_F(Panel, ARecordHandedInFromAnotherThreadReachesTheListManagerOnTheMainThread)
 {
     activateAndLoad();

@@ -55,6 +55,11 @@ public:
         note("numberOfRowsInSection");
         return static_cast<int>(rows_.size());
     }
+    double heightForRowAtIndexPath(UITableView& table, const NSIndexPath&) override
+    {
+        note("heightForRowAtIndexPath");
+        return table.rowHeight();
+    }
     std::shared_ptr<UITableViewCell> cellForRowAtIndexPath(UITableView&, const NSIndexPath& path) override
     {
         auto cell = UITableViewCell::initWithStyleReuseIdentifier(UITableViewCellStyle::Default, "Cell");
