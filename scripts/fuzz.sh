@@ -19,7 +19,7 @@ mkdir -p "$work"
 export LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 
-# Runs one target; its status is in $work/<name>.status afterwards.
+# Runs one target; its exit status is in $work/<name>/status afterwards.
 run_target() {
   local name=$1
   local fuzzer="$root/build/fuzz/fuzz/${name}_fuzzer"
@@ -63,7 +63,7 @@ for name in "${names[@]}"; do
   for artifact in "$scratch"/artifacts/*; do
     [ -e "$artifact" ] || continue
     echo "fuzz: $name: reproducer $artifact ($(stat -c %s "$artifact") bytes); replay with" >&2
-    echo "  build/fuzz/fuzz/${name}_fuzzer $artifact" >&2
+    echo "  LSAN_OPTIONS=suppressions=fuzz/lsan.supp build/fuzz/fuzz/${name}_fuzzer $artifact" >&2
     echo "fuzz: its bytes in base64:" >&2
     head -c 4096 "$artifact" | base64 >&2
   done
