@@ -15,11 +15,12 @@
 #include <sdbus-c++/sdbus-c++.h>
 
 #include <poll.h>
+#include <pugixml.hpp>
 
 #include <algorithm>
 #include <chrono>
 #include <map>
-#include <regex>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -152,19 +153,17 @@ private:
 std::map<std::string, std::string> signatures(const std::string& xml)
 {
     std::map<std::string, std::string> found;
-    const std::regex member(R"re(<(method|signal) name="(\w+)">([\s\S]*?)</\1>)re");
-    const std::regex argument(R"re(<arg ([^>]*)/>)re");
-    const std::regex type(R"re(type="([^"]+)")re");
-    for (auto m = std::sregex_iterator(xml.begin(), xml.end(), member); m != std::sregex_iterator(); ++m) {
+    pugi::xml_document document;
+    if (!document.load_string(xml.c_str())) {
+        return found;
+    }
+    for (const pugi::xpath_node& member : document.select_nodes("//interface/method | //interface/signal")) {
         std::string in, out;
-        const std::string body = (*m)[3];
-        for (auto a = std::sregex_iterator(body.begin(), body.end(), argument); a != std::sregex_iterator(); ++a) {
-            const std::string attributes = (*a)[1];
-            std::smatch t;
-            std::regex_search(attributes, t, type);
-            (attributes.find("direction=\"out\"") != std::string::npos ? out : in) += t[1];
+        for (const pugi::xml_node argument : member.node().children("arg")) {
+            (std::string_view(argument.attribute("direction").value()) == "out" ? out : in) += argument.attribute("type").value();
         }
-        found[(*m)[2]] = (*m)[1] == "method" ? in + " -> " + out : in;
+        const bool isMethod = std::string_view(member.node().name()) == "method";
+        found[member.node().attribute("name").value()] = isMethod ? in + " -> " + out : in;
     }
     return found;
 }
