@@ -127,9 +127,9 @@ private:
     bool hasComment_ = false;
 };
 
-// The DOM keeps a lone run of text (whitespace too) as the element's value, and a lone CDATA section as
-// its one child. Anything else (text beside comments or CDATA, whose whitespace-only runs the DOM drops) is
-// read again from the source, which pugixml has already found well-formed.
+// The DOM keeps a lone run of text (whitespace too) as the element's value. Anything else (text beside
+// comments or CDATA, whose whitespace-only runs the DOM drops, even after a lone CDATA section) is read
+// again from the source, which pugixml has already found well-formed.
 Result<Content> contentOf(const pugi::xml_node& element, std::string_view xml)
 {
     Content content;
@@ -139,10 +139,6 @@ Result<Content> contentOf(const pugi::xml_node& element, std::string_view xml)
         if (!text.empty()) {
             content.add({text, false});
         }
-        return content;
-    }
-    if (text.empty() && !child.next_sibling() && child.type() == pugi::node_cdata) {
-        content.add({valueOf(child), true});
         return content;
     }
     std::size_t position = static_cast<std::size_t>(element.offset_debug());

@@ -35,7 +35,7 @@ TEST(XMLPropertyListReader, ReadsWhatLibplistReadsWithTheSameValues)
         "</array></plist>",
         "<plist><array><string>  a\r\nb\t</string><string>&amp;&lt;&gt;&quot;&apos;&#65;&#x1F600;&#xD800;</string>"
         "<string>x<![CDATA[<&>]]>y<!-- c --> z</string><string/><string>]]&gt;</string><string> <!-- c --> </string>"
-        "</array></plist>",
+        "<string><![CDATA[<dict>]]>\r</string><string>\n<![CDATA[x]]></string></array></plist>",
         "<plist><array><data>\n\tAAEC/w==\n\t</data><data>AAE=</data><data/><date>2068-12-31T23:59:59Z</date>"
         "<date>1970-01-01T00:00:00Z</date></array></plist>",
         "<plist><dict><key>a</key><array/><key>b</key><dict/><key>a</key><false/><key> k &amp; </key><true/>"
