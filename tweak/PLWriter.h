@@ -87,8 +87,9 @@ public:
     // its answer knows its record is in the file. Anything else is logged nothing and answered at once.
     // A record whose write fails waits in memory (see Failures) and is answered when a later append writes
     // it; should none ever succeed, its sender's call ends with the bus's reply timeout
-    // (MessagingChannel::kReplyTimeout) as an error. Main thread.
-    void receiveNotificationNamed(const std::string& name, const id& userInfo, const CPMessageReply& reply);
+    // (MessagingChannel::kReplyTimeout) as an error. Without a reply nobody is answered. Main thread.
+    void receiveNotificationNamed(const std::string& name, const id& userInfo,
+                                  const CPMessageReply& reply = CPMessageReply());
 
     // --- Settings ---
 
