@@ -249,6 +249,29 @@ void PLWriter::resetStore()
     state.oldFile = VTLogFile(kOldNotificationsPath);
 }
 
+std::optional<NSError> PLWriter::replaceOldNotifications(const std::vector<std::shared_ptr<NSDictionary>>& records)
+{
+    Store& state = store();
+    const NSRecursiveLockHolder hold(state.lock);
+    auto encoded = VTEncodedLog::encode(std::vector<id>(records.begin(), records.end()));
+    auto error = encoded ? state.oldFile.replace(std::move(encoded).value()) : encoded.error();
+    if (error) {
+        logFailure("rewrite", state.oldFile, *error);
+    }
+    return error;
+}
+
+std::optional<NSError> PLWriter::keepNewestNewNotifications(std::size_t count)
+{
+    Store& state = store();
+    const NSRecursiveLockHolder hold(state.lock);
+    auto error = state.newFile.keepNewest(count);
+    if (error) {
+        logFailure("rewrite", state.newFile, *error);
+    }
+    return error;
+}
+
 std::uint64_t PLWriter::appendCount()
 {
     return appends.load();

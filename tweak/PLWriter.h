@@ -3,14 +3,18 @@
 #include "CFNotificationCenter.h"
 #include "CPMessageReply.h"
 #include "NSDictionary.h"
+#include "NSError.h"
 #include "NSObject.h"
 #include "NSRecursiveLock.h"
 #include "NSString.h"
 #include "VTSettings.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 // The notification log store and the settings of the tweak library.
 //
@@ -68,6 +72,20 @@ public:
     static void resetStore();
     // The lock that serialises every read-modify-write of the two log files.
     static NSRecursiveLock& storeLock();
+
+    // The list manager's changes to the log files when the panel closes or is cleared. They go through the
+    // store, which keeps what it wrote (see Speed above), so the store's next append or deletion reads
+    // nothing however large the files are. Each takes storeLock(); the list manager holds it across its
+    // read of the files and these writes. A file that does not read is moved aside, never destroyed. A
+    // failure goes to the system log, is answered, and leaves the file as it was. Any thread.
+    //
+    // Makes the records (newest first) the old-notifications file's whole content; with none, takes the
+    // file off its path.
+    [[nodiscard]] static std::optional<NSError> replaceOldNotifications(const std::vector<std::shared_ptr<NSDictionary>>& records);
+    // Leaves only the newest `count` records in the new-notifications file; with none left, takes the file
+    // off its path.
+    [[nodiscard]] static std::optional<NSError> keepNewestNewNotifications(std::size_t count);
+
     // How many records `write` has put in the new-notifications file in this process: each record counts
     // once, when the rewrite that holds it has succeeded (a record whose write failed counts when a later
     // rewrite stores it). Read it while holding storeLock() for a number that matches the files as read
