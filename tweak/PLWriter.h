@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CFNotificationCenter.h"
+#include "CPMessageReply.h"
 #include "NSDictionary.h"
 #include "NSError.h"
 #include "NSObject.h"
@@ -99,9 +100,14 @@ public:
     // The messaging-centre listener, made on the first call, which starts the plug-in server on the
     // calling thread's run loop (the main thread's). Lives until the process ends.
     static std::shared_ptr<PLWriter> sharedListener();
-    // A plug-in's message: hands the user information unchanged to registration, which logs it only when
-    // it is a consistent record. No reply.
-    void receiveNotificationNamed(const std::string& name, const id& userInfo);
+    // A plug-in's message. A consistent record is written as `write` writes it, on a job thread of its own,
+    // and the reply is completed once the rewrite that holds the record has returned, so a sender that got
+    // its answer knows its record is in the file. Anything else is logged nothing and answered at once.
+    // A record whose write fails waits in memory (see Failures) and is answered when a later append writes
+    // it; should none ever succeed, its sender's call ends with the bus's reply timeout
+    // (MessagingChannel::kReplyTimeout) as an error. Without a reply nobody is answered. Main thread.
+    void receiveNotificationNamed(const std::string& name, const id& userInfo,
+                                  const CPMessageReply& reply = CPMessageReply());
 
     // --- Settings ---
 
@@ -141,6 +147,7 @@ public:
     explicit PLWriter(Private);
 
 private:
+    static void append(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply);
     void startServer();
     static VTSettings& settings() { return VTSettings::shared(); }
 };
