@@ -517,15 +517,15 @@ private:
             if (awaitingValue(frame)) {
                 return fail(fmt::format("key \"{}\" without a value", keys_.back()), frame.tag.at);
             }
-            NSDictionary::Entries entries;
+            std::vector<NSDictionary::Entries::value_type> pairs;
+            pairs.reserve(static_cast<std::size_t>(values_.end() - first));
             auto key = keys_.begin() + static_cast<std::ptrdiff_t>(frame.firstKey);
             for (auto value = first; value != values_.end(); ++value, ++key) {
-                // Keys usually come sorted (libplist writes them so): the end is the likely place. A
-                // repeated key keeps its last value.
-                entries.insert_or_assign(entries.end(), std::move(*key), std::move(*value));
+                pairs.emplace_back(std::move(*key), std::move(*value));
             }
             keys_.resize(frame.firstKey);
-            out = NSDictionary::dictionaryWithEntries(std::move(entries));
+            // A repeated key keeps its last value.
+            out = NSDictionary::dictionaryWithEntries(NSDictionary::Entries::fromPairs(std::move(pairs)));
         }
         }
         values_.resize(frame.firstValue);
