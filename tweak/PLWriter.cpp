@@ -9,6 +9,7 @@
 #include "NSNotificationCenter.h"
 #include "NSRecursiveLockHolder.h"
 #include "NSRunLoop.h"
+#include "NSThread.h"
 #include "SpringBoard-Vantle.h"
 #include "UIApplication.h"
 #include "VTAppendQueue.h"
@@ -81,6 +82,7 @@ Result<VTEncodedLog> encodeDroppingWhatCannotBeWritten(std::vector<Entry>& oldes
         if (!alone) {
             NSLog("Vantle: cannot log a record of {}: {}", entry.plainRecord->stringForKey("Application").value_or("?"),
                   alone.error().reason());
+            entry.reply.refuse("cannot log the record: " + alone.error().reason());
         }
         return !alone;
     });
@@ -208,6 +210,7 @@ std::optional<std::vector<Entry>> commitArrivedRecords()
         return std::vector<Entry>();
     }
     for (const auto& entry : batch) {
+        entry.reply.succeed();
         showStatusBarImage();
         // Queued under the lock, so the window receives the records in the order the file holds them.
         handToWindow(entry.plainRecord, ++appends);
@@ -246,6 +249,29 @@ void PLWriter::resetStore()
     state.oldFile = VTLogFile(kOldNotificationsPath);
 }
 
+std::optional<NSError> PLWriter::replaceOldNotifications(const std::vector<std::shared_ptr<NSDictionary>>& records)
+{
+    Store& state = store();
+    const NSRecursiveLockHolder hold(state.lock);
+    auto encoded = VTEncodedLog::encode(std::vector<id>(records.begin(), records.end()));
+    auto error = encoded ? state.oldFile.replace(std::move(encoded).value()) : encoded.error();
+    if (error) {
+        logFailure("rewrite", state.oldFile, *error);
+    }
+    return error;
+}
+
+std::optional<NSError> PLWriter::keepNewestNewNotifications(std::size_t count)
+{
+    Store& state = store();
+    const NSRecursiveLockHolder hold(state.lock);
+    auto error = state.newFile.keepNewest(count);
+    if (error) {
+        logFailure("rewrite", state.newFile, *error);
+    }
+    return error;
+}
+
 std::uint64_t PLWriter::appendCount()
 {
     return appends.load();
@@ -258,10 +284,16 @@ std::uint64_t PLWriter::appendNumberBeingHandedOver()
 
 void PLWriter::write(const std::shared_ptr<NSDictionary>& record)
 {
+    append(record, CPMessageReply());
+}
+
+void PLWriter::append(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply)
+{
     if (!record) {
+        reply.succeed();
         return;
     }
-    if (!appendQueue().add({record, NSDictionaryVantle::simpleNotification(*record)})) {
+    if (!appendQueue().add({record, NSDictionaryVantle::simpleNotification(*record), reply})) {
         return; // the thread writing now takes it with its next rewrite
     }
     while (const auto written = commitArrivedRecords()) {
@@ -281,7 +313,14 @@ void PLWriter::deleteNotificationsForApplication(const std::string& bundleIdenti
         return;
     }
     const std::string identifier = bundleIdentifier;
-    std::erase_if(state.unwritten, [&](const Entry& entry) { return hasBundleIdentifier(*entry.plainRecord, identifier); });
+    // A plug-in waiting for one of these is answered as if its record had been written and then deleted.
+    std::erase_if(state.unwritten, [&](const Entry& entry) {
+        const bool deleted = hasBundleIdentifier(*entry.plainRecord, identifier);
+        if (deleted) {
+            entry.reply.succeed();
+        }
+        return deleted;
+    });
     if (removeRecordsOf(state.newFile, identifier)) {
         hideStatusBarImage();
     }
@@ -304,15 +343,20 @@ void PLWriter::startServer()
     // The tweak reports nothing: without a bus (or with another shell serving the name) plug-ins in
     // other processes simply cannot reach this one.
     (void)center->runServerOnCurrentThread();
-    center->registerForMessageName(kNewNotificationMessage,
-                                   [this](const std::string& name, const std::shared_ptr<NSDictionary>& userInfo) {
-                                       receiveNotificationNamed(name, userInfo);
-                                   });
+    center->registerForMessageNameAnsweringLater(
+        kNewNotificationMessage,
+        [this](const std::string& name, const std::shared_ptr<NSDictionary>& userInfo, const CPMessageReply& reply) {
+            receiveNotificationNamed(name, userInfo, reply);
+        });
 }
 
-void PLWriter::receiveNotificationNamed(const std::string&, const id& userInfo)
+void PLWriter::receiveNotificationNamed(const std::string&, const id& userInfo, const CPMessageReply& reply)
 {
-    UIApplicationVantle::registerNotification(userInfo);
+    if (!UIApplicationVantle::notificationIsConsistent(userInfo)) {
+        reply.succeed(); // taken and dropped, as the message's protocol has it: nothing tells the sender
+        return;
+    }
+    NSThread::detachNewThread([record = as<NSDictionary>(userInfo), reply] { append(record, reply); });
 }
 
 void PLWriter::reloadSettings()

@@ -1,15 +1,20 @@
 #pragma once
 
 #include "CFNotificationCenter.h"
+#include "CPMessageReply.h"
 #include "NSDictionary.h"
+#include "NSError.h"
 #include "NSObject.h"
 #include "NSRecursiveLock.h"
 #include "NSString.h"
 #include "VTSettings.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 // The notification log store and the settings of the tweak library.
 //
@@ -67,6 +72,20 @@ public:
     static void resetStore();
     // The lock that serialises every read-modify-write of the two log files.
     static NSRecursiveLock& storeLock();
+
+    // The list manager's changes to the log files when the panel closes or is cleared. They go through the
+    // store, which keeps what it wrote (see Speed above), so the store's next append or deletion reads
+    // nothing however large the files are. Each takes storeLock(); the list manager holds it across its
+    // read of the files and these writes. A file that does not read is moved aside, never destroyed. A
+    // failure goes to the system log, is answered, and leaves the file as it was. Any thread.
+    //
+    // Makes the records (newest first) the old-notifications file's whole content; with none, takes the
+    // file off its path.
+    [[nodiscard]] static std::optional<NSError> replaceOldNotifications(const std::vector<std::shared_ptr<NSDictionary>>& records);
+    // Leaves only the newest `count` records in the new-notifications file; with none left, takes the file
+    // off its path.
+    [[nodiscard]] static std::optional<NSError> keepNewestNewNotifications(std::size_t count);
+
     // How many records `write` has put in the new-notifications file in this process: each record counts
     // once, when the rewrite that holds it has succeeded (a record whose write failed counts when a later
     // rewrite stores it). Read it while holding storeLock() for a number that matches the files as read
@@ -81,9 +100,14 @@ public:
     // The messaging-centre listener, made on the first call, which starts the plug-in server on the
     // calling thread's run loop (the main thread's). Lives until the process ends.
     static std::shared_ptr<PLWriter> sharedListener();
-    // A plug-in's message: hands the user information unchanged to registration, which logs it only when
-    // it is a consistent record. No reply.
-    void receiveNotificationNamed(const std::string& name, const id& userInfo);
+    // A plug-in's message. A consistent record is written as `write` writes it, on a job thread of its own,
+    // and the reply is completed once the rewrite that holds the record has returned, so a sender that got
+    // its answer knows its record is in the file. Anything else is logged nothing and answered at once.
+    // A record whose write fails waits in memory (see Failures) and is answered when a later append writes
+    // it; should none ever succeed, its sender's call ends with the bus's reply timeout
+    // (MessagingChannel::kReplyTimeout) as an error. Without a reply nobody is answered. Main thread.
+    void receiveNotificationNamed(const std::string& name, const id& userInfo,
+                                  const CPMessageReply& reply = CPMessageReply());
 
     // --- Settings ---
 
@@ -123,6 +147,7 @@ public:
     explicit PLWriter(Private);
 
 private:
+    static void append(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply);
     void startServer();
     static VTSettings& settings() { return VTSettings::shared(); }
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CPMessageReply.h"
 #include "Mutex.h"
 #include "NSDictionary.h"
 #include "ThreadSafety.h"
@@ -20,6 +21,7 @@ public:
     struct Entry {
         std::shared_ptr<NSDictionary> record;      // as received, "Action" included, for the broadcast
         std::shared_ptr<NSDictionary> plainRecord; // as stored
+        CPMessageReply reply;                       // a plug-in's sender, answered once the record is written
     };
 
     // Adds a record. Answers true when the caller has become the writer: it must then call take() until

@@ -142,6 +142,13 @@ std::size_t VTEncodedLog::removeRecordsOf(const std::string& bundleIdentifier)
     return std::erase_if(oldestFirst_, [&](const Piece& piece) { return piece.bundleIdentifier == bundleIdentifier; });
 }
 
+std::size_t VTEncodedLog::keepNewest(std::size_t count)
+{
+    const std::size_t dropped = oldestFirst_.size() > count ? oldestFirst_.size() - count : 0;
+    oldestFirst_.erase(oldestFirst_.begin(), oldestFirst_.begin() + static_cast<std::ptrdiff_t>(dropped));
+    return dropped;
+}
+
 std::string VTEncodedLog::bytes() const
 {
     const Frame& known = frame();

@@ -34,6 +34,8 @@ public:
     // Removes every record whose "Bundle Identifier" equals `bundleIdentifier` exactly; the others keep
     // their order. Answers how many went.
     std::size_t removeRecordsOf(const std::string& bundleIdentifier);
+    // Keeps only the newest `count` records. Answers how many went.
+    std::size_t keepNewest(std::size_t count);
 
     std::size_t count() const { return oldestFirst_.size(); }
     bool empty() const { return oldestFirst_.empty(); }

@@ -86,6 +86,46 @@ std::optional<NSError> VTLogFile::moveAside()
     return moved ? std::nullopt : std::optional<NSError>(moved.error());
 }
 
+std::optional<NSError> VTLogFile::replace(VTEncodedLog log)
+{
+    const auto found = load();
+    if (log.empty()) {
+        return takeOffPath(found);
+    }
+    if (found && found.value() == State::Unreadable) {
+        if (auto error = moveAside()) {
+            return error;
+        }
+    }
+    log_ = std::move(log);
+    return save();
+}
+
+std::optional<NSError> VTLogFile::keepNewest(std::size_t count)
+{
+    const auto found = load();
+    if (!found && count > 0) {
+        return found.error();
+    }
+    if (count == 0 || found.value() != State::Ok) {
+        // Also a file that reads but whose records could not be written again: it goes whole.
+        return takeOffPath(found);
+    }
+    const std::size_t dropped = log_.keepNewest(count);
+    if (log_.empty()) {
+        return remove();
+    }
+    return dropped > 0 ? save() : std::nullopt;
+}
+
+std::optional<NSError> VTLogFile::takeOffPath(const Result<State>& found)
+{
+    if (found && found.value() == State::Missing) {
+        return std::nullopt;
+    }
+    return found && found.value() == State::Unreadable ? moveAside() : remove();
+}
+
 void VTLogFile::remember(std::size_t size)
 {
     const auto attributes = files().attributesOfItemAtPath(path_);

@@ -10,12 +10,12 @@
 
 // One log file of the store and what the store last wrote to it.
 //
-// The store is the only writer of the log files in the shell besides the list manager, and both write
-// under the store's lock. After each write of its own this object keeps the log it wrote together with the
-// file's attributes just after the write (device, inode, size, modification and change times to the
-// nanosecond). While the file on disk still has those attributes, load() trusts the log in memory and
-// reads nothing; anything that changed the file since (the list manager, another process, a person) shows
-// as different attributes and the file is read afresh.
+// The store is the only writer of the log files in the shell: the list manager's writes go through it too
+// (PLWriter::replaceOldNotifications, keepNewestNewNotifications), all under the store's lock. After each
+// write this object keeps the log it wrote together with the file's attributes just after the write (device,
+// inode, size, modification and change times to the nanosecond). While the file on disk still has those
+// attributes, load() trusts the log in memory and reads nothing; anything that changed the file since
+// (another process, a person) shows as different attributes and the file is read afresh.
 //
 // What the check cannot see: a write in place that keeps the size and the inode and lands within the same
 // tick of the file system's clock as the store's own write, so that neither the modification nor the change
@@ -49,8 +49,18 @@ public:
     // Moves an unreadable file aside so that its path can be written (see NSFileManager).
     [[nodiscard]] std::optional<NSError> moveAside();
 
+    // Makes `log` the file's whole content, or takes the file off its path when `log` is empty. A file there
+    // that does not read is moved aside first. A failure leaves the file as it was.
+    [[nodiscard]] std::optional<NSError> replace(VTEncodedLog log);
+    // Leaves the file holding only its newest `count` records, or takes it off its path when that leaves
+    // none; a file that does not read is moved aside, a missing one stays missing. A failure leaves the file
+    // as it was.
+    [[nodiscard]] std::optional<NSError> keepNewest(std::size_t count);
+
 private:
     Result<State> readAfresh();
+    // Moves the file aside when `found` says it does not read, leaves it when missing, else removes it.
+    std::optional<NSError> takeOffPath(const Result<State>& found);
     void remember(std::size_t size);
     void forget();
 

@@ -2,7 +2,9 @@
 // process serving the log store's messaging centre as the shell does (PLWriter::sharedListener on the main
 // run loop, a private dbus-daemon). Timed from the client's first post until every record it had
 // acknowledged is in the new-notifications file and every writer thread has ended; then the file is
-// checked: each acknowledged record exactly once, nothing else.
+// checked: each acknowledged record exactly once, nothing else, and the records of each of the client's
+// sending threads newest first (a thread posts its next record only once the last one was answered, so
+// the store had it written before the next arrived; the order among the threads' posts is free).
 //
 // Beside it, in the same run, the rate of a store that rewrites the file once per record (each record's
 // time measured at file sizes across the burst and summed): "baseline" as the store did it before (libplist
@@ -20,6 +22,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <map>
 #include <set>
 
 namespace {
@@ -52,6 +55,7 @@ double oneRewritePerRecordSeconds(benchmark::State& state, const fs::path& path,
 }
 
 struct BurstOutcome {
+    long senders = 0;
     long acknowledged = -1;
     std::set<std::string> refused;
     std::string failure;
@@ -66,7 +70,8 @@ BurstOutcome runBurst(const PrivateBus& bus)
     if (!client) {
         return outcome;
     }
-    if (client->nextLine() != "sending") {
+    const auto first = client->nextLine();
+    if (!first || !first->starts_with("sending ") || (outcome.senders = std::stol(first->substr(8))) <= 0) {
         outcome.failure = "the client did not start sending";
         return outcome;
     }
@@ -85,7 +90,8 @@ BurstOutcome runBurst(const PrivateBus& bus)
     return outcome;
 }
 
-// Empty when the file holds every acknowledged record once and nothing else.
+// Empty when the file holds every acknowledged record once, nothing else, and each sending thread's records
+// newest first.
 std::string checkLog(const BurstOutcome& outcome)
 {
     const auto list = NSFileManager::defaultManager().readPropertyListAtPath(PLWriter::kNewNotificationsPath).valueAs<NSArray>();
@@ -93,12 +99,20 @@ std::string checkLog(const BurstOutcome& outcome)
         return "the log does not read";
     }
     std::set<std::string> seen;
+    // Per sending thread, the index of the record seen last, reading newest first.
+    std::map<long, long> olderThan;
     for (const auto& element : list->objects()) {
         const auto record = as<NSDictionary>(element);
         const auto body = record ? record->stringForKey("Body") : std::nullopt;
-        if (!body || !seen.insert(*body).second || outcome.refused.contains(*body)) {
+        if (!body || !body->starts_with("burst ") || !seen.insert(*body).second || outcome.refused.contains(*body)) {
             return "a record is in the log twice or should not be there";
         }
+        const long index = std::stol(body->substr(6));
+        const auto [last, first] = olderThan.try_emplace(index % outcome.senders, index);
+        if (!first && last->second <= index) {
+            return *body + " is in the log before a record its thread posted later";
+        }
+        last->second = index;
     }
     if (static_cast<long>(seen.size()) != outcome.acknowledged) {
         return "the log holds " + std::to_string(seen.size()) + " records, not the " +

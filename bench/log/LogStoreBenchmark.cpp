@@ -10,12 +10,20 @@
 // "Warm" is the usual case: the store itself wrote the file last (it is put back by an append of the
 // store's own outside the timed region). "Cold": someone else wrote it last, so the store reads it first.
 //
+// "After a panel close": the list manager of a panel that showed 10,000 records closes, moving them all into
+// the old-notifications file, while one more record is logged that it did not take, which it leaves in the
+// new-notifications file. Then the store deletes one application's records (a tenth of the old file) or
+// appends a record; the floor is the one file that operation changes, written durably.
+//
 // Google Benchmark runs these on the process's initial thread, which is this platform's main thread: the
 // store's in-process broadcast, posted on the main thread while the caller waits, then runs at once, and
 // what it queues for the main run loop is run inside the timed region after each call.
 //
 //     build/default/bench/log_bench --benchmark_min_time=0.5
 #include "LogBenchSupport.h"
+#include "NSFileManager.h"
+#include "NSNumber.h"
+#include "VTSorterByDate.h"
 
 #include <benchmark/benchmark.h>
 
@@ -137,6 +145,107 @@ BENCHMARK(BM_DeleteOneApplicationBesideFloor)
     ->ArgName("warm")
     ->Arg(static_cast<int>(Cache::Warm))
     ->Arg(static_cast<int>(Cache::Cold))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+constexpr int kPanelLogSize = 10000;
+
+enum class AfterClose { Delete, Append };
+
+// The log as a panel close leaves it (see above), with every record kept ("Items To Keep" -1).
+class PanelCloseSetting {
+public:
+    explicit PanelCloseSetting(benchmark::State& state) : store_(state)
+    {
+        auto& files = NSFileManager::defaultManager();
+        const bool ready = !files.createDirectoryAtPath("/var/mobile/Library/Preferences", true) &&
+                           !files.writePropertyList(NSDictionary::dictionaryWithEntries(
+                                                        {{"Items To Keep", NSNumber::numberWithInteger(-1)}}),
+                                                    PLWriter::kPreferencesPath);
+        if (!ready) {
+            state.SkipWithError("cannot write the preference file");
+        }
+        PLWriter::reloadSettings();
+    }
+    ~PanelCloseSetting() { PLWriter::resetSettings(); }
+
+    const fs::path& newFile() const { return store_.newFile(); }
+    const fs::path& oldFile() const { return oldFile_; }
+
+    void closePanel(benchmark::State& state) const
+    {
+        resetLog(state, newFile(), logBytes(kPanelLogSize));
+        std::error_code ignored;
+        fs::remove(oldFile(), ignored);
+        const auto panel = std::make_shared<VTSorterByDate>();
+        panel->loadNotifications();
+        runQueuedMainThreadWork();
+        PLWriter::write(lateRecord());
+        runQueuedMainThreadWork();
+        panel->purge();
+        panel->flush();
+    }
+
+    // Logged while the panel closes; not of the deleted application.
+    static std::shared_ptr<NSDictionary> lateRecord() { return makeRecord(kPanelLogSize + 1); }
+    static std::shared_ptr<NSDictionary> appendedRecord() { return makeRecord(kPanelLogSize + 2); }
+    static std::string newFileBytes(std::vector<id> records)
+    {
+        auto xml = NSPropertyListSerialization::dataWithPropertyList(NSArray::arrayWithObjects(std::move(records)));
+        return xml ? std::move(xml).value() : std::string();
+    }
+
+private:
+    StoreSetting store_;
+    const fs::path oldFile_ = DeviceRoot::resolve(PLWriter::kOldNotificationsPath);
+};
+
+void BM_AfterPanelCloseBesideFloor(benchmark::State& state)
+{
+    const auto operation = static_cast<AfterClose>(state.range(0));
+    PanelCloseSetting setting(state);
+    const std::string closedOld = logBytes(kPanelLogSize);
+    const std::string closedNew = PanelCloseSetting::newFileBytes({PanelCloseSetting::lateRecord()});
+    const bool deleting = operation == AfterClose::Delete;
+    const fs::path& changed = deleting ? setting.oldFile() : setting.newFile();
+    const std::string& before = deleting ? closedOld : closedNew;
+    const std::string expected =
+        deleting ? logBytes(kPanelLogSize, true)
+                 : PanelCloseSetting::newFileBytes({PanelCloseSetting::appendedRecord(), PanelCloseSetting::lateRecord()});
+    const auto operate = [&] {
+        if (deleting) {
+            PLWriter::deleteNotificationsForApplication(kDeletedApplication);
+        } else {
+            PLWriter::write(PanelCloseSetting::appendedRecord());
+        }
+        runQueuedMainThreadWork();
+    };
+
+    setting.closePanel(state);
+    if (readWhole(setting.oldFile()) != closedOld || readWhole(setting.newFile()) != closedNew) {
+        state.SkipWithError("the panel's close did not leave the expected log");
+        return;
+    }
+    operate();
+    if (readWhole(changed) != expected) {
+        state.SkipWithError("the store did not leave the expected log");
+        return;
+    }
+    BesideFloor figures;
+    for (auto _ : state) {
+        setting.closePanel(state);
+        const double store = secondsOf(operate);
+        resetLog(state, changed, before);
+        const double floor = secondsOf([&] { benchmark::DoNotOptimize(writeDurably(changed, expected)); });
+        state.SetIterationTime(store);
+        figures.add(store, floor, 0);
+    }
+    figures.report(state, expected.size());
+}
+BENCHMARK(BM_AfterPanelCloseBesideFloor)
+    ->ArgName("append")
+    ->Arg(static_cast<int>(AfterClose::Delete))
+    ->Arg(static_cast<int>(AfterClose::Append))
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 

@@ -46,8 +46,9 @@ std::optional<CPMessagingError> CPDistributedMessagingCenter::runServerOnCurrent
                 }
             }
             failure = CrossProcessChannels::messagingChannel()->startServer(
-                name_, [this, generation](const std::string& messageName, std::shared_ptr<NSDictionary> userInfo) {
-                    return accept(generation, messageName, std::move(userInfo));
+                name_, [this, generation](const std::string& messageName, std::shared_ptr<NSDictionary> userInfo,
+                                          MessagingChannel::Answer answer) {
+                    accept(generation, messageName, std::move(userInfo), std::move(answer));
                 });
             if (!failure) {
                 MutexLocker locker(mutex_);
@@ -83,7 +84,17 @@ bool CPDistributedMessagingCenter::isServing() const
 void CPDistributedMessagingCenter::registerForMessageName(const std::string& messageName, Handler handler)
 {
     MutexLocker locker(mutex_);
-    handlers_[messageName] = std::make_shared<Handler>(std::move(handler));
+    handlers_[messageName] = std::make_shared<const Registration>(Registration{
+        [handler = std::move(handler)](const std::string& name, const std::shared_ptr<NSDictionary>& userInfo,
+                                       const CPMessageReply&) { handler(name, userInfo); },
+        false});
+}
+
+void CPDistributedMessagingCenter::registerForMessageNameAnsweringLater(const std::string& messageName,
+                                                                         AnsweringHandler handler)
+{
+    MutexLocker locker(mutex_);
+    handlers_[messageName] = std::make_shared<const Registration>(Registration{std::move(handler), true});
 }
 
 void CPDistributedMessagingCenter::unregisterForMessageName(const std::string& messageName)
@@ -103,29 +114,44 @@ std::optional<CPMessagingError> CPDistributedMessagingCenter::sendMessageName(
     return CrossProcessChannels::messagingChannel()->send(name_, messageName, xml.value());
 }
 
-std::optional<std::string> CPDistributedMessagingCenter::accept(std::uint64_t generation,
-                                                                const std::string& messageName,
-                                                                std::shared_ptr<NSDictionary> userInfo)
+void CPDistributedMessagingCenter::accept(std::uint64_t generation, const std::string& messageName,
+                                          std::shared_ptr<NSDictionary> userInfo, MessagingChannel::Answer answer)
 {
+    std::optional<std::string> refusal;
+    bool answersLater = false;
     {
         MutexLocker locker(mutex_);
+        const auto found = handlers_.find(messageName);
         if (servingGeneration_ != generation) {
-            return "the centre no longer serves";
-        }
-        if (!handlers_.count(messageName)) {
-            return "no handler for message \"" + messageName + "\"";
+            refusal = "the centre no longer serves";
+        } else if (found == handlers_.end()) {
+            refusal = "no handler for message \"" + messageName + "\"";
+        } else {
+            answersLater = found->second->answersLater;
         }
     }
+    if (refusal) {
+        answer(CPMessagingError(CPMessagingError::Kind::Refused, *refusal));
+        return;
+    }
+    CPMessageReply reply;
+    if (answersLater) {
+        reply = CPMessageReply(std::move(answer));
+    } else {
+        answer(std::nullopt);
+    }
     NSRunLoop::performOnMainThread(
-        [this, generation, messageName, userInfo = std::move(userInfo)] { handle(generation, messageName, userInfo); },
+        [this, generation, messageName, userInfo = std::move(userInfo), reply = std::move(reply)] {
+            handle(generation, messageName, userInfo, reply);
+        },
         false);
-    return std::nullopt;
 }
 
+// A message that finds no handler any more drops its reply, which answers its sender with an error.
 void CPDistributedMessagingCenter::handle(std::uint64_t generation, const std::string& messageName,
-                                          const std::shared_ptr<NSDictionary>& userInfo)
+                                          const std::shared_ptr<NSDictionary>& userInfo, const CPMessageReply& reply)
 {
-    std::shared_ptr<Handler> handler;
+    std::shared_ptr<const Registration> registration;
     {
         MutexLocker locker(mutex_);
         if (servingGeneration_ != generation) {
@@ -135,9 +161,9 @@ void CPDistributedMessagingCenter::handle(std::uint64_t generation, const std::s
         if (found == handlers_.end()) {
             return;
         }
-        handler = found->second;
+        registration = found->second;
     }
-    (*handler)(messageName, userInfo);
+    registration->handler(messageName, userInfo, reply);
 }
 
 void CPDistributedMessagingCenter::channelsReplaced()

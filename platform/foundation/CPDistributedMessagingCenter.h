@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CPMessageReply.h"
 #include "CPMessagingError.h"
 #include "Mutex.h"
 #include "NSDictionary.h"
@@ -17,9 +18,16 @@
 // The server refuses, before any handler sees it, a message from another user, one over the size or
 // nesting caps, one whose user information is not a dictionary or not valid text, and one no handler is
 // registered for; the sender gets the refusal as the error value. Transport: CrossProcessChannels.
+//
+// A plain handler's sender is answered as soon as the server took the message. A handler registered to
+// answer later gets the reply and completes it when its work is done (see CPMessageReply); its sender waits
+// until then, or until MessagingChannel::kReplyTimeout passes. A message whose handler never runs (the
+// handler was unregistered or the server stopped in between) or drops the reply answers with an error.
 class CPDistributedMessagingCenter {
 public:
     using Handler = std::function<void(const std::string& messageName, const std::shared_ptr<NSDictionary>& userInfo)>;
+    using AnsweringHandler = std::function<void(const std::string& messageName,
+                                                const std::shared_ptr<NSDictionary>& userInfo, const CPMessageReply& reply)>;
 
     CPDistributedMessagingCenter(const CPDistributedMessagingCenter&) = delete;
     CPDistributedMessagingCenter& operator=(const CPDistributedMessagingCenter&) = delete;
@@ -31,29 +39,38 @@ public:
 
     // Starts serving the centre. Messages are handled on the main run loop whichever thread calls this.
     std::optional<CPMessagingError> runServerOnCurrentThread();
+    // Stops serving; the senders of messages not answered yet get an error.
     void stopServer();
     bool isServing() const;
     void registerForMessageName(const std::string& messageName, Handler handler);
+    void registerForMessageNameAnsweringLater(const std::string& messageName, AnsweringHandler handler);
     void unregisterForMessageName(const std::string& messageName);
 
-    // Sends the message (null user information sends an empty dictionary) and answers once the server took
-    // or refused it. Any thread.
+    // Sends the message (null user information sends an empty dictionary) and answers once the server
+    // answered it: took it (a plain handler), its handler completed the reply (one answering later), or
+    // refused it. Any thread; on the main thread the main loop runs while a local server's handler answers.
     std::optional<CPMessagingError> sendMessageName(const std::string& messageName,
                                                     const std::shared_ptr<NSDictionary>& userInfo);
 
 private:
     friend class CrossProcessChannels;
 
+    struct Registration {
+        AnsweringHandler handler;
+        bool answersLater = false;
+    };
+
     explicit CPDistributedMessagingCenter(std::string name) : name_(std::move(name)) {}
-    std::optional<std::string> accept(std::uint64_t generation, const std::string& messageName,
-                                      std::shared_ptr<NSDictionary> userInfo);
-    void handle(std::uint64_t generation, const std::string& messageName, const std::shared_ptr<NSDictionary>& userInfo);
+    void accept(std::uint64_t generation, const std::string& messageName, std::shared_ptr<NSDictionary> userInfo,
+                MessagingChannel::Answer answer);
+    void handle(std::uint64_t generation, const std::string& messageName, const std::shared_ptr<NSDictionary>& userInfo,
+                const CPMessageReply& reply);
     // Every centre stops serving and forgets its handlers: the channels were chosen again.
     static void channelsReplaced();
 
     const std::string name_;
     mutable Mutex mutex_;
-    std::map<std::string, std::shared_ptr<Handler>> handlers_ VT_GUARDED_BY(mutex_);
+    std::map<std::string, std::shared_ptr<const Registration>> handlers_ VT_GUARDED_BY(mutex_);
     // The channel generation the server runs on; 0 = not serving.
     std::uint64_t servingGeneration_ VT_GUARDED_BY(mutex_) = 0;
 };

@@ -3,16 +3,15 @@
 #include "DBusNames.h"
 #include "DBusSession.h"
 #include "MutexLocker.h"
+#include "NSRunLoop.h"
+#include "NSThread.h"
+#include "PendingMessageReplies.h"
 
 #include <sdbus-c++/sdbus-c++.h>
 
 #include <unistd.h>
 
-#include <chrono>
-
 namespace {
-
-constexpr auto kSendTimeout = std::chrono::seconds(10);
 
 CPMessagingError errorFromReply(const std::string& centerName, const sdbus::Error& error)
 {
@@ -23,15 +22,60 @@ CPMessagingError errorFromReply(const std::string& centerName, const sdbus::Erro
     if (name == DBusNames::kRefusedError || name == "org.freedesktop.DBus.Error.AccessDenied") {
         return CPMessagingError(CPMessagingError::Kind::Refused, error.getMessage());
     }
+    if (name == DBusNames::kFailedError) {
+        return CPMessagingError(CPMessagingError::Kind::Failed, error.getMessage());
+    }
     return CPMessagingError(CPMessagingError::Kind::Failed, name + ": " + error.getMessage());
+}
+
+sdbus::Error busErrorOf(const CPMessagingError& error)
+{
+    return sdbus::Error(error.kind() == CPMessagingError::Kind::Refused ? DBusNames::kRefusedError
+                                                                        : DBusNames::kFailedError,
+                        error.reason());
+}
+
+void onMainThread(std::function<void()> block)
+{
+    if (NSThread::isMainThread()) {
+        block();
+    } else {
+        NSRunLoop::performOnMainThread(std::move(block), false);
+    }
 }
 
 } // namespace
 
 struct DBusMessagingChannel::Server {
     std::string centerName;
-    std::shared_ptr<Acceptor> acceptor;
-    std::unique_ptr<sdbus::IObject> object; // main thread only
+    // Shared with local senders, which may hold them after the server ended.
+    std::shared_ptr<const Acceptor> acceptor;
+    std::shared_ptr<PendingMessageReplies> pending = std::make_shared<PendingMessageReplies>();
+    // Main thread only, as everything of the bus connection.
+    std::unique_ptr<sdbus::IObject> object;
+    std::map<std::uint64_t, sdbus::MethodCall> openCalls;
+    std::uint64_t lastCall = 0;
+
+    // Main thread.
+    void reply(std::uint64_t number, const std::optional<CPMessagingError>& error)
+    {
+        const auto found = openCalls.find(number);
+        if (found == openCalls.end()) {
+            return;
+        }
+        const sdbus::MethodCall call = std::move(found->second);
+        openCalls.erase(found);
+        try {
+            (error ? call.createErrorReply(busErrorOf(*error)) : call.createReply()).send();
+        } catch (const std::exception&) {
+            // the caller went away; nothing to answer
+        }
+    }
+};
+
+struct DBusMessagingChannel::LocalServer {
+    std::shared_ptr<const Acceptor> acceptor;
+    std::shared_ptr<PendingMessageReplies> pending;
 };
 
 DBusMessagingChannel::DBusMessagingChannel(std::shared_ptr<DBusSession> session) : session_(std::move(session)) {}
@@ -44,15 +88,7 @@ DBusMessagingChannel::~DBusMessagingChannel()
         servers.swap(servers_);
     }
     for (const auto& [name, server] : servers) {
-        try {
-            server->object.reset();
-            auto connection = session_->receivingConnection();
-            if (connection) {
-                connection.value()->releaseName(name);
-            }
-        } catch (const std::exception&) {
-            // the bus is gone; the name went with it
-        }
+        endServer(server);
     }
 }
 
@@ -70,13 +106,16 @@ std::optional<CPMessagingError> DBusMessagingChannel::startServer(const std::str
     }
     auto server = std::make_shared<Server>();
     server->centerName = centerName;
-    server->acceptor = std::make_shared<Acceptor>(std::move(acceptor));
+    server->acceptor = std::make_shared<const Acceptor>(std::move(acceptor));
     try {
         // The object first, so that a client that sees the name can call it at once.
         server->object = sdbus::createObject(*connection.value(), DBusNames::kMessagingObjectPath);
-        Server* raw = server.get();
         server->object->registerMethod(DBusNames::kMessagingInterface, DBusNames::kMessagingMethod, "ss", "",
-                                       [this, raw](sdbus::MethodCall call) { received(*raw, std::move(call)); });
+                                       [this, weak = std::weak_ptr<Server>(server)](sdbus::MethodCall call) {
+                                           if (const auto server = weak.lock()) {
+                                               received(server, std::move(call));
+                                           }
+                                       });
         server->object->finishRegistration();
         connection.value()->requestName(centerName);
     } catch (const std::exception& error) {
@@ -99,17 +138,25 @@ void DBusMessagingChannel::stopServer(const std::string& centerName)
         server = found->second;
         servers_.erase(found);
     }
+    endServer(server);
+}
+
+void DBusMessagingChannel::endServer(const std::shared_ptr<Server>& server)
+{
+    // On the main thread the calls' error replies go out at once, while the connection still serves.
+    server->pending->failAll(CPMessagingError(CPMessagingError::Kind::Failed, "the centre stopped serving"));
     try {
         server->object.reset();
         auto connection = session_->receivingConnection();
         if (connection) {
-            connection.value()->releaseName(centerName);
+            connection.value()->releaseName(server->centerName);
         }
     } catch (const std::exception&) {
+        // the bus is gone; the name went with it
     }
 }
 
-void DBusMessagingChannel::received(Server& server, sdbus::MethodCall call)
+void DBusMessagingChannel::received(const std::shared_ptr<Server>& server, sdbus::MethodCall call)
 {
     auto refuse = [&](const std::string& reason) {
         call.createErrorReply(sdbus::Error(DBusNames::kRefusedError, reason)).send();
@@ -123,11 +170,16 @@ void DBusMessagingChannel::received(Server& server, sdbus::MethodCall call)
         std::string messageName;
         std::string userInfoXML;
         call >> messageName >> userInfoXML;
-        if (auto refusal = decodeAndAccept(*server.acceptor, messageName, userInfoXML)) {
-            refuse(refusal->reason());
-            return;
-        }
-        call.createReply().send();
+        const std::uint64_t number = ++server->lastCall;
+        server->openCalls.emplace(number, call);
+        auto deliver = [weak = std::weak_ptr<Server>(server), number](std::optional<CPMessagingError> error) {
+            onMainThread([weak, number, error = std::move(error)] {
+                if (const auto server = weak.lock()) {
+                    server->reply(number, error);
+                }
+            });
+        };
+        decodeAndAccept(*server->acceptor, messageName, userInfoXML, server->pending->track(std::move(deliver)));
     } catch (const std::exception& error) {
         try {
             refuse(std::string("malformed message: ") + error.what());
@@ -137,19 +189,22 @@ void DBusMessagingChannel::received(Server& server, sdbus::MethodCall call)
     }
 }
 
-std::shared_ptr<MessagingChannel::Acceptor> DBusMessagingChannel::localAcceptor(const std::string& centerName)
+std::optional<DBusMessagingChannel::LocalServer> DBusMessagingChannel::localServer(const std::string& centerName)
 {
     MutexLocker locker(mutex_);
     const auto found = servers_.find(centerName);
-    return found == servers_.end() ? nullptr : found->second->acceptor;
+    if (found == servers_.end()) {
+        return std::nullopt;
+    }
+    return LocalServer{found->second->acceptor, found->second->pending};
 }
 
 std::optional<CPMessagingError> DBusMessagingChannel::send(const std::string& centerName,
                                                            const std::string& messageName,
                                                            const std::string& userInfoXML)
 {
-    if (auto acceptor = localAcceptor(centerName)) {
-        return decodeAndAccept(*acceptor, messageName, userInfoXML);
+    if (const auto local = localServer(centerName)) {
+        return sendLocally(*local->acceptor, *local->pending, messageName, userInfoXML);
     }
 
     std::optional<CPMessagingError> replyError;
@@ -158,7 +213,7 @@ std::optional<CPMessagingError> DBusMessagingChannel::send(const std::string& ce
         auto call = proxy->createMethodCall(DBusNames::kMessagingInterface, DBusNames::kMessagingMethod);
         call << messageName << userInfoXML;
         try {
-            proxy->callMethod(call, kSendTimeout);
+            proxy->callMethod(call, kReplyTimeout);
         } catch (const sdbus::Error& error) {
             replyError = errorFromReply(centerName, error);
         }

@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 class DBusSession;
 namespace sdbus {
@@ -15,7 +16,9 @@ class MethodCall;
 // Messaging centres on the session bus: a server owns the bus name equal to the centre's name and exports
 // DBusNames::kMessagingMethod. Before a message reaches the centre, the server checks that the caller runs
 // as our user (asking the bus daemon for the caller's credentials) and decodes it with CPMessageDecoder;
-// a refused message gets an error reply and never reaches a handler.
+// a refused message gets an error reply and never reaches a handler. A message the centre answers later
+// keeps its method call open meanwhile (the main loop goes on dispatching); the reply is sent from the main
+// thread whichever thread answered, and stopping the server answers every open call with an error.
 //
 // A process that serves a centre and sends to it itself is served directly, through the same checks: the
 // blocking call would otherwise wait on the very main loop that has to answer it.
@@ -31,8 +34,10 @@ public:
 
 private:
     struct Server;
-    void received(Server& server, sdbus::MethodCall call);
-    std::shared_ptr<Acceptor> localAcceptor(const std::string& centerName);
+    void received(const std::shared_ptr<Server>& server, sdbus::MethodCall call);
+    void endServer(const std::shared_ptr<Server>& server);
+    struct LocalServer;
+    std::optional<LocalServer> localServer(const std::string& centerName);
 
     const std::shared_ptr<DBusSession> session_;
     Mutex mutex_;

@@ -11,7 +11,9 @@
 // ("net.torvask.Vantle.newNotifications") and exports the object /net/torvask/MessagingCenter with
 //     net.torvask.MessagingCenter.SendMessage (s messageName, s userInfoXML) -> ()
 // where userInfoXML is the user-information dictionary in the XML property-list form. A refused message
-// gets the error net.torvask.MessagingCenter.Error.Refused with the reason as its text.
+// gets the error net.torvask.MessagingCenter.Error.Refused with the reason as its text; one the server took
+// and then failed to finish (it stopped first, or its handler dropped the message) gets
+// net.torvask.MessagingCenter.Error.Failed.
 class DBusNames {
 public:
     static constexpr const char* kDarwinObjectPath = "/net/torvask/DarwinNotifyCenter";
@@ -22,4 +24,5 @@ public:
     static constexpr const char* kMessagingInterface = "net.torvask.MessagingCenter";
     static constexpr const char* kMessagingMethod = "SendMessage";
     static constexpr const char* kRefusedError = "net.torvask.MessagingCenter.Error.Refused";
+    static constexpr const char* kFailedError = "net.torvask.MessagingCenter.Error.Failed";
 };

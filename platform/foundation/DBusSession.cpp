@@ -99,18 +99,49 @@ void DBusSession::dispatchReceiving(sdbus::IConnection& connection)
 
 std::optional<NSError> DBusSession::withSendingConnection(const std::function<void(sdbus::IConnection&)>& use)
 {
-    MutexLocker locker(sendingMutex_);
+    std::unique_ptr<sdbus::IConnection> connection;
+    const std::size_t slot = takeSendingSlot(connection);
+    std::optional<NSError> failure;
     try {
-        if (!sending_) {
-            sending_ = connect();
+        if (!connection) {
+            connection = connect();
         }
-        use(*sending_);
-        flush(*sending_);
-        return std::nullopt;
+        use(*connection);
+        flush(*connection);
     } catch (const std::exception& error) {
-        sending_.reset();
-        return NSError(error.what());
+        connection.reset();
+        failure = NSError(error.what());
     }
+    returnSendingSlot(slot, std::move(connection));
+    return failure;
+}
+
+std::size_t DBusSession::takeSendingSlot(std::unique_ptr<sdbus::IConnection>& connection)
+{
+    MutexLocker locker(sendingMutex_);
+    for (;;) {
+        for (std::size_t slot = 0; slot < sending_.size(); ++slot) {
+            if (!sending_[slot].busy) {
+                sending_[slot].busy = true;
+                connection = std::move(sending_[slot].connection);
+                return slot;
+            }
+        }
+        if (sending_.size() < kMaxSendingConnections) {
+            sending_.push_back({nullptr, true});
+            return sending_.size() - 1;
+        }
+        sendingMutex_.wait(sendingFreed_);
+    }
+}
+
+void DBusSession::returnSendingSlot(std::size_t slot, std::unique_ptr<sdbus::IConnection> connection)
+{
+    {
+        MutexLocker locker(sendingMutex_);
+        sending_[slot] = {std::move(connection), false};
+    }
+    sendingFreed_.notify_one();
 }
 
 std::optional<uid_t> DBusSession::senderUid(const sdbus::Message& message)

@@ -7,11 +7,13 @@
 
 #include <sys/types.h>
 
+#include <condition_variable>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace sdbus {
 class IConnection;
@@ -24,9 +26,12 @@ class Message;
 // the main thread only and is one of the main run loop's file-descriptor sources, so every bus callback runs
 // on the main run loop and no event-loop thread of the library's own is involved.
 //
-// The sending connection carries what goes out (posts and messages) from any thread, one caller at a time
-// under a lock, with blocking calls; it is separate so that a job thread never touches the main thread's
-// connection, and so a blocking send never waits on the main loop.
+// The sending connections carry what goes out (posts and messages) from any thread, with blocking calls; they
+// are separate so that a job thread never touches the main thread's connection, and so a blocking send never
+// waits on the main loop. Each serves one caller at a time. A caller takes the first one that is free, so
+// sends made one after another all go out on the first connection, in the order they were made; callers
+// that send at the same time (threads each waiting for an answer) get one each, up to
+// kMaxSendingConnections, and beyond that wait for one to be free.
 class DBusSession {
 public:
     // `address` absent: the session bus of the environment (DBUS_SESSION_BUS_ADDRESS).
@@ -37,7 +42,9 @@ public:
 
     // Main thread. Connects on first use and adds the connection to the main run loop.
     Result<sdbus::IConnection*> receivingConnection();
-    // Any thread. Runs `use` with the sending connection (connecting first when needed) and flushes what it
+    static constexpr std::size_t kMaxSendingConnections = 64;
+
+    // Any thread. Runs `use` with a sending connection (connecting first when needed) and flushes what it
     // queued. An exception from `use` or from connecting becomes the error; the connection is then dropped
     // and made again by the next caller.
     std::optional<NSError> withSendingConnection(const std::function<void(sdbus::IConnection&)>& use);
@@ -46,6 +53,9 @@ public:
 
 private:
     std::unique_ptr<sdbus::IConnection> connect() const;
+    // The index of the sending connection the caller now holds (its slot emptied: the caller has it).
+    std::size_t takeSendingSlot(std::unique_ptr<sdbus::IConnection>& connection);
+    void returnSendingSlot(std::size_t slot, std::unique_ptr<sdbus::IConnection> connection);
     void dispatchReceiving(sdbus::IConnection& connection);
 
     const std::optional<std::string> address_;
@@ -55,6 +65,11 @@ private:
     std::shared_ptr<RunLoopFileSource> receivingSource_;
     std::map<std::string, uid_t> uidBySender_;
 
+    struct SendingSlot {
+        std::unique_ptr<sdbus::IConnection> connection; // null while a caller holds it, or before first use
+        bool busy = false;
+    };
     Mutex sendingMutex_;
-    std::unique_ptr<sdbus::IConnection> sending_ VT_GUARDED_BY(sendingMutex_);
+    std::condition_variable sendingFreed_;
+    std::vector<SendingSlot> sending_ VT_GUARDED_BY(sendingMutex_);
 };

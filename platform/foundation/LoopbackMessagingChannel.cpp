@@ -1,6 +1,25 @@
 #include "LoopbackMessagingChannel.h"
 
 #include "MutexLocker.h"
+#include "PendingMessageReplies.h"
+
+namespace {
+
+const CPMessagingError kStopped(CPMessagingError::Kind::Failed, "the centre stopped serving");
+
+} // namespace
+
+LoopbackMessagingChannel::~LoopbackMessagingChannel()
+{
+    std::map<std::string, Server> servers;
+    {
+        MutexLocker locker(mutex_);
+        servers.swap(servers_);
+    }
+    for (const auto& [name, server] : servers) {
+        server.pending->failAll(kStopped);
+    }
+}
 
 std::optional<CPMessagingError> LoopbackMessagingChannel::startServer(const std::string& centerName, Acceptor acceptor)
 {
@@ -8,30 +27,39 @@ std::optional<CPMessagingError> LoopbackMessagingChannel::startServer(const std:
     if (servers_.count(centerName)) {
         return CPMessagingError(CPMessagingError::Kind::Failed, centerName + " is already served");
     }
-    servers_[centerName] = std::make_shared<Acceptor>(std::move(acceptor));
+    servers_[centerName] = {std::make_shared<const Acceptor>(std::move(acceptor)), std::make_shared<PendingMessageReplies>()};
     return std::nullopt;
 }
 
 void LoopbackMessagingChannel::stopServer(const std::string& centerName)
 {
-    MutexLocker locker(mutex_);
-    servers_.erase(centerName);
+    std::optional<Server> server;
+    {
+        MutexLocker locker(mutex_);
+        const auto found = servers_.find(centerName);
+        if (found == servers_.end()) {
+            return;
+        }
+        server = std::move(found->second);
+        servers_.erase(found);
+    }
+    server->pending->failAll(kStopped);
 }
 
 std::optional<CPMessagingError> LoopbackMessagingChannel::send(const std::string& centerName,
                                                                const std::string& messageName,
                                                                const std::string& userInfoXML)
 {
-    std::shared_ptr<Acceptor> acceptor;
+    std::optional<Server> server;
     {
         MutexLocker locker(mutex_);
         const auto found = servers_.find(centerName);
         if (found != servers_.end()) {
-            acceptor = found->second;
+            server = found->second;
         }
     }
-    if (!acceptor) {
+    if (!server) {
         return CPMessagingError(CPMessagingError::Kind::NoServer, centerName);
     }
-    return decodeAndAccept(*acceptor, messageName, userInfoXML);
+    return sendLocally(*server->acceptor, *server->pending, messageName, userInfoXML);
 }

@@ -8,9 +8,11 @@
 //   vantle_ipc_peer send <center> <message> <app> <body> sends a record; "ok" or the error
 //   vantle_ipc_peer send-large <center> <message> <bytes> sends a record with a body of that size
 //   vantle_ipc_peer serve <center> <message>             "ready", then "received <message> <app>|<body>"
-//   vantle_ipc_peer burst <center> <message> <count>     sends records "0" ... "<count - 1>" one after
-//                                                        another as fast as the server takes them; "sent <n>"
-//                                                        after every thousand, then "done" or the error
+//   vantle_ipc_peer burst <center> <message> <count>     sends records "0" ... "<count - 1>" as fast as the
+//                                                        server answers, kBurstSenders threads each sending
+//                                                        one after another; "acknowledged <i>" as each is
+//                                                        answered, the error for each thread that stopped at
+//                                                        one, then "done"
 #include "CFNotificationCenter.h"
 #include "CPDistributedMessagingCenter.h"
 #include "CrossProcessChannels.h"
@@ -19,9 +21,11 @@
 #include "NSRunLoop.h"
 #include "NSString.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -73,20 +77,33 @@ int postHeld(const std::string& name)
     return 0;
 }
 
+// Threads sending at once in a burst: the server answers a message once its work is done, so one sender
+// alone would wait for each in turn.
+constexpr long kBurstSenders = 16;
+
 int burst(const std::string& center, const std::string& message, long count)
 {
     const auto centre = CPDistributedMessagingCenter::centerNamed(center);
-    for (long sent = 0; sent < count; ++sent) {
-        if (const auto error = centre->sendMessageName(message, record("Burst", std::to_string(sent)))) {
-            say(error->description());
-            return 1;
-        }
-        if ((sent + 1) % 1000 == 0) {
-            say("sent " + std::to_string(sent + 1));
-        }
+    std::atomic<long> next{0};
+    std::atomic<bool> failed{false};
+    std::vector<std::thread> senders;
+    for (long sender = 0; sender < kBurstSenders; ++sender) {
+        senders.emplace_back([&] {
+            for (long index = next++; index < count; index = next++) {
+                if (const auto error = centre->sendMessageName(message, record("Burst", std::to_string(index)))) {
+                    say(error->description());
+                    failed = true;
+                    return;
+                }
+                say("acknowledged " + std::to_string(index));
+            }
+        });
+    }
+    for (auto& sender : senders) {
+        sender.join();
     }
     say("done");
-    return 0;
+    return failed ? 1 : 0;
 }
 
 int observe(const std::string& name)

@@ -257,3 +257,33 @@ TEST_F(LogStoreFailures, EmptyingAFileRemovesItUnlessTheRemovalFails)
         EXPECT_FALSE(NSFileManager::defaultManager().fileExistsAtPath(kNew)) << "removed once the disk lets it";
     }
 }
+
+TEST_F(LogStoreFailures, APluginIsAnsweredOnlyOnceARewriteHoldsItsRecord)
+{
+    Mutex mutex;
+    std::vector<std::string> answers;
+    const auto listener = PLWriter::sharedListener();
+    const auto post = [&](const std::string& body, const std::shared_ptr<NSDictionary>& record) {
+        listener->receiveNotificationNamed(PLWriter::kNewNotificationMessage, record,
+                                           CPMessageReply([&, body](const std::optional<CPMessagingError>& error) {
+                                               MutexLocker locker(mutex);
+                                               answers.push_back(error ? body + ": " + error->description() : body);
+                                           }));
+    };
+    const auto answered = [&] {
+        MutexLocker locker(mutex);
+        return answers;
+    };
+    {
+        const InjectedFailure failure(FailingCalls::Step::Write, ENOSPC);
+        post("held", makeRecord("Chat", "held"));
+        drain();
+        EXPECT_TRUE(answered().empty()) << "the record is not in the file yet";
+    }
+    post("no date", NSDictionary::dictionaryWithEntries({{"Application", string("Chat")}, {"Body", string("no date")}}));
+    EXPECT_EQ(answered(), std::vector<std::string>{"no date"}) << "nothing to write: answered at once";
+    post("after", makeRecord("Chat", "after"));
+    drain();
+    EXPECT_EQ(answered(), (std::vector<std::string>{"no date", "held", "after"}));
+    EXPECT_EQ(bodies(readLog(kNew)), (std::vector<std::string>{"after", "held"}));
+}

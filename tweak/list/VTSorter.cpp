@@ -58,76 +58,26 @@ double estimatedTextHeight(std::string_view text, double width)
     return std::ceil(lines * metrics.lineHeight);
 }
 
-// A log file as read: whether it is there, whether it read as a list, and its records (elements that are
-// not dictionaries are skipped).
-struct LogRead {
-    bool exists = false;
-    bool readable = false;
-    VTSorter::Records records;
-};
-
-LogRead readLog(const char* path)
+// The records of a log file (elements that are not dictionaries are skipped); none when it is missing or
+// does not read as a list.
+VTSorter::Records readLog(const char* path)
 {
-    const auto read = NSFileManager::defaultManager().readPropertyListAtPath(path);
-    LogRead log;
-    log.exists = !read.isMissing();
-    if (const auto list = read.valueAs<NSArray>()) {
-        log.readable = true;
-        for (const auto& element : list->objects()) {
-            if (auto record = as<NSDictionary>(element)) {
-                log.records.push_back(std::move(record));
-            }
+    const auto list = NSFileManager::defaultManager().readPropertyListAtPath(path).valueAs<NSArray>();
+    VTSorter::Records records;
+    if (!list) {
+        return records;
+    }
+    for (const auto& element : list->objects()) {
+        if (auto record = as<NSDictionary>(element)) {
+            records.push_back(std::move(record));
         }
     }
-    return log;
+    return records;
 }
 
 void appendRecords(VTSorter::Records& records, VTSorter::Records more)
 {
     records.insert(records.end(), std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()));
-}
-
-// Takes a file off its path, as `read` found it: one that does not read is moved aside (its bytes kept), any
-// other removed. Failures are not reported: the tweak reports nothing, and what it holds in memory stays as
-// it is.
-void takeOffPath(const char* path, const LogRead& read)
-{
-    auto& files = NSFileManager::defaultManager();
-    if (!read.exists) {
-        return;
-    }
-    if (!read.readable) {
-        (void)files.moveAsideUnreadableFileAtPath(path);
-    } else {
-        (void)files.removeItemAtPath(path);
-    }
-}
-
-void takeOffPath(const char* path)
-{
-    if (NSFileManager::defaultManager().fileExistsAtPath(path)) {
-        takeOffPath(path, readLog(path));
-    }
-}
-
-void writeRecords(const char* path, const VTSorter::Records& records)
-{
-    (void)NSFileManager::defaultManager().writePropertyList(
-        NSArray::arrayWithObjects(std::vector<id>(records.begin(), records.end())), path);
-}
-
-// Writes the records as the file's whole content, or takes the file off its path when there are none.
-void replaceLog(const char* path, const VTSorter::Records& records)
-{
-    if (records.empty()) {
-        takeOffPath(path);
-        return;
-    }
-    auto& files = NSFileManager::defaultManager();
-    if (files.fileExistsAtPath(path) && !readLog(path).readable) {
-        (void)files.moveAsideUnreadableFileAtPath(path);
-    }
-    writeRecords(path, records);
 }
 
 // The collapsed file: a set of keys when it reads as a dictionary (keys whose value is true), an empty set
@@ -221,10 +171,10 @@ std::optional<VTSorter::Loaded> VTSorter::readNotificationsFromDisk(std::uint64_
     Loaded loaded;
     loaded.generation = generation;
     loaded.appendCount = PLWriter::appendCount();
-    loaded.records = readLog(PLWriter::kNewNotificationsPath).records;
+    loaded.records = readLog(PLWriter::kNewNotificationsPath);
     loaded.unread = static_cast<unsigned>(loaded.records.size());
     if (!PLWriter::hideRead()) {
-        appendRecords(loaded.records, readLog(PLWriter::kOldNotificationsPath).records);
+        appendRecords(loaded.records, readLog(PLWriter::kOldNotificationsPath));
     }
     loaded.moreToShow =
         PLWriter::hideRead() && NSFileManager::defaultManager().fileExistsAtPath(PLWriter::kOldNotificationsPath);
@@ -337,14 +287,15 @@ void VTSorter::purge()
         const NSRecursiveLockHolder hold(PLWriter::storeLock());
         if (accounted_) {
             if (moreToShow_ && phase_ == Phase::Shown) {
-                appendRecords(rawNotifications_, readLog(PLWriter::kOldNotificationsPath).records);
+                appendRecords(rawNotifications_, readLog(PLWriter::kOldNotificationsPath));
                 moreToShow_ = false; // held now, so a second purge does not add them again
             }
             trimToItemsToKeep();
-            // The old file first: a crash between the two changes leaves the shown records in both files,
-            // never in neither.
-            replaceLog(PLWriter::kOldNotificationsPath, rawNotifications_);
-            keepUnaccountedNewNotifications();
+            // The old file first, and the new one only once the old one holds the shown records.
+            const bool oldWritten = !PLWriter::replaceOldNotifications(rawNotifications_);
+            if (oldWritten) {
+                keepUnaccountedNewNotifications();
+            }
             if (collapsedList_) {
                 writeCollapsedList(*collapsedList_);
             }
@@ -366,17 +317,8 @@ void VTSorter::keepUnaccountedNewNotifications() const
 {
     const std::uint64_t appended = PLWriter::appendCount() - readThroughAppend_;
     const std::uint64_t unaccounted = appended > takenAfterRead_ ? appended - takenAfterRead_ : 0;
-    if (unaccounted == 0) {
-        takeOffPath(PLWriter::kNewNotificationsPath);
-        return;
-    }
-    auto file = readLog(PLWriter::kNewNotificationsPath);
-    if (!file.readable || file.records.empty()) {
-        takeOffPath(PLWriter::kNewNotificationsPath, file);
-        return;
-    }
-    file.records.resize(static_cast<std::size_t>(std::min<std::uint64_t>(unaccounted, file.records.size())));
-    writeRecords(PLWriter::kNewNotificationsPath, file.records); // it read, so replacing it destroys nothing
+    // A failure leaves the file as it was (the store logs it): its records stay, none is lost.
+    (void)PLWriter::keepNewestNewNotifications(static_cast<std::size_t>(unaccounted));
 }
 
 void VTSorter::flush()
@@ -401,7 +343,7 @@ void VTSorter::clear()
         takenAfterRead_ = 0;
     }
     keepUnaccountedNewNotifications();
-    takeOffPath(PLWriter::kOldNotificationsPath);
+    (void)PLWriter::replaceOldNotifications({}); // a failure is logged by the store; the tweak reports nothing
     (void)NSFileManager::defaultManager().removeItemAtPath(kCollapsedPath);
 }
 
@@ -420,7 +362,7 @@ void VTSorter::loadAll()
     Records old;
     {
         const NSRecursiveLockHolder hold(PLWriter::storeLock());
-        old = readLog(PLWriter::kOldNotificationsPath).records;
+        old = readLog(PLWriter::kOldNotificationsPath);
     }
     appendRecords(rawNotifications_, std::move(old));
     reloadNotifications(false);

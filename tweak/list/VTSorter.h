@@ -47,13 +47,18 @@
 // someone other than the store (append number 0) is always listed.
 //
 // Closing. `purge` and `clear` change the log files under the store's lock, so a write cannot fall between
-// their read and their rewrite. The records appended after the load's count whose hand-over the manager did
-// not take (still on its way to the main thread, or handed in after the panel began to close) are the newest
-// of the new-notifications file; they stay there, unread, instead of being removed with the file. Where a
-// write failed or a deletion of an application's records raced the opening, that count errs towards keeping
-// a record in both files, never towards losing one. A purge before the load was published changes no file:
-// nothing was shown, so nothing became read; a clear then removes everything logged up to it. A file that
-// exists but does not read is moved aside (NSFileManager::moveAsideUnreadableFileAtPath), never destroyed.
+// their read and their rewrite, and through the store (PLWriter::replaceOldNotifications and
+// keepNewestNewNotifications), which so keeps knowing the files and needs no read for its next append or
+// deletion. `purge` writes the old-notifications file first and changes the new one only once that is
+// written: a crash between them leaves the shown records in both files, and when the old file cannot be
+// written neither file changes. The records appended after the load's count whose hand-over the manager
+// did not take (still on its way to the main thread, or handed in after the panel began to close) are the
+// newest of the new-notifications file; they stay there, unread, instead of being removed with the file.
+// Where a write failed or a deletion of an application's records raced the opening, that count errs towards
+// keeping a record in both files, never towards losing one. A purge before the load was published changes
+// no file: nothing was shown, so nothing became read; a clear then removes everything logged up to it. A
+// file that exists but does not read is moved aside (NSFileManager::moveAsideUnreadableFileAtPath), never
+// destroyed.
 //
 // Must be owned by a std::shared_ptr (the load's result and the sort's completion reach it weakly).
 class VTSorter : public VTNotificationListManager, public std::enable_shared_from_this<VTSorter> {

@@ -5,10 +5,12 @@
 #include "ChildProcess.h"
 #include "CrossProcessChannels.h"
 #include "DarwinNotificationChannel.h"
+#include "JobThreadTracker.h"
 #include "MessagingChannel.h"
 #include "NSDate.h"
 #include "NSRunLoop.h"
 #include "NSString.h"
+#include "NSThread.h"
 #include "PrivateBus.h"
 #include "SystemLog.h"
 #include "TestDeadline.h"
@@ -166,6 +168,26 @@ TEST_F(BusTest, MessagesCrossProcessesAndRefusalsComeBackAsErrors)
 
     NSRunLoop::mainRunLoop().runOnce();
     EXPECT_EQ(received.size(), 1u);
+}
+
+TEST_F(BusTest, AnAnswerGivenLaterReachesThePeerFromAnyThreadAndStoppingFailsTheCallsStillOpen)
+{
+    auto server = CPDistributedMessagingCenter::centerNamed(kCenter);
+    std::vector<CPMessageReply> replies;
+    server->registerForMessageNameAnsweringLater("New Notification",
+                                                 [&](auto&&, auto&&, const CPMessageReply& reply) { replies.push_back(reply); });
+    ASSERT_FALSE(server->runServerOnCurrentThread().has_value());
+
+    auto& answered = peer({"send", kCenter, "New Notification", "Mail", "one"});
+    runLoopUntil([&] { return replies.size() == 1; });
+    NSThread::detachNewThread([reply = replies[0]] { reply.refuse("disk full"); });
+    EXPECT_EQ(answered.nextLine(), "refused: disk full");
+
+    auto& open = peer({"send", kCenter, "New Notification", "Mail", "two"});
+    runLoopUntil([&] { return replies.size() == 2; });
+    server->stopServer();
+    EXPECT_EQ(open.nextLine(), "failed: the centre stopped serving");
+    EXPECT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
 }
 
 TEST_F(BusTest, GdbusPostsARecordAsXml)

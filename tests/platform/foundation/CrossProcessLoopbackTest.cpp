@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,69 @@ TEST_F(LoopbackTest, RefusedMessagesNeverReachAHandler)
     error = center->sendMessageName("New Notification", record("x"));
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->kind(), CPMessagingError::Kind::NoServer);
+}
+
+TEST_F(LoopbackTest, AHandlerAnsweringLaterHoldsItsSenderUntilAnotherThreadAnswers)
+{
+    auto center = CPDistributedMessagingCenter::centerNamed(kCenter);
+    std::vector<CPMessageReply> replies;
+    center->registerForMessageNameAnsweringLater("New Notification",
+                                                 [&](auto&&, auto&&, const CPMessageReply& reply) { replies.push_back(reply); });
+    ASSERT_FALSE(center->runServerOnCurrentThread().has_value());
+
+    const struct {
+        std::function<void(const CPMessageReply&)> answer;
+        std::string expected;
+    } cases[] = {
+        {[](const CPMessageReply& reply) { reply.succeed(); }, "ok"},
+        {[](const CPMessageReply& reply) { reply.refuse("disk full"); }, "refused: disk full"},
+    };
+    for (const auto& test : cases) {
+        replies.clear();
+        std::atomic<bool> answered{false};
+        std::string outcome;
+        NSThread::detachNewThread([&] {
+            const auto error = center->sendMessageName("New Notification", record("later"));
+            outcome = error ? error->description() : "ok";
+            answered = true;
+        });
+        ASSERT_TRUE(NSRunLoop::mainRunLoop().runUntilWithin([&] { return replies.size() == 1; }, kTestDeadline));
+        EXPECT_FALSE(answered);
+        NSThread::detachNewThread([&test, reply = replies[0]] { test.answer(reply); });
+        ASSERT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
+        EXPECT_EQ(outcome, test.expected);
+    }
+}
+
+TEST_F(LoopbackTest, AReplyDroppedOrStillOpenWhenTheServerStopsEndsAsAnErrorForItsSender)
+{
+    auto center = CPDistributedMessagingCenter::centerNamed(kCenter);
+    std::vector<CPMessageReply> kept;
+    center->registerForMessageNameAnsweringLater("New Notification", [&](auto&&, const auto& info, const CPMessageReply& reply) {
+        if (info->stringForKey("Body") == "kept") {
+            kept.push_back(reply);
+        }
+    });
+    ASSERT_FALSE(center->runServerOnCurrentThread().has_value());
+    std::vector<std::string> outcomes(2);
+    std::atomic<int> answered{0};
+    const auto sendInBackground = [&](const std::string& body, std::string& outcome) {
+        NSThread::detachNewThread([&, body] {
+            const auto error = center->sendMessageName("New Notification", record(body));
+            outcome = error ? error->description() : "ok";
+            ++answered;
+        });
+    };
+
+    sendInBackground("dropped", outcomes[0]);
+    ASSERT_TRUE(NSRunLoop::mainRunLoop().runUntilWithin([&] { return answered == 1; }, kTestDeadline));
+    sendInBackground("kept", outcomes[1]);
+    ASSERT_TRUE(NSRunLoop::mainRunLoop().runUntilWithin([&] { return kept.size() == 1; }, kTestDeadline));
+    center->stopServer();
+    ASSERT_TRUE(JobThreadTracker::waitForAllWithin(kTestDeadline));
+    EXPECT_EQ(outcomes[0], "failed: the server dropped the message without answering");
+    EXPECT_EQ(outcomes[1], "failed: the centre stopped serving");
+    kept[0].succeed(); // too late: nobody waits any more
 }
 
 } // namespace

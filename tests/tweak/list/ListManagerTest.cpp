@@ -1,7 +1,9 @@
 // The list manager over a device root: what it reads, what the table is told, deletion, selection, the
 // collapsed state across openings, and what it writes back on closing and clearing.
+#include "FileSystemCalls.h"
 #include "ListTestSupport.h"
 #include "NSNumber.h"
+#include "NSPropertyListSerialization.h"
 #include "NSString-UIStringDrawing.h"
 #include "VTNotificationCell.h"
 #include "VTShowMoreCell.h"
@@ -9,6 +11,11 @@
 #include "VTSorterByDate.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <cerrno>
+#include <filesystem>
+#include <functional>
 
 using namespace listtest;
 using logtest::bodies;
@@ -39,6 +46,51 @@ std::vector<std::string> numberedBodies(const std::string& prefix, int from, int
 }
 
 bool exists(const char* path) { return NSFileManager::defaultManager().fileExistsAtPath(path); }
+
+// The default file manager's system calls, counting the opens of one file and failing writes on request,
+// for as long as it is installed.
+class WatchedCalls final : public FileSystemCalls {
+public:
+    explicit WatchedCalls(std::filesystem::path watched) : watched_(std::move(watched)) {}
+
+    int open(const char* path, int flags, mode_t mode) override
+    {
+        opens += watched_ == path ? 1 : 0;
+        return FileSystemCalls::open(path, flags, mode);
+    }
+    ssize_t write(int fd, const void* buffer, size_t size) override
+    {
+        if (failWrites) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return FileSystemCalls::write(fd, buffer, size);
+    }
+
+    std::atomic<int> opens{0};
+    std::atomic<bool> failWrites{false};
+
+private:
+    std::filesystem::path watched_;
+};
+
+class InstalledCalls {
+public:
+    explicit InstalledCalls(std::shared_ptr<FileSystemCalls> calls)
+    {
+        NSFileManager::defaultManager().setFileSystemCalls(std::move(calls));
+    }
+    ~InstalledCalls() { NSFileManager::defaultManager().setFileSystemCalls(nullptr); }
+};
+
+// The bytes a whole write of the file's records gives.
+std::string fullEncodeOf(const char* path)
+{
+    const auto records = readLog(path);
+    const auto xml = NSPropertyListSerialization::dataWithPropertyList(
+        NSArray::arrayWithObjects(std::vector<id>(records->begin(), records->end())));
+    return xml ? xml.value() : "(cannot encode)";
+}
 
 } // namespace
 
@@ -319,4 +371,55 @@ TEST_F(ListManager, ClosingBeforeTheLoadIsPublishedChangesNoFileAndDropsTheLoad)
     manager->clear(); // the user cleared what was logged, shown or not
     EXPECT_FALSE(exists(PLWriter::kNewNotificationsPath));
     EXPECT_FALSE(exists(PLWriter::kOldNotificationsPath));
+}
+
+TEST_F(ListManager, AfterTheCloseTheStoresNextAppendAndDeletionReadNoFile)
+{
+    writeLog(PLWriter::kNewNotificationsPath,
+             {makeRecord("Chat", "shown chat", "com.example.chat"), makeRecord("Mail", "shown mail", "com.example.mail")});
+    open<VTSorterByDate>();
+    PLWriter::write(makeRecord("Mail", "late", "com.example.mail")); // not handed to the panel: it stays new
+    close();
+    ASSERT_EQ(bodies(readLog(PLWriter::kNewNotificationsPath)), (std::vector<std::string>{"late"}));
+
+    const struct {
+        const char* path;
+        std::function<void()> change;
+        std::vector<std::string> left;
+    } cases[] = {
+        {PLWriter::kNewNotificationsPath, [] { PLWriter::write(makeRecord("Mail", "next", "com.example.mail")); },
+         {"next", "late"}},
+        {PLWriter::kOldNotificationsPath, [] { PLWriter::deleteNotificationsForApplication("com.example.chat"); },
+         {"shown mail"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const auto calls = std::make_shared<WatchedCalls>(root.hostPath(c.path));
+        {
+            const InstalledCalls installed(calls);
+            c.change();
+            logtest::drain();
+        }
+        EXPECT_EQ(calls->opens.load(), 0) << "the store read what the panel wrote through it";
+        EXPECT_EQ(bodies(readLog(c.path)), c.left);
+        EXPECT_EQ(logtest::fileBytes(root.hostPath(c.path)), fullEncodeOf(c.path));
+    }
+}
+
+TEST_F(ListManager, ACloseThatCannotWriteTheOldFileLeavesBothFilesAsTheyWere)
+{
+    writeLog(PLWriter::kNewNotificationsPath, numbered("Mail", "new", 2));
+    writeLog(PLWriter::kOldNotificationsPath, numbered("Mail", "old", 2, 799990000.0));
+    const auto newBefore = logtest::fileBytes(root.hostPath(PLWriter::kNewNotificationsPath));
+    const auto oldBefore = logtest::fileBytes(root.hostPath(PLWriter::kOldNotificationsPath));
+    open<VTSorterByDate>();
+    const auto calls = std::make_shared<WatchedCalls>(std::filesystem::path());
+    calls->failWrites = true;
+    {
+        const InstalledCalls installed(calls);
+        close();
+    }
+    EXPECT_EQ(logtest::fileBytes(root.hostPath(PLWriter::kNewNotificationsPath)), newBefore)
+        << "the new records are nowhere else";
+    EXPECT_EQ(logtest::fileBytes(root.hostPath(PLWriter::kOldNotificationsPath)), oldBefore);
 }
