@@ -21,24 +21,39 @@ namespace {
 
 enum class Kind { Plist, Dictionary, Array, String, Key, Integer, Real, True, False, Date, Data, Unknown };
 
+// Whether the text is the literal; unrolled, as it runs for every tag.
+template <std::size_t N>
+bool is(std::string_view text, const char (&literal)[N])
+{
+    if (text.size() != N - 1) {
+        return false;
+    }
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+        if (text[i] != literal[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
 Kind kindOf(std::string_view name)
 {
     switch (name.size()) {
     case 3:
-        return name == "key" ? Kind::Key : Kind::Unknown;
+        return is(name, "key") ? Kind::Key : Kind::Unknown;
     case 4:
-        return name == "dict"   ? Kind::Dictionary
-               : name == "date" ? Kind::Date
-               : name == "data" ? Kind::Data
-               : name == "real" ? Kind::Real
-               : name == "true" ? Kind::True
+        return is(name, "dict")   ? Kind::Dictionary
+               : is(name, "date") ? Kind::Date
+               : is(name, "data") ? Kind::Data
+               : is(name, "real") ? Kind::Real
+               : is(name, "true") ? Kind::True
                                 : Kind::Unknown;
     case 5:
-        return name == "array" ? Kind::Array : name == "false" ? Kind::False : name == "plist" ? Kind::Plist : Kind::Unknown;
+        return is(name, "array") ? Kind::Array : is(name, "false") ? Kind::False : is(name, "plist") ? Kind::Plist : Kind::Unknown;
     case 6:
-        return name == "string" ? Kind::String : Kind::Unknown;
+        return is(name, "string") ? Kind::String : Kind::Unknown;
     case 7:
-        return name == "integer" ? Kind::Integer : Kind::Unknown;
+        return is(name, "integer") ? Kind::Integer : Kind::Unknown;
     default:
         return Kind::Unknown;
     }
@@ -64,7 +79,12 @@ bool isNameChar(char c)
 
 bool isAllSpace(std::string_view text)
 {
-    return std::all_of(text.begin(), text.end(), isSpace);
+    for (const char c : text) {
+        if (!isSpace(c)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // What stands between a scalar's tags, without comments: runs of character data and CDATA sections.
@@ -114,10 +134,21 @@ struct Frame {
 // of open containers (no recursion, whatever the depth).
 class Parser {
 public:
-    explicit Parser(std::string_view xml) : xml_(xml) {}
+    Parser(std::string_view xml, const PropertyListLimits& limits)
+        : xml_(xml), maxElementDepth_(limits.effectiveMaxDepth() + 1), maxElements_(limits.maxObjects + 1)
+    {
+    }
+
+    // Whether the refusal is for a cap or a NUL byte rather than for what the XML says.
+    bool isOverLimits() const { return isOverLimits_; }
 
     Result<id> document()
     {
+        // XML forbids NUL; libplist would cut names and keys at it.
+        if (xml_.find('\0') != std::string_view::npos) {
+            isOverLimits_ = true;
+            return NSError("NUL byte in XML");
+        }
         // Some parsers skip a byte-order mark; libplist never has, and nothing here writes one.
         if (xml_.substr(0, 3) == "\xEF\xBB\xBF") {
             return NSError("byte-order mark before the XML");
@@ -154,14 +185,21 @@ private:
     {
         return fail(fmt::format("not well-formed XML: {}", what), at);
     }
+    bool overLimits(std::string what)
+    {
+        isOverLimits_ = true;
+        error_ = NSError(std::move(what));
+        return false;
+    }
     static NSError refused(std::string_view what, std::size_t at)
     {
         return NSError(fmt::format("{} at byte {}", what, at));
     }
 
-    bool startsWith(std::string_view prefix, std::size_t at) const
+    template <std::size_t N>
+    bool startsWith(const char (&prefix)[N], std::size_t at) const
     {
-        return xml_.compare(at, prefix.size(), prefix) == 0;
+        return at + N - 1 <= xml_.size() && is(xml_.substr(at, N - 1), prefix);
     }
     char byteAt(std::size_t at) const { return at < xml_.size() ? xml_[at] : '\0'; }
     std::size_t skipSpace(std::size_t at) const
@@ -243,6 +281,13 @@ private:
     // A start tag at at_ (whose next byte starts a name), up to and past its end.
     bool startTag(Tag& tag)
     {
+        // The caps, counted as the guard counts them: every element, <plist> one level deeper.
+        if (++elements_ > maxElements_) {
+            return overLimits(fmt::format("more than {} values", maxElements_ - 1));
+        }
+        if (frames_.size() + 1 > maxElementDepth_) {
+            return overLimits(fmt::format("nested deeper than {} levels", maxElementDepth_ - 1));
+        }
         tag.at = at_;
         const std::size_t nameEnd = skipName(at_ + 1);
         tag.name = xml_.substr(at_ + 1, nameEnd - at_ - 1);
@@ -268,8 +313,12 @@ private:
     // The end tag of `tag` at at_ ("</" seen), up to and past its '>'.
     bool endTag(const Tag& tag)
     {
-        const std::size_t nameEnd = skipName(at_ + 2);
-        if (xml_.substr(at_ + 2, nameEnd - at_ - 2) != tag.name) {
+        const std::size_t nameEnd = at_ + 2 + tag.name.size();
+        bool matches = nameEnd <= xml_.size() && !isNameChar(byteAt(nameEnd));
+        for (std::size_t i = 0; matches && i < tag.name.size(); ++i) {
+            matches = xml_[at_ + 2 + i] == tag.name[i];
+        }
+        if (!matches) {
             return malformed(fmt::format("end tag does not match <{}>", tag.name), at_);
         }
         const std::size_t close = skipSpace(nameEnd);
@@ -412,12 +461,12 @@ private:
         frames_.push_back({rootTag, values_.size(), keys_.size()});
         while (true) {
             Frame& frame = frames_.back();
-            const std::size_t open = xml_.find('<', at_);
-            if (!isAllSpace(xml_.substr(at_, open - at_))) {
-                return fail(fmt::format("text inside <{}>", frame.tag.name), at_);
-            }
-            if (open == std::string_view::npos) {
+            const std::size_t open = skipSpace(at_);
+            if (open == xml_.size()) {
                 return malformed(fmt::format("<{}> not closed", frame.tag.name), frame.tag.at);
+            }
+            if (xml_[open] != '<') {
+                return fail(fmt::format("text inside <{}>", frame.tag.name), at_);
             }
             at_ = open;
             if (startsWith("</", at_)) {
@@ -690,6 +739,10 @@ private:
     }
 
     const std::string_view xml_;
+    const std::size_t maxElementDepth_;
+    const std::size_t maxElements_;
+    std::size_t elements_ = 0;
+    bool isOverLimits_ = false;
     std::size_t at_ = 0;
     std::optional<NSError> error_;
     std::vector<Frame> frames_;
@@ -702,7 +755,17 @@ private:
 
 } // namespace
 
-Result<id> XMLPropertyListReader::read(std::string_view xml)
+Result<id> XMLPropertyListReader::read(std::string_view xml, const PropertyListLimits& limits)
 {
-    return Parser(xml).document();
+    return Parser(xml, limits).document();
+}
+
+Result<id> XMLPropertyListReader::propertyList(std::string_view xml, const PropertyListLimits& limits)
+{
+    Parser parser(xml, limits);
+    auto value = parser.document();
+    if (!value && !parser.isOverLimits()) {
+        return NSError("not a valid XML property list: " + value.error().reason());
+    }
+    return value;
 }
