@@ -4,7 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
+#include <fcntl.h>
 #include <string>
 #include <system_error>
 #include <unistd.h>
@@ -63,19 +63,25 @@ void FuzzDeviceRoot::createDirectory(std::string_view devicePath) const
 
 void FuzzDeviceRoot::writeFile(std::string_view devicePath, std::string_view bytes) const
 {
+    // Plain system calls rather than a stream: a target writes a file for every input.
     const std::filesystem::path target = hostPath(devicePath);
     std::filesystem::path written = target;
     written += ".fuzz-new";
-    {
-        std::ofstream out(written, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!out) {
+    const int fd = ::open(written.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        fail("cannot create " + written.string());
+    }
+    for (std::size_t done = 0; done < bytes.size();) {
+        const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (count < 0) {
             fail("cannot write " + written.string());
         }
+        done += static_cast<std::size_t>(count);
     }
-    std::error_code error;
-    std::filesystem::rename(written, target, error);
-    if (error) {
+    if (::close(fd) != 0) {
+        fail("cannot write " + written.string());
+    }
+    if (::rename(written.c_str(), target.c_str()) != 0) {
         fail("cannot replace " + target.string());
     }
 }

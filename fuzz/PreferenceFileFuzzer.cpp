@@ -61,10 +61,11 @@ struct Snapshot {
     std::abort();
 }
 
-// Values no default has, so that a key falling back to its default shows.
-std::shared_ptr<NSDictionary> baseline()
+// Values no default has, so that a key falling back to its default shows. Made once: every input starts
+// from it.
+const std::shared_ptr<NSDictionary>& baseline()
 {
-    return NSDictionary::dictionaryWithEntries({
+    static const auto values = NSDictionary::dictionaryWithEntries({
         {"Auto Delete On Badge", NSNumber::numberWithBool(true)},
         {"Auto Delete Type", NSNumber::numberWithInteger(7)},
         {"Block Homescreen Alerts", NSNumber::numberWithBool(true)},
@@ -77,6 +78,7 @@ std::shared_ptr<NSDictionary> baseline()
         {"Music Lockscreen", NSNumber::numberWithBool(false)},
         {"Music Homescreen", NSNumber::numberWithBool(false)},
     });
+    return values;
 }
 
 void checkAbsentKeysKept(const NSDictionary& file, const Snapshot& before, const Snapshot& after)
