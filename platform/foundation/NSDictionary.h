@@ -1,8 +1,8 @@
 #pragma once
 
+#include "NSDictionaryEntries.h"
 #include "NSObject.h"
 
-#include <map>
 #include <optional>
 #include <string>
 
@@ -11,7 +11,7 @@
 // never breaks a reader. To change a dictionary, copy `entries()` and make a new one.
 class NSDictionary final : public NSObject {
 public:
-    using Entries = std::map<std::string, id>;
+    using Entries = NSDictionaryEntries;
 
     explicit NSDictionary(Entries entries) : entries_(std::move(entries)) {}
 

@@ -163,17 +163,17 @@ Result<Node> nodeFromValue(const id& value)
 
 Result<id> NSPropertyListSerialization::propertyListWithData(std::string_view bytes, const PropertyListLimits& limits)
 {
-    if (auto refused = PropertyListGuard::check(bytes, limits)) {
-        return *refused;
-    }
     if (PropertyListGuard::detectFormat(bytes) == PropertyListGuard::Format::Binary) {
+        if (auto refused = PropertyListGuard::check(bytes, limits)) {
+            return *refused;
+        }
         return LibplistPropertyListReader::fromBinary(bytes);
     }
-    auto value = XMLPropertyListReader::read(bytes);
-    if (!value) {
-        return NSError("not a valid XML property list: " + value.error().reason());
+    // The XML reader keeps the depth and object caps itself, in its one pass.
+    if (auto refused = PropertyListGuard::checkSize(bytes, limits)) {
+        return *refused;
     }
-    return value;
+    return XMLPropertyListReader::propertyList(bytes, limits);
 }
 
 Result<id> NSPropertyListSerialization::propertyListWithData(const NSData& data, const PropertyListLimits& limits)

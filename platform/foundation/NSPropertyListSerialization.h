@@ -10,8 +10,9 @@
 
 // Converts between property-list bytes and the value classes: NSString, NSNumber (booleans, signed and
 // unsigned integers, reals), NSDate, NSData, NSArray and NSDictionary. Reading accepts the XML and the
-// binary form (told apart by content) and always goes through PropertyListGuard first; writing produces
-// the XML form. XML is read by XMLPropertyListReader (pugixml); the binary form and XML output are
+// binary form (told apart by content) within the limits' caps: the binary form goes through
+// PropertyListGuard first, XML through its size check and then XMLPropertyListReader, which keeps the
+// depth and object caps as it reads. Writing produces the XML form; the binary form and XML output are
 // libplist's.
 //
 // What survives a round trip through the XML form:

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string_view>
 
-// The gate every property-list read passes before a parser sees the bytes (pugixml for XML, libplist 2.2
-// for the binary form; the value trees both build are freed recursively, and libplist's own trees are
-// too). libplist overflows its stack when it frees or writes a tree nested some 100,000 levels deep, expands
+// The gate a property-list read passes before libplist 2.2 sees the bytes (NSPropertyListSerialization's
+// XML reader needs only checkSize, as it keeps the other caps itself; the value trees both build are
+// freed recursively, and libplist's own trees are too). libplist overflows its stack when it frees or writes a tree nested some 100,000 levels deep, expands
 // every shared reference of a binary list into a copy, and its binary reader does not check every length
 // and offset against the buffer. So the guard refuses, on the raw bytes and without recursion:
 // - input larger than the size cap;
@@ -27,4 +27,7 @@ public:
 
     // Empty when the bytes may be handed to the parser; otherwise why not.
     static std::optional<NSError> check(std::string_view bytes, const PropertyListLimits& limits);
+    // Only the size cap and emptiness: what is checked before XMLPropertyListReader, which keeps the
+    // depth and object caps itself as it reads.
+    static std::optional<NSError> checkSize(std::string_view bytes, const PropertyListLimits& limits);
 };

@@ -8,552 +8,764 @@
 #include "XMLPropertyListText.h"
 
 #include <fmt/format.h>
-#include <pugixml.hpp>
 
 #include <algorithm>
-#include <cstring>
+#include <array>
+#include <functional>
 #include <optional>
+#include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Text is kept as written (no end-of-line normalisation, entities decoded here), and every node that can
-// change what a value holds is kept so it can be checked: comments, CDATA, processing instructions, the
-// document type, an element's lone run of whitespace and, as a fragment, text outside the document
-// element. Whitespace between elements is dropped (keeping it costs more than the rest of the parse). An
-// element's first run of text is its value rather than a node of its own, which halves the nodes.
-constexpr unsigned kParseOptions = pugi::parse_cdata | pugi::parse_comments | pugi::parse_pi |
-                                   pugi::parse_declaration | pugi::parse_doctype | pugi::parse_ws_pcdata_single |
-                                   pugi::parse_fragment | pugi::parse_embed_pcdata;
+enum class Kind { Plist, Dictionary, Array, String, Key, Integer, Real, True, False, Date, Data, Unknown };
 
-enum class Kind { Dictionary, Array, String, Key, Integer, Real, True, False, Date, Data, Unknown };
-
-// Whether a NUL-terminated name is the literal; inline, as this runs for every element.
+// Whether the text is the literal; unrolled, as it runs for every tag.
 template <std::size_t N>
-bool isNamed(const char* name, const char (&literal)[N])
+bool is(std::string_view text, const char (&literal)[N])
 {
-    for (std::size_t i = 0; i < N; ++i) {
-        if (name[i] != literal[i]) {
+    if (text.size() != N - 1) {
+        return false;
+    }
+    for (std::size_t i = 0; i + 1 < N; ++i) {
+        if (text[i] != literal[i]) {
             return false;
         }
     }
     return true;
 }
 
-Kind kindOf(const pugi::xml_node& element)
+Kind kindOf(std::string_view name)
 {
-    const char* name = element.name();
-    switch (name[0]) {
-    case 'd':
-        return isNamed(name, "dict") ? Kind::Dictionary
-               : isNamed(name, "date") ? Kind::Date
-               : isNamed(name, "data") ? Kind::Data
-                                       : Kind::Unknown;
-    case 'a':
-        return isNamed(name, "array") ? Kind::Array : Kind::Unknown;
-    case 's':
-        return isNamed(name, "string") ? Kind::String : Kind::Unknown;
-    case 'k':
-        return isNamed(name, "key") ? Kind::Key : Kind::Unknown;
-    case 'i':
-        return isNamed(name, "integer") ? Kind::Integer : Kind::Unknown;
-    case 'r':
-        return isNamed(name, "real") ? Kind::Real : Kind::Unknown;
-    case 't':
-        return isNamed(name, "true") ? Kind::True : Kind::Unknown;
-    case 'f':
-        return isNamed(name, "false") ? Kind::False : Kind::Unknown;
+    switch (name.size()) {
+    case 3:
+        return is(name, "key") ? Kind::Key : Kind::Unknown;
+    case 4:
+        return is(name, "dict")   ? Kind::Dictionary
+               : is(name, "date") ? Kind::Date
+               : is(name, "data") ? Kind::Data
+               : is(name, "real") ? Kind::Real
+               : is(name, "true") ? Kind::True
+                                : Kind::Unknown;
+    case 5:
+        return is(name, "array") ? Kind::Array : is(name, "false") ? Kind::False : is(name, "plist") ? Kind::Plist : Kind::Unknown;
+    case 6:
+        return is(name, "string") ? Kind::String : Kind::Unknown;
+    case 7:
+        return is(name, "integer") ? Kind::Integer : Kind::Unknown;
     default:
         return Kind::Unknown;
     }
 }
 
+bool isSpace(char c)
+{
+    return XMLPropertyListText::isWhitespace(c);
+}
+
+// XML name characters as far as these files need them: ASCII letters, '_', ':' and every byte of a
+// multi-byte character may start a name; digits, '-' and '.' may follow.
+bool isNameStart(char c)
+{
+    const auto u = static_cast<unsigned char>(c);
+    return ((u | 0x20) >= 'a' && (u | 0x20) <= 'z') || u == '_' || u == ':' || u >= 0x80;
+}
+
+bool isNameChar(char c)
+{
+    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+}
+
 bool isAllSpace(std::string_view text)
 {
     for (const char c : text) {
-        if (!XMLPropertyListText::isWhitespace(c)) {
+        if (!isSpace(c)) {
             return false;
         }
     }
     return true;
 }
 
-std::string_view valueOf(const pugi::xml_node& node)
-{
-    return node.value();
-}
-
-NSError refused(const pugi::xml_node& node, std::string_view what)
-{
-    return NSError(fmt::format("{} at byte {}", what, node.offset_debug()));
-}
-
-// What stands between an element's tags, without comments: runs of character data and CDATA sections.
+// What stands between a scalar's tags, without comments: runs of character data and CDATA sections.
 struct Piece {
     std::string_view text;
     bool isCDATA;
 };
 
-class Content {
+// Records repeat their short strings (application names, bundle identifiers): equal short texts read
+// from one document share one immutable NSString rather than making one each. A small table that keeps
+// the latest string per slot, so it never grows.
+class StringCache {
 public:
-    void add(Piece piece)
+    std::shared_ptr<NSString> string(std::string_view text)
     {
-        if (count_++ == 0) {
-            first_ = piece;
-        } else {
-            rest_.push_back(piece);
+        if (text.size() > kLongest) {
+            return NSString::stringWithString(std::string(text));
         }
-    }
-    void noteComment() { hasComment_ = true; }
-
-    std::size_t count() const { return count_; }
-    bool hasComment() const { return hasComment_; }
-    template <class Visit>
-    void forEach(Visit visit) const
-    {
-        if (count_ > 0) {
-            visit(first_);
+        std::shared_ptr<NSString>& slot = slots_[std::hash<std::string_view>()(text) % slots_.size()];
+        if (!slot || slot->string() != text) {
+            slot = NSString::stringWithString(std::string(text));
         }
-        for (const Piece& piece : rest_) {
-            visit(piece);
-        }
+        return slot;
     }
 
 private:
-    std::size_t count_ = 0;
-    Piece first_{};
-    std::vector<Piece> rest_; // only when text is split by comments or CDATA
-    bool hasComment_ = false;
+    static constexpr std::size_t kLongest = 32;
+    std::array<std::shared_ptr<NSString>, 128> slots_;
 };
 
-// The DOM keeps a lone run of text (whitespace too) as the element's value. Anything else (text beside
-// comments or CDATA, whose whitespace-only runs the DOM drops, even after a lone CDATA section) is read
-// again from the source, which pugixml has already found well-formed.
-Result<Content> contentOf(const pugi::xml_node& element, std::string_view xml)
-{
-    Content content;
-    const std::string_view text = valueOf(element);
-    const pugi::xml_node child = element.first_child();
-    if (!child) {
-        if (!text.empty()) {
-            content.add({text, false});
-        }
-        return content;
-    }
-    std::size_t position = static_cast<std::size_t>(element.offset_debug());
-    char quote = 0;
-    for (; position < xml.size() && (quote || xml[position] != '>'); ++position) {
-        if (quote ? xml[position] == quote : (xml[position] == '"' || xml[position] == '\'')) {
-            quote = quote ? 0 : xml[position];
-        }
-    }
-    ++position;
-    while (position < xml.size()) {
-        const std::size_t open = xml.find('<', position);
-        if (open == std::string_view::npos) {
-            break;
-        }
-        if (open > position) {
-            content.add({xml.substr(position, open - position), false});
-        }
-        const std::string_view markup = xml.substr(open);
-        if (markup.substr(0, 4) == "<!--") {
-            const std::size_t end = xml.find("-->", open + 4);
-            if (end == std::string_view::npos) {
-                break;
-            }
-            content.noteComment();
-            position = end + 3;
-        } else if (markup.substr(0, 9) == "<![CDATA[") {
-            const std::size_t end = xml.find("]]>", open + 9);
-            if (end == std::string_view::npos) {
-                break;
-            }
-            content.add({xml.substr(open + 9, end - open - 9), true});
-            position = end + 3;
-        } else if (markup.substr(0, 2) == "</") {
-            return content;
-        } else {
-            break;
-        }
-    }
-    return refused(element, fmt::format("markup inside <{}>", element.name()));
-}
-
-// The text of a <string> or <key>: character data with references decoded, CDATA as it stands; made
-// well-formed UTF-8.
-Result<std::string> stringText(const pugi::xml_node& element, std::string_view xml)
-{
-    auto content = contentOf(element, xml);
-    if (!content) {
-        return content.error();
-    }
-    if (content.value().count() == 1) {
-        std::string_view single;
-        bool isCDATA = false;
-        content.value().forEach([&](const Piece& piece) { single = piece.text, isCDATA = piece.isCDATA; });
-        if (isCDATA || single.find('&') == std::string_view::npos) {
-            return TextSanitizer::validUTF8(single);
-        }
-    }
-    std::string text;
-    bool decoded = true;
-    content.value().forEach([&](const Piece& piece) {
-        if (piece.isCDATA) {
-            text.append(piece.text);
-        } else {
-            decoded = decoded && XMLPropertyListText::appendDecoded(text, piece.text);
-        }
-    });
-    if (!decoded) {
-        return refused(element, "unknown or malformed entity reference");
-    }
-    return TextSanitizer::validUTF8(text);
-}
-
-// The text of a number: character data and CDATA joined as written.
-Result<std::string> numberText(const pugi::xml_node& element, std::string_view xml)
-{
-    auto content = contentOf(element, xml);
-    if (!content) {
-        return content.error();
-    }
-    std::string text;
-    content.value().forEach([&](const Piece& piece) { text.append(piece.text); });
-    return text;
-}
-
-// The text of a <date> or <data>: one run of character data or CDATA, nothing else.
-Result<std::string_view> singleText(const pugi::xml_node& element, std::string_view xml)
-{
-    auto content = contentOf(element, xml);
-    if (!content) {
-        return content.error();
-    }
-    if (content.value().count() > 1 || content.value().hasComment()) {
-        return refused(element, fmt::format("markup inside <{}>", element.name()));
-    }
-    std::string_view text;
-    content.value().forEach([&](const Piece& piece) { text = piece.text; });
-    return text;
-}
-
-// ---- Scalars.
-
-Result<id> booleanValue(const pugi::xml_node& element, bool value, std::string_view xml)
-{
-    auto content = contentOf(element, xml);
-    if (!content) {
-        return content.error();
-    }
-    bool blank = true;
-    content.value().forEach([&](const Piece& piece) { blank = blank && isAllSpace(piece.text); });
-    if (!blank) {
-        return refused(element, fmt::format("content inside <{}/>", element.name()));
-    }
-    return id(NSNumber::numberWithBool(value));
-}
-
-// A scalar's text read by XMLPropertyListText; its refusal carries the element's place.
-template <class Parse>
-Result<id> scalarFromText(const pugi::xml_node& element, Result<std::string_view> text, Parse parse)
-{
-    if (!text) {
-        return text.error();
-    }
-    auto value = parse(text.value());
-    if (!value) {
-        return refused(element, value.error().reason());
-    }
-    return value;
-}
-
-Result<id> scalarValue(const pugi::xml_node& element, Kind kind, std::string_view xml)
-{
-    switch (kind) {
-    case Kind::String: {
-        auto text = stringText(element, xml);
-        if (!text) {
-            return text.error();
-        }
-        return id(NSString::stringWithString(std::move(text).value()));
-    }
-    case Kind::Integer:
-    case Kind::Real: {
-        const auto text = numberText(element, xml);
-        if (!text) {
-            return text.error();
-        }
-        const auto parse = kind == Kind::Integer ? &XMLPropertyListText::integer : &XMLPropertyListText::real;
-        return scalarFromText(element, std::string_view(text.value()), parse);
-    }
-    case Kind::True:
-        return booleanValue(element, true, xml);
-    case Kind::False:
-        return booleanValue(element, false, xml);
-    case Kind::Date:
-        return scalarFromText(element, singleText(element, xml), &XMLPropertyListText::date);
-    case Kind::Data:
-        return scalarFromText(element, singleText(element, xml), &XMLPropertyListText::data);
-    case Kind::Key:
-        return refused(element, "<key> where a value belongs");
-    default:
-        return refused(element, fmt::format("unknown element <{}>", element.name()));
-    }
-}
-
-// libplist ends a tag at the first '>' outside double quotes; a value holding a quote or an angle bracket
-// would let the two readers see different tags.
-std::optional<NSError> checkAttributes(const pugi::xml_node& element)
-{
-    for (pugi::xml_attribute attribute = element.first_attribute(); attribute; attribute = attribute.next_attribute()) {
-        if (std::strpbrk(attribute.value(), "<>\"'")) {
-            return refused(element, "quote or angle bracket in an attribute value");
-        }
-    }
-    return std::nullopt;
-}
-
-// ---- Containers, walked with an explicit stack.
-
-struct Container {
-    pugi::xml_node element;
-    pugi::xml_node next; // the next child to look at
-    bool isDictionary;
-    std::vector<id> items;
-    NSDictionary::Entries entries;
-    std::optional<std::string> key; // read, waiting for its value
-
-    id finish()
-    {
-        if (isDictionary) {
-            return NSDictionary::dictionaryWithEntries(std::move(entries));
-        }
-        return NSArray::arrayWithObjects(std::move(items));
-    }
-
-    void add(id value)
-    {
-        if (isDictionary) {
-            // Keys usually come sorted (libplist writes them so): the end is the likely place.
-            entries.insert_or_assign(entries.end(), std::move(*key), std::move(value));
-            key.reset();
-        } else {
-            items.push_back(std::move(value));
-        }
-    }
+struct Tag {
+    std::string_view name;
+    Kind kind;
+    std::size_t at; // of its '<', for messages
+    bool selfClosing;
 };
 
-// The next element among a container's children, or a null node at its end. Whitespace and comments
-// between elements are skipped; anything else is refused.
-Result<pugi::xml_node> nextElement(Container& container)
-{
-    for (pugi::xml_node child = container.next; child; child = child.next_sibling()) {
-        switch (child.type()) {
-        case pugi::node_element:
-            container.next = child.next_sibling();
-            return child;
-        case pugi::node_comment:
-            break;
-        case pugi::node_pcdata:
-            if (!isAllSpace(valueOf(child))) {
-                return refused(child, fmt::format("text inside <{}>", container.element.name()));
-            }
-            break;
-        default:
-            return refused(child, fmt::format("markup inside <{}>", container.element.name()));
-        }
-    }
-    container.next = pugi::xml_node();
-    return pugi::xml_node();
-}
+// An open <dict>, <array> or <plist>. Its values (and a dictionary's keys) wait on the reader's shared
+// stacks from `firstValue` and `firstKey` on, so a container costs no allocation until it is made.
+struct Frame {
+    Tag tag;
+    std::size_t firstValue;
+    std::size_t firstKey;
+};
 
-// A container, its first run of text (its value in the DOM) checked to be whitespace.
-Result<Container> open(const pugi::xml_node& element, Kind kind)
-{
-    if (!isAllSpace(valueOf(element))) {
-        return refused(element, fmt::format("text inside <{}>", element.name()));
+// One pass over the bytes that checks the XML and builds the values as it goes, with an explicit stack
+// of open containers (no recursion, whatever the depth).
+class Parser {
+public:
+    Parser(std::string_view xml, const PropertyListLimits& limits)
+        : xml_(xml), maxElementDepth_(limits.effectiveMaxDepth() + 1), maxElements_(limits.maxObjects + 1)
+    {
     }
-    return Container{element, element.first_child(), kind == Kind::Dictionary, {}, {}, std::nullopt};
-}
 
-Result<id> treeValue(const pugi::xml_node& root, std::string_view xml)
-{
-    if (auto error = checkAttributes(root)) {
-        return *error;
-    }
-    const Kind rootKind = kindOf(root);
-    if (rootKind != Kind::Dictionary && rootKind != Kind::Array) {
-        return scalarValue(root, rootKind, xml);
-    }
-    std::vector<Container> stack;
-    auto rootContainer = open(root, rootKind);
-    if (!rootContainer) {
-        return rootContainer.error();
-    }
-    stack.push_back(std::move(rootContainer).value());
-    while (true) {
-        Container& container = stack.back();
-        auto next = nextElement(container);
-        if (!next) {
-            return next.error();
-        }
-        const pugi::xml_node element = next.value();
-        if (!element) {
-            if (container.key) {
-                return refused(container.element, fmt::format("key \"{}\" without a value", *container.key));
-            }
-            id finished = container.finish();
-            stack.pop_back();
-            if (stack.empty()) {
-                return finished;
-            }
-            stack.back().add(std::move(finished));
-            continue;
-        }
-        if (auto error = checkAttributes(element)) {
-            return *error;
-        }
-        const Kind kind = kindOf(element);
-        if (container.isDictionary && !container.key) {
-            if (kind != Kind::Key) {
-                return refused(element, fmt::format("<{}> where a <key> belongs", element.name()));
-            }
-            auto key = stringText(element, xml);
-            if (!key) {
-                return key.error();
-            }
-            container.key = std::move(key).value();
-            continue;
-        }
-        if (kind == Kind::Dictionary || kind == Kind::Array) {
-            auto opened = open(element, kind);
-            if (!opened) {
-                return opened.error();
-            }
-            stack.push_back(std::move(opened).value());
-            continue;
-        }
-        auto value = scalarValue(element, kind, xml);
-        if (!value) {
-            return value.error();
-        }
-        container.add(std::move(value).value());
-    }
-}
+    // Whether the refusal is for a cap or a NUL byte rather than for what the XML says.
+    bool isOverLimits() const { return isOverLimits_; }
 
-// ---- The document around the value.
+    Result<id> document()
+    {
+        // XML forbids NUL; libplist would cut names and keys at it.
+        if (xml_.find('\0') != std::string_view::npos) {
+            isOverLimits_ = true;
+            return NSError("NUL byte in XML");
+        }
+        // Some parsers skip a byte-order mark; libplist never has, and nothing here writes one.
+        if (xml_.substr(0, 3) == "\xEF\xBB\xBF") {
+            return NSError("byte-order mark before the XML");
+        }
+        id root;
+        while (true) {
+            const std::size_t open = xml_.find('<', at_);
+            if (!isAllSpace(xml_.substr(at_, open - at_))) {
+                return refused("text outside the property list", at_);
+            }
+            if (open == std::string_view::npos) {
+                break;
+            }
+            at_ = open;
+            if (!topLevelMarkup(root)) {
+                return std::move(*error_);
+            }
+        }
+        if (!root) {
+            return NSError("no property list in the document");
+        }
+        return root;
+    }
 
-// libplist ends a processing instruction or a document type at the first '>' outside double quotes; an
-// odd number of them, or single quotes, would make it end elsewhere than XML says.
-std::optional<NSError> checkPrologNode(const pugi::xml_node& node)
-{
-    switch (node.type()) {
-    case pugi::node_declaration:
-        return checkAttributes(node);
-    case pugi::node_comment:
-        return std::nullopt;
-    case pugi::node_pi: {
-        const std::string_view text = valueOf(node);
+private:
+    // ---- Refusals. Each sets error_ and answers false, so callers write `return fail(...)`.
+
+    bool fail(std::string what, std::size_t at)
+    {
+        error_ = refused(what, at);
+        return false;
+    }
+    bool malformed(std::string_view what, std::size_t at)
+    {
+        return fail(fmt::format("not well-formed XML: {}", what), at);
+    }
+    bool overLimits(std::string what)
+    {
+        isOverLimits_ = true;
+        error_ = NSError(std::move(what));
+        return false;
+    }
+    static NSError refused(std::string_view what, std::size_t at)
+    {
+        return NSError(fmt::format("{} at byte {}", what, at));
+    }
+
+    template <std::size_t N>
+    bool startsWith(const char (&prefix)[N], std::size_t at) const
+    {
+        return at + N - 1 <= xml_.size() && is(xml_.substr(at, N - 1), prefix);
+    }
+    char byteAt(std::size_t at) const { return at < xml_.size() ? xml_[at] : '\0'; }
+    std::size_t skipSpace(std::size_t at) const
+    {
+        while (at < xml_.size() && isSpace(xml_[at])) {
+            ++at;
+        }
+        return at;
+    }
+    std::size_t skipName(std::size_t at) const
+    {
+        while (at < xml_.size() && isNameChar(xml_[at])) {
+            ++at;
+        }
+        return at;
+    }
+
+    // ---- Markup that may stand anywhere.
+
+    // Moves past the terminator of the markup opened at at_, which starts with `opener`.
+    bool skipPast(std::string_view opener, std::string_view terminator, const char* what)
+    {
+        const std::size_t end = xml_.find(terminator, at_ + opener.size());
+        if (end == std::string_view::npos) {
+            return malformed(fmt::format("unterminated {}", what), at_);
+        }
+        at_ = end + terminator.size();
+        return true;
+    }
+    bool comment() { return skipPast("<!--", "-->", "comment"); }
+
+    // Attributes up to the end of a tag: '>' or "/>", or for a declaration its "?>" (at `declarationEnd`).
+    // libplist ends a tag at the first '>' outside double quotes; a value holding a quote or an angle
+    // bracket would let the two readers see different tags.
+    bool attributes(Tag& tag, std::size_t declarationEnd = std::string_view::npos)
+    {
+        while (true) {
+            at_ = skipSpace(at_);
+            const char c = byteAt(at_);
+            if (at_ == declarationEnd) {
+                at_ += 2;
+                return true;
+            }
+            if (isNameStart(c) && at_ < xml_.size()) {
+                std::size_t at = skipSpace(skipName(at_));
+                if (byteAt(at) != '=') {
+                    return malformed("attribute without a value", at);
+                }
+                at = skipSpace(at + 1);
+                const char quote = byteAt(at);
+                if (quote != '"' && quote != '\'') {
+                    return malformed("unquoted attribute value", at);
+                }
+                const std::size_t close = xml_.find(quote, at + 1);
+                if (close == std::string_view::npos || close > declarationEnd) {
+                    return malformed("unterminated attribute value", at);
+                }
+                const std::string_view value = xml_.substr(at + 1, close - at - 1);
+                if (value.find_first_of("<>\"'") != std::string_view::npos) {
+                    return fail("quote or angle bracket in an attribute value", tag.at);
+                }
+                at_ = close + 1;
+                if (isNameStart(byteAt(at_)) && at_ < xml_.size()) {
+                    return malformed("attributes not separated by whitespace", at_);
+                }
+            } else if (c == '/' && byteAt(at_ + 1) == '>' && declarationEnd == std::string_view::npos) {
+                at_ += 2;
+                tag.selfClosing = true;
+                return true;
+            } else if (c == '>' && declarationEnd == std::string_view::npos) {
+                ++at_;
+                return true;
+            } else {
+                return malformed("malformed tag", at_);
+            }
+        }
+    }
+
+    // A start tag at at_ (whose next byte starts a name), up to and past its end.
+    bool startTag(Tag& tag)
+    {
+        // The caps, counted as the guard counts them: every element, <plist> one level deeper.
+        if (++elements_ > maxElements_) {
+            return overLimits(fmt::format("more than {} values", maxElements_ - 1));
+        }
+        if (frames_.size() + 1 > maxElementDepth_) {
+            return overLimits(fmt::format("nested deeper than {} levels", maxElementDepth_ - 1));
+        }
+        tag.at = at_;
+        const std::size_t nameEnd = skipName(at_ + 1);
+        tag.name = xml_.substr(at_ + 1, nameEnd - at_ - 1);
+        tag.kind = kindOf(tag.name);
+        tag.selfClosing = false;
+        const char c = byteAt(nameEnd);
+        at_ = nameEnd;
+        if (c == '>') {
+            ++at_;
+            return true;
+        }
+        if (c == '/' && byteAt(nameEnd + 1) == '>') {
+            at_ += 2;
+            tag.selfClosing = true;
+            return true;
+        }
+        if (!isSpace(c) || nameEnd == xml_.size()) {
+            return malformed("malformed tag", nameEnd);
+        }
+        return attributes(tag);
+    }
+
+    // The end tag of `tag` at at_ ("</" seen), up to and past its '>'.
+    bool endTag(const Tag& tag)
+    {
+        const std::size_t nameEnd = at_ + 2 + tag.name.size();
+        bool matches = nameEnd <= xml_.size() && !isNameChar(byteAt(nameEnd));
+        for (std::size_t i = 0; matches && i < tag.name.size(); ++i) {
+            matches = xml_[at_ + 2 + i] == tag.name[i];
+        }
+        if (!matches) {
+            return malformed(fmt::format("end tag does not match <{}>", tag.name), at_);
+        }
+        const std::size_t close = skipSpace(nameEnd);
+        if (byteAt(close) != '>' || close == xml_.size()) {
+            return malformed("malformed end tag", at_);
+        }
+        at_ = close + 1;
+        return true;
+    }
+
+    // ---- The document around the value.
+
+    bool topLevelMarkup(id& root)
+    {
+        if (startsWith("<!--", at_)) {
+            return comment();
+        }
+        if (startsWith("<?", at_)) {
+            return processingInstruction();
+        }
+        if (startsWith("<!DOCTYPE", at_)) {
+            return documentType();
+        }
+        if (isNameStart(byteAt(at_ + 1)) && at_ + 1 < xml_.size()) {
+            if (root) {
+                return fail("a second element after the property list", at_);
+            }
+            return rootElement(root);
+        }
+        if (startsWith("<!", at_) || startsWith("</", at_)) {
+            return fail("markup outside the property list", at_);
+        }
+        return malformed("'<' that starts no markup", at_);
+    }
+
+    // "<?target value?>", or the XML declaration "<?xml attributes?>". libplist ends a processing
+    // instruction at the first '>' outside double quotes; an odd number of them would make it end
+    // elsewhere than XML says.
+    bool processingInstruction()
+    {
+        const std::size_t start = at_;
+        if (!isNameStart(byteAt(start + 2)) || start + 2 >= xml_.size()) {
+            return malformed("processing instruction without a target", start);
+        }
+        const std::size_t targetEnd = skipName(start + 2);
+        const std::string_view target = xml_.substr(start + 2, targetEnd - start - 2);
+        const bool isDeclaration = target.size() == 3 && (target[0] | 0x20) == 'x' && (target[1] | 0x20) == 'm' &&
+                                   (target[2] | 0x20) == 'l';
+        if (byteAt(targetEnd) == '?' && byteAt(targetEnd + 1) == '>') {
+            at_ = targetEnd + 2;
+            return true;
+        }
+        if (!isSpace(byteAt(targetEnd)) || targetEnd == xml_.size()) {
+            return malformed("malformed processing instruction", start);
+        }
+        const std::size_t value = skipSpace(targetEnd);
+        const std::size_t end = xml_.find("?>", value);
+        if (end == std::string_view::npos) {
+            return malformed("unterminated processing instruction", start);
+        }
+        if (isDeclaration) {
+            Tag tag{target, Kind::Unknown, start, false};
+            at_ = value;
+            return attributes(tag, end);
+        }
+        const std::string_view text = xml_.substr(value, end - value);
         if (std::count(text.begin(), text.end(), '"') % 2 != 0) {
-            return refused(node, "unbalanced quote in a processing instruction");
+            return fail("unbalanced quote in a processing instruction", start);
         }
-        return std::nullopt;
+        at_ = end + 2;
+        return true;
     }
-    case pugi::node_doctype:
-        if (std::strpbrk(node.value(), "'[")) {
-            return refused(node, "document type with single quotes or an internal subset");
-        }
-        return std::nullopt;
-    case pugi::node_pcdata:
-        if (isAllSpace(valueOf(node))) {
-            return std::nullopt;
-        }
-        return refused(node, "text outside the property list");
-    default:
-        return refused(node, "markup outside the property list");
-    }
-}
 
-// The one element of the document, after checking what stands around it.
-Result<pugi::xml_node> documentElement(const pugi::xml_document& document)
-{
-    pugi::xml_node element;
-    for (pugi::xml_node child = document.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element) {
-            if (auto error = checkPrologNode(child)) {
-                return *error;
+    // "<!DOCTYPE ...>": double-quoted literals may hold a '>'. Single quotes, an internal subset and
+    // markup inside are refused, as libplist would end the declaration elsewhere.
+    bool documentType()
+    {
+        const std::size_t start = at_;
+        for (std::size_t at = start + 9; at < xml_.size(); ++at) {
+            const char c = xml_[at];
+            if (c == '"') {
+                const std::size_t close = xml_.find('"', at + 1);
+                if (close == std::string_view::npos) {
+                    break;
+                }
+                if (xml_.substr(at, close - at).find_first_of("'[") != std::string_view::npos) {
+                    return fail("document type with single quotes or an internal subset", start);
+                }
+                at = close;
+            } else if (c == '\'' || c == '[') {
+                return fail("document type with single quotes or an internal subset", start);
+            } else if (c == '<') {
+                return malformed("markup inside a document type", at);
+            } else if (c == '>') {
+                at_ = at + 1;
+                return true;
             }
-        } else if (element) {
-            return refused(child, "a second element after the property list");
-        } else {
-            element = child;
         }
+        return malformed("unterminated document type", start);
     }
-    if (!element) {
-        return NSError("no property list in the document");
-    }
-    return element;
-}
 
-// The value element: the document element itself, or the one value inside <plist>.
-Result<pugi::xml_node> rootValueElement(const pugi::xml_node& documentElement)
-{
-    if (!isNamed(documentElement.name(), "plist")) {
-        if (kindOf(documentElement) == Kind::Key) {
-            return refused(documentElement, "<key> outside a dictionary");
+    // The document's one element: <plist> holding one value, or a value itself.
+    bool rootElement(id& root)
+    {
+        Tag tag{};
+        if (!startTag(tag)) {
+            return false;
         }
-        return documentElement;
+        if (tag.kind == Kind::Key) {
+            return fail("<key> outside a dictionary", tag.at);
+        }
+        if (tag.kind == Kind::Plist) {
+            if (tag.selfClosing) {
+                return fail("empty <plist>", tag.at);
+            }
+            return tree(tag, root);
+        }
+        return value(tag, root);
     }
-    if (auto error = checkAttributes(documentElement)) {
-        return *error;
+
+    // ---- Values.
+
+    // A value whose start tag has just been read, up to and past its end tag.
+    bool value(const Tag& tag, id& out)
+    {
+        if (tag.kind == Kind::Dictionary || tag.kind == Kind::Array) {
+            if (tag.selfClosing) {
+                out = tag.kind == Kind::Dictionary ? id(NSDictionary::dictionary()) : id(NSArray::arrayWithObjects({}));
+                return true;
+            }
+            return tree(tag, out);
+        }
+        return scalar(tag, out);
     }
-    auto plist = open(documentElement, Kind::Array);
-    if (!plist) {
-        return plist.error();
+
+    // A container and everything in it, with the explicit stack.
+    bool tree(const Tag& rootTag, id& out)
+    {
+        const std::size_t bottom = frames_.size();
+        frames_.push_back({rootTag, values_.size(), keys_.size()});
+        while (true) {
+            Frame& frame = frames_.back();
+            const std::size_t open = skipSpace(at_);
+            if (open == xml_.size()) {
+                return malformed(fmt::format("<{}> not closed", frame.tag.name), frame.tag.at);
+            }
+            if (xml_[open] != '<') {
+                return fail(fmt::format("text inside <{}>", frame.tag.name), at_);
+            }
+            at_ = open;
+            if (startsWith("</", at_)) {
+                if (!endTag(frame.tag)) {
+                    return false;
+                }
+                id finished;
+                if (!close(finished)) {
+                    return false;
+                }
+                if (frames_.size() == bottom) {
+                    out = std::move(finished);
+                    return true;
+                }
+                if (!add(std::move(finished))) {
+                    return false;
+                }
+                continue;
+            }
+            if (startsWith("<!--", at_)) {
+                if (!comment()) {
+                    return false;
+                }
+                continue;
+            }
+            if (!isNameStart(byteAt(at_ + 1)) || at_ + 1 >= xml_.size()) {
+                return fail(fmt::format("markup inside <{}>", frame.tag.name), at_);
+            }
+            Tag tag{};
+            if (!startTag(tag) || !child(tag)) {
+                return false;
+            }
+        }
     }
-    auto value = nextElement(plist.value());
-    if (!value) {
-        return value.error();
+
+    // An element inside the innermost open container.
+    bool child(const Tag& tag)
+    {
+        const Frame& frame = frames_.back();
+        if (frame.tag.kind == Kind::Dictionary && !awaitingValue(frame)) {
+            if (tag.kind != Kind::Key) {
+                return fail(fmt::format("<{}> where a <key> belongs", tag.name), tag.at);
+            }
+            std::string key;
+            if (!stringText(tag, key)) {
+                return false;
+            }
+            keys_.push_back(std::move(key));
+            return true;
+        }
+        if (tag.kind == Kind::Key) {
+            if (frame.tag.kind == Kind::Plist) {
+                return fail("<key> outside a dictionary", tag.at);
+            }
+            return fail("<key> where a value belongs", tag.at);
+        }
+        if ((tag.kind == Kind::Dictionary || tag.kind == Kind::Array) && !tag.selfClosing) {
+            frames_.push_back({tag, values_.size(), keys_.size()});
+            return true;
+        }
+        id made;
+        return value(tag, made) && add(std::move(made));
     }
-    if (!value.value()) {
-        return refused(documentElement, "empty <plist>");
+
+    bool awaitingValue(const Frame& frame) const
+    {
+        return keys_.size() - frame.firstKey > values_.size() - frame.firstValue;
     }
-    auto extra = nextElement(plist.value());
-    if (!extra) {
-        return extra.error();
+
+    bool add(id made)
+    {
+        const Frame& frame = frames_.back();
+        if (frame.tag.kind == Kind::Plist && values_.size() > frame.firstValue) {
+            return fail("a second value in <plist>", frame.tag.at);
+        }
+        values_.push_back(std::move(made));
+        return true;
     }
-    if (extra.value()) {
-        return refused(extra.value(), "a second value in <plist>");
+
+    // Makes the innermost container from its waiting values and pops it.
+    bool close(id& out)
+    {
+        const Frame frame = frames_.back();
+        frames_.pop_back();
+        const auto first = values_.begin() + static_cast<std::ptrdiff_t>(frame.firstValue);
+        switch (frame.tag.kind) {
+        case Kind::Plist:
+            if (first == values_.end()) {
+                return fail("empty <plist>", frame.tag.at);
+            }
+            out = std::move(*first);
+            break;
+        case Kind::Array:
+            out = NSArray::arrayWithObjects(std::vector<id>(std::make_move_iterator(first), std::make_move_iterator(values_.end())));
+            break;
+        default: {
+            if (awaitingValue(frame)) {
+                return fail(fmt::format("key \"{}\" without a value", keys_.back()), frame.tag.at);
+            }
+            std::vector<NSDictionary::Entries::value_type> pairs;
+            pairs.reserve(static_cast<std::size_t>(values_.end() - first));
+            auto key = keys_.begin() + static_cast<std::ptrdiff_t>(frame.firstKey);
+            for (auto value = first; value != values_.end(); ++value, ++key) {
+                pairs.emplace_back(std::move(*key), std::move(*value));
+            }
+            keys_.resize(frame.firstKey);
+            // A repeated key keeps its last value.
+            out = NSDictionary::dictionaryWithEntries(NSDictionary::Entries::fromPairs(std::move(pairs)));
+        }
+        }
+        values_.resize(frame.firstValue);
+        return true;
     }
-    if (kindOf(value.value()) == Kind::Key) {
-        return refused(value.value(), "<key> outside a dictionary");
+
+    // ---- Scalars.
+
+    // The content of a scalar up to and past its end tag: text and CDATA into pieces_, comments noted.
+    bool content(const Tag& tag)
+    {
+        pieces_.clear();
+        hasComment_ = false;
+        if (tag.selfClosing) {
+            return true;
+        }
+        while (true) {
+            const std::size_t open = xml_.find('<', at_);
+            if (open == std::string_view::npos) {
+                return malformed(fmt::format("<{}> not closed", tag.name), tag.at);
+            }
+            if (open > at_) {
+                pieces_.push_back({xml_.substr(at_, open - at_), false});
+            }
+            at_ = open;
+            if (startsWith("</", at_)) {
+                return endTag(tag);
+            }
+            if (startsWith("<!--", at_)) {
+                hasComment_ = true;
+                if (!comment()) {
+                    return false;
+                }
+            } else if (startsWith("<![CDATA[", at_)) {
+                const std::size_t end = xml_.find("]]>", at_ + 9);
+                if (end == std::string_view::npos) {
+                    return malformed("unterminated CDATA section", at_);
+                }
+                pieces_.push_back({xml_.substr(at_ + 9, end - at_ - 9), true});
+                at_ = end + 3;
+            } else {
+                return fail(fmt::format("markup inside <{}>", tag.name), at_);
+            }
+        }
     }
-    return value.value();
-}
+
+    // The text of a <string> or <key> when it is one run of character data without references, or one
+    // CDATA section, already well-formed UTF-8: then it is taken as it stands.
+    std::optional<std::string_view> verbatimText() const
+    {
+        if (pieces_.empty()) {
+            return std::string_view();
+        }
+        if (pieces_.size() == 1 && (pieces_[0].isCDATA || pieces_[0].text.find('&') == std::string_view::npos) &&
+            TextSanitizer::isValidUTF8(pieces_[0].text)) {
+            return pieces_[0].text;
+        }
+        return std::nullopt;
+    }
+
+    // Otherwise: character data with references decoded, CDATA as it stands; made well-formed UTF-8.
+    bool decodedText(const Tag& tag, std::string& out)
+    {
+        std::string text;
+        for (const Piece& piece : pieces_) {
+            if (piece.isCDATA) {
+                text.append(piece.text);
+            } else if (!XMLPropertyListText::appendDecoded(text, piece.text)) {
+                return fail("unknown or malformed entity reference", tag.at);
+            }
+        }
+        out = TextSanitizer::validUTF8(text);
+        return true;
+    }
+
+    bool stringText(const Tag& tag, std::string& out)
+    {
+        if (!content(tag)) {
+            return false;
+        }
+        if (const auto verbatim = verbatimText()) {
+            out.assign(*verbatim);
+            return true;
+        }
+        return decodedText(tag, out);
+    }
+
+    // A scalar's value from its text, read by XMLPropertyListText; a refusal carries the element's place.
+    bool parsed(const Tag& tag, std::string_view text, Result<id> (*parse)(std::string_view), id& out)
+    {
+        auto value = parse(text);
+        if (!value) {
+            return fail(value.error().reason(), tag.at);
+        }
+        out = std::move(value).value();
+        return true;
+    }
+
+    bool scalar(const Tag& tag, id& out)
+    {
+        switch (tag.kind) {
+        case Kind::String: {
+            if (!content(tag)) {
+                return false;
+            }
+            if (const auto verbatim = verbatimText()) {
+                out = strings_.string(*verbatim);
+                return true;
+            }
+            std::string text;
+            if (!decodedText(tag, text)) {
+                return false;
+            }
+            out = NSString::stringWithString(std::move(text));
+            return true;
+        }
+        case Kind::Integer:
+        case Kind::Real: {
+            // Character data and CDATA joined as written.
+            if (!content(tag)) {
+                return false;
+            }
+            const auto parse = tag.kind == Kind::Integer ? &XMLPropertyListText::integer : &XMLPropertyListText::real;
+            if (pieces_.size() == 1) {
+                return parsed(tag, pieces_[0].text, parse, out);
+            }
+            std::string text;
+            for (const Piece& piece : pieces_) {
+                text.append(piece.text);
+            }
+            return parsed(tag, text, parse, out);
+        }
+        case Kind::True:
+        case Kind::False:
+            if (!content(tag)) {
+                return false;
+            }
+            for (const Piece& piece : pieces_) {
+                if (!isAllSpace(piece.text)) {
+                    return fail(fmt::format("content inside <{}/>", tag.name), tag.at);
+                }
+            }
+            out = NSNumber::numberWithBool(tag.kind == Kind::True);
+            return true;
+        case Kind::Date:
+        case Kind::Data: {
+            // One run of character data or CDATA, nothing else.
+            if (!content(tag)) {
+                return false;
+            }
+            if (pieces_.size() > 1 || hasComment_) {
+                return fail(fmt::format("markup inside <{}>", tag.name), tag.at);
+            }
+            const std::string_view text = pieces_.empty() ? std::string_view() : pieces_[0].text;
+            return parsed(tag, text, tag.kind == Kind::Date ? &XMLPropertyListText::date : &XMLPropertyListText::data, out);
+        }
+        case Kind::Key:
+            return fail("<key> where a value belongs", tag.at);
+        default:
+            return fail(fmt::format("unknown element <{}>", tag.name), tag.at);
+        }
+    }
+
+    const std::string_view xml_;
+    const std::size_t maxElementDepth_;
+    const std::size_t maxElements_;
+    std::size_t elements_ = 0;
+    bool isOverLimits_ = false;
+    std::size_t at_ = 0;
+    std::optional<NSError> error_;
+    std::vector<Frame> frames_;
+    std::vector<id> values_;
+    std::vector<std::string> keys_;
+    std::vector<Piece> pieces_;
+    bool hasComment_ = false;
+    StringCache strings_;
+};
 
 } // namespace
 
-Result<id> XMLPropertyListReader::read(std::string_view xml)
+Result<id> XMLPropertyListReader::read(std::string_view xml, const PropertyListLimits& limits)
 {
-    // pugixml would skip a byte-order mark; libplist never has, and nothing here writes one.
-    if (xml.substr(0, 3) == "\xEF\xBB\xBF") {
-        return NSError("byte-order mark before the XML");
+    return Parser(xml, limits).document();
+}
+
+Result<id> XMLPropertyListReader::propertyList(std::string_view xml, const PropertyListLimits& limits)
+{
+    Parser parser(xml, limits);
+    auto value = parser.document();
+    if (!value && !parser.isOverLimits()) {
+        return NSError("not a valid XML property list: " + value.error().reason());
     }
-    pugi::xml_document document;
-    const pugi::xml_parse_result parsed =
-        document.load_buffer(xml.data(), xml.size(), kParseOptions, pugi::encoding_utf8);
-    if (!parsed) {
-        return NSError(fmt::format("not well-formed XML: {} at byte {}", parsed.description(), parsed.offset));
-    }
-    auto element = documentElement(document);
-    if (!element) {
-        return element.error();
-    }
-    auto valueElement = rootValueElement(element.value());
-    if (!valueElement) {
-        return valueElement.error();
-    }
-    return treeValue(valueElement.value(), xml);
+    return value;
 }

@@ -169,7 +169,7 @@ TEST(PropertyListSerialization, UnreadableBytesAnswerAReason)
     EXPECT_EQ(reasonFor(""), "empty file");
     EXPECT_EQ(reasonFor("hello"), "not a valid XML property list: text outside the property list at byte 0");
     EXPECT_EQ(reasonFor("<plist><array><string>x</array>"),
-              "not a valid XML property list: not well-formed XML: Start-end tags mismatch at byte 25");
+              "not a valid XML property list: not well-formed XML: end tag does not match <string> at byte 23");
     EXPECT_EQ(reasonFor("bplist00"), "truncated binary property list");
     EXPECT_EQ(reasonFor("<plist version=\"1.0\"><string>ok</string></plist>"), "read");
 }

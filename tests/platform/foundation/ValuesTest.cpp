@@ -39,6 +39,32 @@ TEST(Values, EqualityIsByValueAndNested)
     EXPECT_FALSE(make()->isEqual(*other));
 }
 
+// Entries stay in key order however they are added; a repeated key keeps its first value in a list
+// and its last when built from pairs (as a reader assigning them in turn).
+TEST(Values, DictionaryEntriesKeepKeyOrder)
+{
+    const auto str = [](const char* text) { return id(NSString::stringWithString(text)); };
+    const auto keysAndValues = [](const NSDictionary::Entries& entries) {
+        std::string text;
+        for (const auto& [key, value] : entries) {
+            text += key + "=" + value->description() + ";";
+        }
+        return text;
+    };
+    NSDictionary::Entries entries{{"b", str("1")}, {"a", str("2")}, {"b", str("3")}};
+    EXPECT_EQ(keysAndValues(entries), "a=2;b=1;");
+    entries.emplace("c", str("4"));
+    entries.insert_or_assign(entries.end(), "aa", str("5"));
+    entries["a"] = str("6");
+    EXPECT_EQ(entries.erase("b"), 1u);
+    EXPECT_EQ(keysAndValues(entries), "a=6;aa=5;c=4;");
+    EXPECT_EQ(entries.count("aa"), 1u);
+    EXPECT_EQ(entries.find("b"), entries.end());
+
+    const auto read = NSDictionary::Entries::fromPairs({{"z", str("1")}, {"y", str("2")}, {"z", str("3")}, {"x", str("4")}});
+    EXPECT_EQ(keysAndValues(read), "x=4;y=2;z=3;");
+}
+
 TEST(Dates, DescriptionAndIsoRoundTrip)
 {
     const auto date = NSDate::dateWithISO8601String("2026-12-07T20:33:35Z");

@@ -1,0 +1,102 @@
+#include "NSDictionaryEntries.h"
+
+namespace {
+
+bool keyLess(const NSDictionaryEntries::value_type& entry, std::string_view key)
+{
+    return std::string_view(entry.first) < key;
+}
+
+} // namespace
+
+NSDictionaryEntries::NSDictionaryEntries(std::initializer_list<value_type> entries)
+{
+    entries_.reserve(entries.size());
+    for (const value_type& entry : entries) {
+        try_emplace(entry.first, entry.second);
+    }
+}
+
+NSDictionaryEntries NSDictionaryEntries::fromPairs(std::vector<value_type> pairs)
+{
+    const auto byKey = [](const value_type& a, const value_type& b) { return a.first < b.first; };
+    if (!std::is_sorted(pairs.begin(), pairs.end(), byKey)) {
+        std::stable_sort(pairs.begin(), pairs.end(), byKey);
+    }
+    // Of equal keys, now side by side in their first order, the last one stays.
+    const auto sameKey = [](const value_type& a, const value_type& b) { return a.first == b.first; };
+    if (std::adjacent_find(pairs.begin(), pairs.end(), sameKey) != pairs.end()) {
+        std::reverse(pairs.begin(), pairs.end());
+        pairs.erase(std::unique(pairs.begin(), pairs.end(), sameKey), pairs.end());
+        std::reverse(pairs.begin(), pairs.end());
+    }
+    NSDictionaryEntries entries;
+    entries.entries_ = std::move(pairs);
+    return entries;
+}
+
+NSDictionaryEntries::iterator NSDictionaryEntries::lowerBound(std::string_view key)
+{
+    return std::lower_bound(entries_.begin(), entries_.end(), key, keyLess);
+}
+
+NSDictionaryEntries::const_iterator NSDictionaryEntries::lowerBound(std::string_view key) const
+{
+    return std::lower_bound(entries_.begin(), entries_.end(), key, keyLess);
+}
+
+NSDictionaryEntries::iterator NSDictionaryEntries::find(std::string_view key)
+{
+    const iterator at = lowerBound(key);
+    return at != end() && at->first == key ? at : end();
+}
+
+NSDictionaryEntries::const_iterator NSDictionaryEntries::find(std::string_view key) const
+{
+    const const_iterator at = lowerBound(key);
+    return at != end() && at->first == key ? at : end();
+}
+
+const id& NSDictionaryEntries::at(std::string_view key) const
+{
+    const const_iterator found = find(key);
+    if (found == end()) {
+        throw std::out_of_range("no entry for the key");
+    }
+    return found->second;
+}
+
+id& NSDictionaryEntries::at(std::string_view key)
+{
+    const iterator found = find(key);
+    if (found == end()) {
+        throw std::out_of_range("no entry for the key");
+    }
+    return found->second;
+}
+
+std::pair<NSDictionaryEntries::iterator, bool> NSDictionaryEntries::insert_or_assign(std::string key, id value)
+{
+    auto [at, added] = try_emplace(std::move(key));
+    at->second = std::move(value);
+    return {at, added};
+}
+
+NSDictionaryEntries::iterator NSDictionaryEntries::insert_or_assign(const_iterator hint, std::string key, id value)
+{
+    if (hint == end() && (empty() || entries_.back().first < key)) {
+        entries_.emplace_back(std::move(key), std::move(value));
+        return end() - 1;
+    }
+    return insert_or_assign(std::move(key), std::move(value)).first;
+}
+
+NSDictionaryEntries::size_type NSDictionaryEntries::erase(std::string_view key)
+{
+    const iterator found = find(key);
+    if (found == end()) {
+        return 0;
+    }
+    entries_.erase(found);
+    return 1;
+}
