@@ -59,22 +59,41 @@ Kind kindOf(std::string_view name)
     }
 }
 
-bool isSpace(char c)
+// Byte classes, looked up once per byte: XML's whitespace (space, tab, line feed, carriage return), and
+// name characters as far as these files need them: ASCII letters, '_', ':' and every byte of a
+// multi-byte character may start a name; digits, '-' and '.' may follow.
+enum : unsigned char { kSpace = 1, kNameStart = 2, kNameChar = 4 };
+
+constexpr std::array<unsigned char, 256> kByteClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    for (unsigned c = 0; c < 256; ++c) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        const bool nameStart = letter || c == '_' || c == ':' || c >= 0x80;
+        classes[c] = static_cast<unsigned char>((c == ' ' || c == '\t' || c == '\n' || c == '\r' ? kSpace : 0) |
+                                                (nameStart ? kNameStart | kNameChar : 0) |
+                                                ((c >= '0' && c <= '9') || c == '-' || c == '.' ? kNameChar : 0));
+    }
+    return classes;
+}();
+
+bool hasClass(char c, unsigned char byteClass)
 {
-    return XMLPropertyListText::isWhitespace(c);
+    return (kByteClasses[static_cast<unsigned char>(c)] & byteClass) != 0;
 }
 
-// XML name characters as far as these files need them: ASCII letters, '_', ':' and every byte of a
-// multi-byte character may start a name; digits, '-' and '.' may follow.
+bool isSpace(char c)
+{
+    return hasClass(c, kSpace);
+}
+
 bool isNameStart(char c)
 {
-    const auto u = static_cast<unsigned char>(c);
-    return ((u | 0x20) >= 'a' && (u | 0x20) <= 'z') || u == '_' || u == ':' || u >= 0x80;
+    return hasClass(c, kNameStart);
 }
 
 bool isNameChar(char c)
 {
-    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    return hasClass(c, kNameChar);
 }
 
 bool isAllSpace(std::string_view text)
