@@ -1,10 +1,12 @@
 #include "XMLPropertyListReader.h"
 
 #include "NSArray.h"
+#include "NSDate.h"
 #include "NSDictionary.h"
 #include "NSNumber.h"
 #include "NSString.h"
 #include "TextSanitizer.h"
+#include "XMLPropertyListArena.h"
 #include "XMLPropertyListText.h"
 
 #include <fmt/format.h>
@@ -117,14 +119,14 @@ struct Piece {
 // the latest string per slot, so it never grows.
 class StringCache {
 public:
-    std::shared_ptr<NSString> string(std::string_view text)
+    std::shared_ptr<NSString> string(std::string_view text, XMLPropertyListArena& arena)
     {
         if (text.size() > kLongest) {
-            return NSString::stringWithString(std::string(text));
+            return arena.make<NSString>(std::string(text));
         }
         std::shared_ptr<NSString>& slot = slots_[std::hash<std::string_view>()(text) % slots_.size()];
         if (!slot || slot->string() != text) {
-            slot = NSString::stringWithString(std::string(text));
+            slot = arena.make<NSString>(std::string(text));
         }
         return slot;
     }
@@ -220,6 +222,8 @@ private:
     {
         return at + N - 1 <= xml_.size() && is(xml_.substr(at, N - 1), prefix);
     }
+    // The byte at `at`, or NUL past the end: NUL is in no class and matches no markup (and the bytes
+    // hold none).
     char byteAt(std::size_t at) const { return at < xml_.size() ? xml_[at] : '\0'; }
     std::size_t skipSpace(std::size_t at) const
     {
@@ -234,6 +238,19 @@ private:
             ++at;
         }
         return at;
+    }
+
+    // The next '<' from `at`. Most texts here are short (keys, names, numbers, dates): looking at them
+    // byte by byte is cheaper than a library call; longer ones go to memchr.
+    std::size_t nextMarkup(std::size_t at) const
+    {
+        const std::size_t end = std::min(xml_.size(), at + 32);
+        for (; at < end; ++at) {
+            if (xml_[at] == '<') {
+                return at;
+            }
+        }
+        return xml_.find('<', at);
     }
 
     // ---- Markup that may stand anywhere.
@@ -262,7 +279,7 @@ private:
                 at_ += 2;
                 return true;
             }
-            if (isNameStart(c) && at_ < xml_.size()) {
+            if (isNameStart(c)) {
                 std::size_t at = skipSpace(skipName(at_));
                 if (byteAt(at) != '=') {
                     return malformed("attribute without a value", at);
@@ -281,7 +298,7 @@ private:
                     return fail("quote or angle bracket in an attribute value", tag.at);
                 }
                 at_ = close + 1;
-                if (isNameStart(byteAt(at_)) && at_ < xml_.size()) {
+                if (isNameStart(byteAt(at_))) {
                     return malformed("attributes not separated by whitespace", at_);
                 }
             } else if (c == '/' && byteAt(at_ + 1) == '>' && declarationEnd == std::string_view::npos) {
@@ -323,7 +340,7 @@ private:
             tag.selfClosing = true;
             return true;
         }
-        if (!isSpace(c) || nameEnd == xml_.size()) {
+        if (!isSpace(c)) {
             return malformed("malformed tag", nameEnd);
         }
         return attributes(tag);
@@ -341,7 +358,7 @@ private:
             return malformed(fmt::format("end tag does not match <{}>", tag.name), at_);
         }
         const std::size_t close = skipSpace(nameEnd);
-        if (byteAt(close) != '>' || close == xml_.size()) {
+        if (byteAt(close) != '>') {
             return malformed("malformed end tag", at_);
         }
         at_ = close + 1;
@@ -361,7 +378,7 @@ private:
         if (startsWith("<!DOCTYPE", at_)) {
             return documentType();
         }
-        if (isNameStart(byteAt(at_ + 1)) && at_ + 1 < xml_.size()) {
+        if (isNameStart(byteAt(at_ + 1))) {
             if (root) {
                 return fail("a second element after the property list", at_);
             }
@@ -379,7 +396,7 @@ private:
     bool processingInstruction()
     {
         const std::size_t start = at_;
-        if (!isNameStart(byteAt(start + 2)) || start + 2 >= xml_.size()) {
+        if (!isNameStart(byteAt(start + 2))) {
             return malformed("processing instruction without a target", start);
         }
         const std::size_t targetEnd = skipName(start + 2);
@@ -390,7 +407,7 @@ private:
             at_ = targetEnd + 2;
             return true;
         }
-        if (!isSpace(byteAt(targetEnd)) || targetEnd == xml_.size()) {
+        if (!isSpace(byteAt(targetEnd))) {
             return malformed("malformed processing instruction", start);
         }
         const std::size_t value = skipSpace(targetEnd);
@@ -465,7 +482,8 @@ private:
     {
         if (tag.kind == Kind::Dictionary || tag.kind == Kind::Array) {
             if (tag.selfClosing) {
-                out = tag.kind == Kind::Dictionary ? id(NSDictionary::dictionary()) : id(NSArray::arrayWithObjects({}));
+                out = tag.kind == Kind::Dictionary ? id(arena_.make<NSDictionary>(NSDictionary::Entries()))
+                                                 : id(arena_.make<NSArray>(std::vector<id>()));
                 return true;
             }
             return tree(tag, out);
@@ -511,7 +529,7 @@ private:
                 }
                 continue;
             }
-            if (!isNameStart(byteAt(at_ + 1)) || at_ + 1 >= xml_.size()) {
+            if (!isNameStart(byteAt(at_ + 1))) {
                 return fail(fmt::format("markup inside <{}>", frame.tag.name), at_);
             }
             Tag tag{};
@@ -579,7 +597,7 @@ private:
             out = std::move(*first);
             break;
         case Kind::Array:
-            out = NSArray::arrayWithObjects(std::vector<id>(std::make_move_iterator(first), std::make_move_iterator(values_.end())));
+            out = arena_.make<NSArray>(std::vector<id>(std::make_move_iterator(first), std::make_move_iterator(values_.end())));
             break;
         default: {
             if (awaitingValue(frame)) {
@@ -593,7 +611,7 @@ private:
             }
             keys_.resize(frame.firstKey);
             // A repeated key keeps its last value.
-            out = NSDictionary::dictionaryWithEntries(NSDictionary::Entries::fromPairs(std::move(pairs)));
+            out = arena_.make<NSDictionary>(NSDictionary::Entries::fromPairs(std::move(pairs)));
         }
         }
         values_.resize(frame.firstValue);
@@ -611,7 +629,7 @@ private:
             return true;
         }
         while (true) {
-            const std::size_t open = xml_.find('<', at_);
+            const std::size_t open = nextMarkup(at_);
             if (open == std::string_view::npos) {
                 return malformed(fmt::format("<{}> not closed", tag.name), tag.at);
             }
@@ -700,14 +718,14 @@ private:
                 return false;
             }
             if (const auto verbatim = verbatimText()) {
-                out = strings_.string(*verbatim);
+                out = strings_.string(*verbatim, arena_);
                 return true;
             }
             std::string text;
             if (!decodedText(tag, text)) {
                 return false;
             }
-            out = NSString::stringWithString(std::move(text));
+            out = arena_.make<NSString>(std::move(text));
             return true;
         }
         case Kind::Integer:
@@ -748,7 +766,15 @@ private:
                 return fail(fmt::format("markup inside <{}>", tag.name), tag.at);
             }
             const std::string_view text = pieces_.empty() ? std::string_view() : pieces_[0].text;
-            return parsed(tag, text, tag.kind == Kind::Date ? &XMLPropertyListText::date : &XMLPropertyListText::data, out);
+            if (tag.kind == Kind::Data) {
+                return parsed(tag, text, &XMLPropertyListText::data, out);
+            }
+            const auto seconds = XMLPropertyListText::date(text);
+            if (!seconds) {
+                return fail(seconds.error().reason(), tag.at);
+            }
+            out = arena_.make<NSDate>(seconds.value());
+            return true;
         }
         case Kind::Key:
             return fail("<key> where a value belongs", tag.at);
@@ -769,6 +795,7 @@ private:
     std::vector<std::string> keys_;
     std::vector<Piece> pieces_;
     bool hasComment_ = false;
+    XMLPropertyListArena arena_;
     StringCache strings_;
 };
 
