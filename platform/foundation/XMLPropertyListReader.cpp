@@ -98,6 +98,19 @@ bool isNameChar(char c)
     return hasClass(c, kNameChar);
 }
 
+// Where the byte first stands in the text from `at`. Most texts here are short (keys, names, numbers,
+// dates): looking at them byte by byte is cheaper than a library call; longer ones go to memchr.
+std::size_t find(std::string_view text, char byte, std::size_t at = 0)
+{
+    const std::size_t end = std::min(text.size(), at + 32);
+    for (; at < end; ++at) {
+        if (text[at] == byte) {
+            return at;
+        }
+    }
+    return text.find(byte, at);
+}
+
 bool isAllSpace(std::string_view text)
 {
     for (const char c : text) {
@@ -240,18 +253,7 @@ private:
         return at;
     }
 
-    // The next '<' from `at`. Most texts here are short (keys, names, numbers, dates): looking at them
-    // byte by byte is cheaper than a library call; longer ones go to memchr.
-    std::size_t nextMarkup(std::size_t at) const
-    {
-        const std::size_t end = std::min(xml_.size(), at + 32);
-        for (; at < end; ++at) {
-            if (xml_[at] == '<') {
-                return at;
-            }
-        }
-        return xml_.find('<', at);
-    }
+    std::size_t nextMarkup(std::size_t at) const { return find(xml_, '<', at); }
 
     // ---- Markup that may stand anywhere.
 
@@ -665,7 +667,7 @@ private:
         if (pieces_.empty()) {
             return std::string_view();
         }
-        if (pieces_.size() == 1 && (pieces_[0].isCDATA || pieces_[0].text.find('&') == std::string_view::npos) &&
+        if (pieces_.size() == 1 && (pieces_[0].isCDATA || find(pieces_[0].text, '&') == std::string_view::npos) &&
             TextSanitizer::isValidUTF8(pieces_[0].text)) {
             return pieces_[0].text;
         }
