@@ -169,7 +169,7 @@ struct Frame {
 class Parser {
 public:
     Parser(std::string_view xml, const PropertyListLimits& limits)
-        : xml_(xml), maxElementDepth_(limits.effectiveMaxDepth() + 1), maxElements_(limits.maxObjects + 1)
+        : xml_(xml), maxDepth_(limits.effectiveMaxDepth()), maxObjects_(limits.maxObjects)
     {
     }
 
@@ -319,17 +319,18 @@ private:
     // A start tag at at_ (whose next byte starts a name), up to and past its end.
     bool startTag(Tag& tag)
     {
-        // The caps, counted as the guard counts them: every element, <plist> one level deeper.
-        if (++elements_ > maxElements_) {
-            return overLimits(fmt::format("more than {} values", maxElements_ - 1));
-        }
-        if (frames_.size() + 1 > maxElementDepth_) {
-            return overLimits(fmt::format("nested deeper than {} levels", maxElementDepth_ - 1));
-        }
         tag.at = at_;
         const std::size_t nameEnd = skipName(at_ + 1);
         tag.name = xml_.substr(at_ + 1, nameEnd - at_ - 1);
         tag.kind = kindOf(tag.name);
+        // The caps count values; a <plist> around them takes one element and one level more.
+        const std::size_t wrapper = (frames_.empty() ? tag.kind : frames_.front().tag.kind) == Kind::Plist ? 1 : 0;
+        if (++elements_ > maxObjects_ + wrapper) {
+            return overLimits(fmt::format("more than {} values", maxObjects_));
+        }
+        if (frames_.size() + 1 > maxDepth_ + wrapper) {
+            return overLimits(fmt::format("nested deeper than {} levels", maxDepth_));
+        }
         tag.selfClosing = false;
         const char c = byteAt(nameEnd);
         at_ = nameEnd;
@@ -786,8 +787,8 @@ private:
     }
 
     const std::string_view xml_;
-    const std::size_t maxElementDepth_;
-    const std::size_t maxElements_;
+    const std::size_t maxDepth_;
+    const std::size_t maxObjects_;
     std::size_t elements_ = 0;
     bool isOverLimits_ = false;
     std::size_t at_ = 0;
