@@ -81,7 +81,8 @@ public:
     //
     // Makes the records (newest first) the old-notifications file's whole content; with none, takes the
     // file off its path.
-    [[nodiscard]] static std::optional<NSError> replaceOldNotifications(const std::vector<std::shared_ptr<NSDictionary>>& records);
+    [[nodiscard]] static std::optional<NSError> replaceOldNotifications(
+        const std::vector<std::shared_ptr<NSDictionary>>& records);
     // Leaves only the newest `count` records in the new-notifications file; with none left, takes the file
     // off its path.
     [[nodiscard]] static std::optional<NSError> keepNewestNewNotifications(std::size_t count);

@@ -213,9 +213,9 @@ void BM_AfterPanelCloseBesideFloor(benchmark::State& state)
     const bool deleting = operation == AfterClose::Delete;
     const fs::path& changed = deleting ? setting.oldFile() : setting.newFile();
     const std::string& before = deleting ? closedOld : closedNew;
-    const std::string expected =
-        deleting ? logBytes(kPanelLogSize, true)
-                 : PanelCloseSetting::newFileBytes({PanelCloseSetting::appendedRecord(), PanelCloseSetting::lateRecord()});
+    const std::string expected = deleting ? logBytes(kPanelLogSize, true)
+                                          : PanelCloseSetting::newFileBytes(
+                                                {PanelCloseSetting::appendedRecord(), PanelCloseSetting::lateRecord()});
     const auto operate = [&] {
         if (deleting) {
             PLWriter::deleteNotificationsForApplication(kDeletedApplication);

@@ -1,10 +1,12 @@
 #include "XMLPropertyListReader.h"
 
 #include "NSArray.h"
+#include "NSDate.h"
 #include "NSDictionary.h"
 #include "NSNumber.h"
 #include "NSString.h"
 #include "TextSanitizer.h"
+#include "XMLPropertyListArena.h"
 #include "XMLPropertyListText.h"
 
 #include <fmt/format.h>
@@ -59,22 +61,54 @@ Kind kindOf(std::string_view name)
     }
 }
 
-bool isSpace(char c)
+// Byte classes, looked up once per byte: XML's whitespace (space, tab, line feed, carriage return), and
+// name characters as far as these files need them: ASCII letters, '_', ':' and every byte of a
+// multi-byte character may start a name; digits, '-' and '.' may follow.
+enum : unsigned char { kSpace = 1, kNameStart = 2, kNameChar = 4 };
+
+constexpr std::array<unsigned char, 256> kByteClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    for (unsigned c = 0; c < 256; ++c) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        const bool nameStart = letter || c == '_' || c == ':' || c >= 0x80;
+        classes[c] = static_cast<unsigned char>((c == ' ' || c == '\t' || c == '\n' || c == '\r' ? kSpace : 0) |
+                                                (nameStart ? kNameStart | kNameChar : 0) |
+                                                ((c >= '0' && c <= '9') || c == '-' || c == '.' ? kNameChar : 0));
+    }
+    return classes;
+}();
+
+bool hasClass(char c, unsigned char byteClass)
 {
-    return XMLPropertyListText::isWhitespace(c);
+    return (kByteClasses[static_cast<unsigned char>(c)] & byteClass) != 0;
 }
 
-// XML name characters as far as these files need them: ASCII letters, '_', ':' and every byte of a
-// multi-byte character may start a name; digits, '-' and '.' may follow.
+bool isSpace(char c)
+{
+    return hasClass(c, kSpace);
+}
+
 bool isNameStart(char c)
 {
-    const auto u = static_cast<unsigned char>(c);
-    return ((u | 0x20) >= 'a' && (u | 0x20) <= 'z') || u == '_' || u == ':' || u >= 0x80;
+    return hasClass(c, kNameStart);
 }
 
 bool isNameChar(char c)
 {
-    return isNameStart(c) || (c >= '0' && c <= '9') || c == '-' || c == '.';
+    return hasClass(c, kNameChar);
+}
+
+// Where the byte first stands in the text from `at`. Most texts here are short (keys, names, numbers,
+// dates): looking at them byte by byte is cheaper than a library call; longer ones go to memchr.
+std::size_t find(std::string_view text, char byte, std::size_t at = 0)
+{
+    const std::size_t end = std::min(text.size(), at + 32);
+    for (; at < end; ++at) {
+        if (text[at] == byte) {
+            return at;
+        }
+    }
+    return text.find(byte, at);
 }
 
 bool isAllSpace(std::string_view text)
@@ -98,14 +132,14 @@ struct Piece {
 // the latest string per slot, so it never grows.
 class StringCache {
 public:
-    std::shared_ptr<NSString> string(std::string_view text)
+    std::shared_ptr<NSString> string(std::string_view text, XMLPropertyListArena& arena)
     {
         if (text.size() > kLongest) {
-            return NSString::stringWithString(std::string(text));
+            return arena.make<NSString>(std::string(text));
         }
         std::shared_ptr<NSString>& slot = slots_[std::hash<std::string_view>()(text) % slots_.size()];
         if (!slot || slot->string() != text) {
-            slot = NSString::stringWithString(std::string(text));
+            slot = arena.make<NSString>(std::string(text));
         }
         return slot;
     }
@@ -135,7 +169,7 @@ struct Frame {
 class Parser {
 public:
     Parser(std::string_view xml, const PropertyListLimits& limits)
-        : xml_(xml), maxElementDepth_(limits.effectiveMaxDepth() + 1), maxElements_(limits.maxObjects + 1)
+        : xml_(xml), maxDepth_(limits.effectiveMaxDepth()), maxObjects_(limits.maxObjects)
     {
     }
 
@@ -201,6 +235,8 @@ private:
     {
         return at + N - 1 <= xml_.size() && is(xml_.substr(at, N - 1), prefix);
     }
+    // The byte at `at`, or NUL past the end: NUL is in no class and matches no markup (and the bytes
+    // hold none).
     char byteAt(std::size_t at) const { return at < xml_.size() ? xml_[at] : '\0'; }
     std::size_t skipSpace(std::size_t at) const
     {
@@ -216,6 +252,8 @@ private:
         }
         return at;
     }
+
+    std::size_t nextMarkup(std::size_t at) const { return find(xml_, '<', at); }
 
     // ---- Markup that may stand anywhere.
 
@@ -243,7 +281,7 @@ private:
                 at_ += 2;
                 return true;
             }
-            if (isNameStart(c) && at_ < xml_.size()) {
+            if (isNameStart(c)) {
                 std::size_t at = skipSpace(skipName(at_));
                 if (byteAt(at) != '=') {
                     return malformed("attribute without a value", at);
@@ -262,7 +300,7 @@ private:
                     return fail("quote or angle bracket in an attribute value", tag.at);
                 }
                 at_ = close + 1;
-                if (isNameStart(byteAt(at_)) && at_ < xml_.size()) {
+                if (isNameStart(byteAt(at_))) {
                     return malformed("attributes not separated by whitespace", at_);
                 }
             } else if (c == '/' && byteAt(at_ + 1) == '>' && declarationEnd == std::string_view::npos) {
@@ -281,17 +319,18 @@ private:
     // A start tag at at_ (whose next byte starts a name), up to and past its end.
     bool startTag(Tag& tag)
     {
-        // The caps, counted as the guard counts them: every element, <plist> one level deeper.
-        if (++elements_ > maxElements_) {
-            return overLimits(fmt::format("more than {} values", maxElements_ - 1));
-        }
-        if (frames_.size() + 1 > maxElementDepth_) {
-            return overLimits(fmt::format("nested deeper than {} levels", maxElementDepth_ - 1));
-        }
         tag.at = at_;
         const std::size_t nameEnd = skipName(at_ + 1);
         tag.name = xml_.substr(at_ + 1, nameEnd - at_ - 1);
         tag.kind = kindOf(tag.name);
+        // The caps count values; a <plist> around them takes one element and one level more.
+        const std::size_t wrapper = (frames_.empty() ? tag.kind : frames_.front().tag.kind) == Kind::Plist ? 1 : 0;
+        if (++elements_ > maxObjects_ + wrapper) {
+            return overLimits(fmt::format("more than {} values", maxObjects_));
+        }
+        if (frames_.size() + 1 > maxDepth_ + wrapper) {
+            return overLimits(fmt::format("nested deeper than {} levels", maxDepth_));
+        }
         tag.selfClosing = false;
         const char c = byteAt(nameEnd);
         at_ = nameEnd;
@@ -304,7 +343,7 @@ private:
             tag.selfClosing = true;
             return true;
         }
-        if (!isSpace(c) || nameEnd == xml_.size()) {
+        if (!isSpace(c)) {
             return malformed("malformed tag", nameEnd);
         }
         return attributes(tag);
@@ -322,7 +361,7 @@ private:
             return malformed(fmt::format("end tag does not match <{}>", tag.name), at_);
         }
         const std::size_t close = skipSpace(nameEnd);
-        if (byteAt(close) != '>' || close == xml_.size()) {
+        if (byteAt(close) != '>') {
             return malformed("malformed end tag", at_);
         }
         at_ = close + 1;
@@ -342,7 +381,7 @@ private:
         if (startsWith("<!DOCTYPE", at_)) {
             return documentType();
         }
-        if (isNameStart(byteAt(at_ + 1)) && at_ + 1 < xml_.size()) {
+        if (isNameStart(byteAt(at_ + 1))) {
             if (root) {
                 return fail("a second element after the property list", at_);
             }
@@ -360,7 +399,7 @@ private:
     bool processingInstruction()
     {
         const std::size_t start = at_;
-        if (!isNameStart(byteAt(start + 2)) || start + 2 >= xml_.size()) {
+        if (!isNameStart(byteAt(start + 2))) {
             return malformed("processing instruction without a target", start);
         }
         const std::size_t targetEnd = skipName(start + 2);
@@ -371,7 +410,7 @@ private:
             at_ = targetEnd + 2;
             return true;
         }
-        if (!isSpace(byteAt(targetEnd)) || targetEnd == xml_.size()) {
+        if (!isSpace(byteAt(targetEnd))) {
             return malformed("malformed processing instruction", start);
         }
         const std::size_t value = skipSpace(targetEnd);
@@ -446,7 +485,8 @@ private:
     {
         if (tag.kind == Kind::Dictionary || tag.kind == Kind::Array) {
             if (tag.selfClosing) {
-                out = tag.kind == Kind::Dictionary ? id(NSDictionary::dictionary()) : id(NSArray::arrayWithObjects({}));
+                out = tag.kind == Kind::Dictionary ? id(arena_.make<NSDictionary>(NSDictionary::Entries()))
+                                                 : id(arena_.make<NSArray>(std::vector<id>()));
                 return true;
             }
             return tree(tag, out);
@@ -492,7 +532,7 @@ private:
                 }
                 continue;
             }
-            if (!isNameStart(byteAt(at_ + 1)) || at_ + 1 >= xml_.size()) {
+            if (!isNameStart(byteAt(at_ + 1))) {
                 return fail(fmt::format("markup inside <{}>", frame.tag.name), at_);
             }
             Tag tag{};
@@ -560,7 +600,7 @@ private:
             out = std::move(*first);
             break;
         case Kind::Array:
-            out = NSArray::arrayWithObjects(std::vector<id>(std::make_move_iterator(first), std::make_move_iterator(values_.end())));
+            out = arena_.make<NSArray>(std::vector<id>(std::make_move_iterator(first), std::make_move_iterator(values_.end())));
             break;
         default: {
             if (awaitingValue(frame)) {
@@ -574,7 +614,7 @@ private:
             }
             keys_.resize(frame.firstKey);
             // A repeated key keeps its last value.
-            out = NSDictionary::dictionaryWithEntries(NSDictionary::Entries::fromPairs(std::move(pairs)));
+            out = arena_.make<NSDictionary>(NSDictionary::Entries::fromPairs(std::move(pairs)));
         }
         }
         values_.resize(frame.firstValue);
@@ -592,7 +632,7 @@ private:
             return true;
         }
         while (true) {
-            const std::size_t open = xml_.find('<', at_);
+            const std::size_t open = nextMarkup(at_);
             if (open == std::string_view::npos) {
                 return malformed(fmt::format("<{}> not closed", tag.name), tag.at);
             }
@@ -628,7 +668,7 @@ private:
         if (pieces_.empty()) {
             return std::string_view();
         }
-        if (pieces_.size() == 1 && (pieces_[0].isCDATA || pieces_[0].text.find('&') == std::string_view::npos) &&
+        if (pieces_.size() == 1 && (pieces_[0].isCDATA || find(pieces_[0].text, '&') == std::string_view::npos) &&
             TextSanitizer::isValidUTF8(pieces_[0].text)) {
             return pieces_[0].text;
         }
@@ -681,14 +721,14 @@ private:
                 return false;
             }
             if (const auto verbatim = verbatimText()) {
-                out = strings_.string(*verbatim);
+                out = strings_.string(*verbatim, arena_);
                 return true;
             }
             std::string text;
             if (!decodedText(tag, text)) {
                 return false;
             }
-            out = NSString::stringWithString(std::move(text));
+            out = arena_.make<NSString>(std::move(text));
             return true;
         }
         case Kind::Integer:
@@ -729,7 +769,15 @@ private:
                 return fail(fmt::format("markup inside <{}>", tag.name), tag.at);
             }
             const std::string_view text = pieces_.empty() ? std::string_view() : pieces_[0].text;
-            return parsed(tag, text, tag.kind == Kind::Date ? &XMLPropertyListText::date : &XMLPropertyListText::data, out);
+            if (tag.kind == Kind::Data) {
+                return parsed(tag, text, &XMLPropertyListText::data, out);
+            }
+            const auto seconds = XMLPropertyListText::date(text);
+            if (!seconds) {
+                return fail(seconds.error().reason(), tag.at);
+            }
+            out = arena_.make<NSDate>(seconds.value());
+            return true;
         }
         case Kind::Key:
             return fail("<key> where a value belongs", tag.at);
@@ -739,8 +787,8 @@ private:
     }
 
     const std::string_view xml_;
-    const std::size_t maxElementDepth_;
-    const std::size_t maxElements_;
+    const std::size_t maxDepth_;
+    const std::size_t maxObjects_;
     std::size_t elements_ = 0;
     bool isOverLimits_ = false;
     std::size_t at_ = 0;
@@ -750,6 +798,7 @@ private:
     std::vector<std::string> keys_;
     std::vector<Piece> pieces_;
     bool hasComment_ = false;
+    XMLPropertyListArena arena_;
     StringCache strings_;
 };
 

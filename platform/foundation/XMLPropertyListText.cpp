@@ -298,13 +298,13 @@ Result<id> XMLPropertyListText::real(std::string_view text)
     return id(NSNumber::numberWithDouble(value));
 }
 
-Result<id> XMLPropertyListText::date(std::string_view text)
+Result<double> XMLPropertyListText::date(std::string_view text)
 {
     const auto seconds = secondsSince1970(text);
     if (!seconds) {
         return NSError(fmt::format("not a date of the form YYYY-MM-DDTHH:MM:SSZ: '{}'", text));
     }
-    return id(NSDate::dateWithTimeIntervalSince1970(static_cast<double>(*seconds)));
+    return static_cast<double>(*seconds) - NSDate::kReferenceDateFromUnixEpoch;
 }
 
 Result<id> XMLPropertyListText::data(std::string_view text)

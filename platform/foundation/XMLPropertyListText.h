@@ -25,9 +25,10 @@ public:
     // <real>: what strtod reads in full once whitespace around it is gone ("nan", "-infinity" and
     // hexadecimal too); empty is 0.
     static Result<id> real(std::string_view text);
-    // <date>: exactly "YYYY-MM-DDTHH:MM:SSZ", a real day and time of day, in UTC. Any year from 0000 to
-    // 9999 (libplist gives 1932-12-13 for those beyond 32-bit seconds from 2001).
-    static Result<id> date(std::string_view text);
+    // <date>: exactly "YYYY-MM-DDTHH:MM:SSZ", a real day and time of day, in UTC, as seconds since NSDate's
+    // reference date. Any year from 0000 to 9999 (libplist gives 1932-12-13 for those beyond 32-bit
+    // seconds from 2001).
+    static Result<double> date(std::string_view text);
     // <data>: base64 with whitespace anywhere and at most two '=' at the end, in groups of four.
     static Result<id> data(std::string_view text);
 };

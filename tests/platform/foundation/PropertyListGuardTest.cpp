@@ -111,6 +111,9 @@ TEST(PropertyListGuard, DepthCapIsExactForBothForms)
     tight.maxDepth = 3;
     EXPECT_EQ(reasonFor(nestedXML(3), tight), "read");
     EXPECT_EQ(reasonFor(nestedXML(4), tight), "nested deeper than 3 levels");
+    // Without <plist> around it, the outermost value is the first level.
+    EXPECT_EQ(reasonFor("<array><array><array/></array></array>", tight), "read");
+    EXPECT_EQ(reasonFor("<array><array><array><array/></array></array></array>", tight), "nested deeper than 3 levels");
     // A record list is three levels: array, dictionary, string.
     auto xml = NSPropertyListSerialization::dataWithPropertyList(realisticLog(2));
     ASSERT_TRUE(xml.ok());

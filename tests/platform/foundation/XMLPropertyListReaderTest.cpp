@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -112,6 +113,26 @@ TEST(XMLPropertyListReader, RefusesWhatLibplistRefuses)
         EXPECT_FALSE(XMLPropertyListReader::read(input).ok()) << input;
         EXPECT_FALSE(LibplistPropertyListReader::fromXML(input).ok()) << input;
     }
+}
+
+// Values are cut from blocks shared by a document: one kept after the rest is freed stays whole, and
+// may be released on another thread.
+TEST(XMLPropertyListReader, AValueOutlivesItsDocumentOnAnyThread)
+{
+    std::string xml = "<plist><array>";
+    for (int i = 0; i < 2000; ++i) {
+        xml += "<dict><key>Body</key><string>message " + std::to_string(i) +
+               " with a body longer than a small string</string><key>Date</key><date>2026-12-07T20:33:35Z</date></dict>";
+    }
+    xml += "</array></plist>";
+    id kept;
+    {
+        const auto read = XMLPropertyListReader::read(xml);
+        ASSERT_TRUE(read.ok()) << described(read);
+        kept = as<NSArray>(read.value())->objectAtIndex(1000);
+    }
+    EXPECT_EQ(described(kept), "{Body = message 1000 with a body longer than a small string; Date = 2026-12-07 20:33:35 +0000}");
+    std::thread([released = std::move(kept)]() mutable { released.reset(); }).join();
 }
 
 // Reading goes through the guard first: what it refuses never reaches the reader.

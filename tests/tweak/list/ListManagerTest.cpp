@@ -375,8 +375,8 @@ TEST_F(ListManager, ClosingBeforeTheLoadIsPublishedChangesNoFileAndDropsTheLoad)
 
 TEST_F(ListManager, AfterTheCloseTheStoresNextAppendAndDeletionReadNoFile)
 {
-    writeLog(PLWriter::kNewNotificationsPath,
-             {makeRecord("Chat", "shown chat", "com.example.chat"), makeRecord("Mail", "shown mail", "com.example.mail")});
+    writeLog(PLWriter::kNewNotificationsPath, {makeRecord("Chat", "shown chat", "com.example.chat"),
+                                               makeRecord("Mail", "shown mail", "com.example.mail")});
     open<VTSorterByDate>();
     PLWriter::write(makeRecord("Mail", "late", "com.example.mail")); // not handed to the panel: it stays new
     close();
