@@ -11,7 +11,7 @@
 // - Keys that differ only in bytes that are not UTF-8 become one key once cleaned. libplist tells them
 //   apart by their raw bytes, so which value survives depends on where each raw key first stood; the
 //   reader keeps the last in the document, as for any repeated key. When the values differ, such input is
-//   retried with libplist on the cleaned bytes, where it sees the repeated key too.
+//   retried with libplist on the document with its keys cleaned, where it sees the repeated key too.
 // - It reads much that is not a property list, and the reader refuses it with one of `kRefusals`:
 //   anything after the first scalar value, text inside <true/>, entity look-alikes ("&ampx;" as "&", a
 //   trailing '&'), integers with leading zeros (as octal) or with trailing characters, integers past
@@ -187,12 +187,33 @@ Result<id> readWithLibplist(std::string_view xml)
     return value;
 }
 
+// The document with the text of every <key>...</key> made well-formed UTF-8, and nothing else changed:
+// cleaning the whole document would also clean strings whose ill-formed bytes the reader joins across a
+// comment into a well-formed character.
+std::string withKeysCleaned(std::string_view xml)
+{
+    std::string cleaned;
+    std::size_t done = 0;
+    for (std::size_t open = xml.find("<key>"); open != std::string_view::npos; open = xml.find("<key>", done)) {
+        const std::size_t text = open + 5;
+        const std::size_t close = xml.find("</key>", text);
+        if (close == std::string_view::npos) {
+            break;
+        }
+        cleaned.append(xml.substr(done, text - done));
+        cleaned.append(TextSanitizer::validUTF8(xml.substr(text, close - text)));
+        done = close;
+    }
+    cleaned.append(xml.substr(done));
+    return cleaned;
+}
+
 bool sameOnceKeysAreCleaned(const id& ours, std::string_view xml)
 {
     if (TextSanitizer::isValidUTF8(xml)) {
         return false;
     }
-    const auto cleaned = readWithLibplist(TextSanitizer::validUTF8(xml));
+    const auto cleaned = readWithLibplist(withKeysCleaned(xml));
     return cleaned && same(ours, cleaned.value());
 }
 
