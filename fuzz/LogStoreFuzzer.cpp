@@ -18,6 +18,7 @@
 #include "CrossProcessChannels.h"
 #include "FileSystemCalls.h"
 #include "FuzzDeviceRoot.h"
+#include "FuzzJobThreads.h"
 #include "JobThreadTracker.h"
 #include "NSArray.h"
 #include "NSDate.h"
@@ -484,6 +485,7 @@ struct Environment {
     }
     FuzzDeviceRoot root;
     std::shared_ptr<Window> window = std::make_shared<Window>();
+    FuzzJobThreads threads;
 };
 
 } // namespace
@@ -499,6 +501,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Program program(data, size);
     StoreRun(environment.root, *environment.window).run(program);
+    JobThreadTracker::waitForAll();
+    environment.threads.joinAll();
     // What the store remembers of the files goes with the input, so that libFuzzer's leak check (made when an
     // input leaves more allocated than it found) does not run after every one.
     PLWriter::resetStore();

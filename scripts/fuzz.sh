@@ -25,9 +25,12 @@ run_target() {
   local fuzzer="$root/build/fuzz/fuzz/${name}_fuzzer"
   local scratch="$work/$name"
   mkdir -p "$scratch/corpus" "$scratch/artifacts"
+  # A target with its own dictionary (fuzz/<name>.dict) uses it; the others share the property-list one.
+  local dict="$root/fuzz/$name.dict"
+  [ -e "$dict" ] || dict="$root/fuzz/property_lists.dict"
   local status=0
   "$fuzzer" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 -print_final_stats=1 \
-    -dict="$root/fuzz/property_lists.dict" -artifact_prefix="$scratch/artifacts/" \
+    -dict="$dict" -artifact_prefix="$scratch/artifacts/" \
     "$scratch/corpus" "$root/fuzz/corpus/$name" >"$scratch/log" 2>&1 || status=$?
   echo "$status" >"$scratch/status"
 }
