@@ -187,8 +187,10 @@ Result<id> readWithLibplist(std::string_view xml)
     return value;
 }
 
-// The document with the text of every <key>...</key> made well-formed UTF-8, and nothing else changed:
-// cleaning the whole document would also clean strings whose ill-formed bytes the reader joins across a
+// The document with the text of every plain <key>...</key> (no markup inside) made well-formed UTF-8,
+// and nothing else changed. Each run cleaned lies between ASCII bytes, so it is cleaned exactly as the
+// reader cleans it in its place, even where "<key>" turns up inside a comment or a string; cleaning the
+// whole document instead would also clean strings whose ill-formed bytes the reader joins across a
 // comment into a well-formed character.
 std::string withKeysCleaned(std::string_view xml)
 {
@@ -196,13 +198,18 @@ std::string withKeysCleaned(std::string_view xml)
     std::size_t done = 0;
     for (std::size_t open = xml.find("<key>"); open != std::string_view::npos; open = xml.find("<key>", done)) {
         const std::size_t text = open + 5;
-        const std::size_t close = xml.find("</key>", text);
-        if (close == std::string_view::npos) {
+        const std::size_t markup = xml.find('<', text);
+        if (markup == std::string_view::npos) {
             break;
         }
         cleaned.append(xml.substr(done, text - done));
-        cleaned.append(TextSanitizer::validUTF8(xml.substr(text, close - text)));
-        done = close;
+        const std::string_view run = xml.substr(text, markup - text);
+        if (xml.substr(markup, 6) == "</key>") {
+            cleaned.append(TextSanitizer::validUTF8(run));
+        } else {
+            cleaned.append(run);
+        }
+        done = markup;
     }
     cleaned.append(xml.substr(done));
     return cleaned;
