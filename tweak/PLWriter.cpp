@@ -9,7 +9,6 @@
 #include "NSNotificationCenter.h"
 #include "NSRecursiveLockHolder.h"
 #include "NSRunLoop.h"
-#include "NSThread.h"
 #include "SpringBoard-Vantle.h"
 #include "UIApplication.h"
 #include "VTAppendQueue.h"
@@ -282,12 +281,7 @@ std::uint64_t PLWriter::appendNumberBeingHandedOver()
     return appendBeingHandedOver;
 }
 
-void PLWriter::write(const std::shared_ptr<NSDictionary>& record)
-{
-    append(record, CPMessageReply());
-}
-
-void PLWriter::append(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply)
+void PLWriter::write(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply)
 {
     if (!record) {
         reply.succeed();
@@ -352,11 +346,9 @@ void PLWriter::startServer()
 
 void PLWriter::receiveNotificationNamed(const std::string&, const id& userInfo, const CPMessageReply& reply)
 {
-    if (!UIApplicationVantle::notificationIsConsistent(userInfo)) {
+    if (!UIApplicationVantle::registerNotification(userInfo, reply)) {
         reply.succeed(); // taken and dropped, as the message's protocol has it: nothing tells the sender
-        return;
     }
-    NSThread::detachNewThread([record = as<NSDictionary>(userInfo), reply] { append(record, reply); });
 }
 
 void PLWriter::reloadSettings()

@@ -59,8 +59,10 @@ public:
     // Notification" with the full record, posted on the main thread while the writing thread waits. Runs
     // on a job thread. Returns once the record is written and announced, or at once when another thread is
     // writing: that thread then writes this record with its next rewrite and makes its announcements. A
-    // record that cannot be written waits in memory for the next append (see Failures above).
-    static void write(const std::shared_ptr<NSDictionary>& record);
+    // record that cannot be written waits in memory for the next append (see Failures above). `reply` is
+    // completed once the rewrite that holds the record has returned (refused when the record cannot be
+    // written at all).
+    static void write(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply = CPMessageReply());
     // Removes every record whose "Bundle Identifier" equals the identifier exactly from both files and
     // from the records waiting to be written; nothing while the panel is shown (asked under the store's
     // lock, so a panel that opens meanwhile reads the files after the deletion). A file left empty is
@@ -148,7 +150,6 @@ public:
     explicit PLWriter(Private);
 
 private:
-    static void append(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply);
     void startServer();
     static VTSettings& settings() { return VTSettings::shared(); }
 };

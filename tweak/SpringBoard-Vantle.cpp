@@ -50,12 +50,12 @@ std::shared_ptr<UIImage> shellIconForIdentifier(const std::string& bundleIdentif
 
 namespace UIApplicationVantle {
 
-bool registerNotification(const id& record)
+bool registerNotification(const id& record, const CPMessageReply& reply)
 {
     if (!notificationIsConsistent(record)) {
         return false;
     }
-    NSThread::detachNewThread([record = as<NSDictionary>(record)] { PLWriter::write(record); });
+    NSThread::detachNewThread([record = as<NSDictionary>(record), reply] { PLWriter::write(record, reply); });
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CPMessageReply.h"
 #include "NSDictionary.h"
 #include "NSObject.h"
 #include "UIImage.h"
@@ -13,8 +14,9 @@
 namespace UIApplicationVantle {
 
 // Hands a record in for logging: when it is consistent, starts PLWriter::write on a new job thread of its
-// own and answers true at once; otherwise logs nothing and answers false.
-bool registerNotification(const id& record);
+// own (which completes `reply` once the record is written) and answers true at once; otherwise logs
+// nothing, leaves `reply` alone and answers false.
+bool registerNotification(const id& record, const CPMessageReply& reply = CPMessageReply());
 // True exactly when the object is a dictionary with "Application", "Body" and "Date" all present. Only
 // presence is tested, not the values' types.
 bool notificationIsConsistent(const id& object);
