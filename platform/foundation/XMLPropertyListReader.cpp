@@ -15,6 +15,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -64,7 +65,8 @@ Kind kindOf(std::string_view name)
 // Byte classes, looked up once per byte: XML's whitespace (space, tab, line feed, carriage return), and
 // name characters as far as these files need them: ASCII letters, '_', ':' and every byte of a
 // multi-byte character may start a name; digits, '-' and '.' may follow.
-enum : unsigned char { kSpace = 1, kNameStart = 2, kNameChar = 4 };
+// Plain text stops at '<' and '&'.
+enum : unsigned char { kSpace = 1, kNameStart = 2, kNameChar = 4, kTextStop = 8 };
 
 constexpr std::array<unsigned char, 256> kByteClasses = [] {
     std::array<unsigned char, 256> classes{};
@@ -73,7 +75,8 @@ constexpr std::array<unsigned char, 256> kByteClasses = [] {
         const bool nameStart = letter || c == '_' || c == ':' || c >= 0x80;
         classes[c] = static_cast<unsigned char>((c == ' ' || c == '\t' || c == '\n' || c == '\r' ? kSpace : 0) |
                                                 (nameStart ? kNameStart | kNameChar : 0) |
-                                                ((c >= '0' && c <= '9') || c == '-' || c == '.' ? kNameChar : 0));
+                                                ((c >= '0' && c <= '9') || c == '-' || c == '.' ? kNameChar : 0) |
+                                                (c == '<' || c == '&' ? kTextStop : 0));
     }
     return classes;
 }();
@@ -137,7 +140,7 @@ public:
         if (text.size() > kLongest) {
             return arena.make<NSString>(std::string(text));
         }
-        std::shared_ptr<NSString>& slot = slots_[std::hash<std::string_view>()(text) % slots_.size()];
+        std::shared_ptr<NSString>& slot = slots_[slotOf(text)];
         if (!slot || slot->string() != text) {
             slot = arena.make<NSString>(std::string(text));
         }
@@ -145,6 +148,24 @@ public:
     }
 
 private:
+    // A quick hash of the length and the first and last eight bytes, which is where a log's repeated
+    // texts differ ("Application 3", "com.example.app3").
+    std::size_t slotOf(std::string_view text) const
+    {
+        std::uint64_t head = 0;
+        std::uint64_t tail = 0;
+        if (text.size() >= 8) {
+            std::memcpy(&head, text.data(), 8);
+            std::memcpy(&tail, text.data() + text.size() - 8, 8);
+        } else {
+            for (const char c : text) {
+                head = head << 8 | static_cast<unsigned char>(c);
+            }
+        }
+        const std::uint64_t mixed = (head * 0x9E3779B97F4A7C15ULL) ^ (tail * 0xC2B2AE3D27D4EB4FULL) ^ text.size();
+        return static_cast<std::size_t>((mixed ^ (mixed >> 29)) % slots_.size());
+    }
+
     static constexpr std::size_t kLongest = 32;
     std::array<std::shared_ptr<NSString>, 128> slots_;
 };
@@ -550,6 +571,10 @@ private:
             if (tag.kind != Kind::Key) {
                 return fail(fmt::format("<{}> where a <key> belongs", tag.name), tag.at);
             }
+            if (const auto plain = plainText(tag)) {
+                keys_.emplace_back(*plain);
+                return true;
+            }
             std::string key;
             if (!stringText(tag, key)) {
                 return false;
@@ -661,6 +686,51 @@ private:
         }
     }
 
+    // The text of a scalar written the plain way, as a log's are: character data without references or
+    // markup, well-formed UTF-8, straight up to its end tag "</name>", which it moves past. Anything else
+    // answers nothing and moves nowhere, for content() to read. One pass over the bytes, for the texts
+    // that make up most of a file.
+    std::optional<std::string_view> plainText(const Tag& tag)
+    {
+        if (tag.selfClosing) {
+            return std::nullopt;
+        }
+        const char* const begin = xml_.data() + at_;
+        const char* const end = xml_.data() + xml_.size();
+        const char* at = begin;
+        unsigned char bytesOr = 0;
+        while (at != end && !hasClass(*at, kTextStop)) {
+            bytesOr |= static_cast<unsigned char>(*at);
+            ++at;
+        }
+        const std::size_t open = static_cast<std::size_t>(at - xml_.data());
+        if (at == end || *at != '<' || !isEndTagAt(tag, open)) {
+            return std::nullopt;
+        }
+        const std::string_view text(begin, static_cast<std::size_t>(at - begin));
+        if (bytesOr >= 0x80 && !TextSanitizer::isValidUTF8(text)) {
+            return std::nullopt;
+        }
+        at_ = open + 3 + tag.name.size();
+        return text;
+    }
+
+    // Whether "</name>" of the tag stands at `at`, written without whitespace.
+    bool isEndTagAt(const Tag& tag, std::size_t at) const
+    {
+        const std::size_t size = tag.name.size();
+        if (at + 3 + size > xml_.size() || xml_[at + 1] != '/' || xml_[at + 2 + size] != '>') {
+            return false;
+        }
+        // Names are a few bytes: compared inline rather than by a library call.
+        for (std::size_t i = 0; i < size; ++i) {
+            if (xml_[at + 2 + i] != tag.name[i]) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     // The text of a <string> or <key> when it is one run of character data without references, or one
     // CDATA section, already well-formed UTF-8: then it is taken as it stands.
     std::optional<std::string_view> verbatimText() const
@@ -717,6 +787,10 @@ private:
     {
         switch (tag.kind) {
         case Kind::String: {
+            if (const auto plain = plainText(tag)) {
+                out = strings_.string(*plain, arena_);
+                return true;
+            }
             if (!content(tag)) {
                 return false;
             }
@@ -734,10 +808,13 @@ private:
         case Kind::Integer:
         case Kind::Real: {
             // Character data and CDATA joined as written.
+            const auto parse = tag.kind == Kind::Integer ? &XMLPropertyListText::integer : &XMLPropertyListText::real;
+            if (const auto plain = plainText(tag)) {
+                return parsed(tag, *plain, parse, out);
+            }
             if (!content(tag)) {
                 return false;
             }
-            const auto parse = tag.kind == Kind::Integer ? &XMLPropertyListText::integer : &XMLPropertyListText::real;
             if (pieces_.size() == 1) {
                 return parsed(tag, pieces_[0].text, parse, out);
             }
@@ -762,13 +839,18 @@ private:
         case Kind::Date:
         case Kind::Data: {
             // One run of character data or CDATA, nothing else.
-            if (!content(tag)) {
-                return false;
+            std::string_view text;
+            if (const auto plain = plainText(tag)) {
+                text = *plain;
+            } else {
+                if (!content(tag)) {
+                    return false;
+                }
+                if (pieces_.size() > 1 || hasComment_) {
+                    return fail(fmt::format("markup inside <{}>", tag.name), tag.at);
+                }
+                text = pieces_.empty() ? std::string_view() : pieces_[0].text;
             }
-            if (pieces_.size() > 1 || hasComment_) {
-                return fail(fmt::format("markup inside <{}>", tag.name), tag.at);
-            }
-            const std::string_view text = pieces_.empty() ? std::string_view() : pieces_[0].text;
             if (tag.kind == Kind::Data) {
                 return parsed(tag, text, &XMLPropertyListText::data, out);
             }
