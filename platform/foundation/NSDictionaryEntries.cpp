@@ -1,5 +1,7 @@
 #include "NSDictionaryEntries.h"
 
+#include <functional>
+
 namespace {
 
 bool keyLess(const NSDictionaryEntries::value_type& entry, std::string_view key)
@@ -17,8 +19,22 @@ NSDictionaryEntries::NSDictionaryEntries(std::initializer_list<value_type> entri
     }
 }
 
-NSDictionaryEntries NSDictionaryEntries::fromPairs(std::vector<value_type> pairs)
+NSDictionaryEntries NSDictionaryEntries::fromKeysAndValues(std::span<std::string> keys, std::span<id> values,
+                                                           XMLPropertyListArena* arena)
 {
+    NSDictionaryEntries entries;
+    std::vector<value_type, Allocator<value_type>> pairs{Allocator<value_type>(arena)};
+    const std::size_t count = std::min(keys.size(), values.size());
+    pairs.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        pairs.emplace_back(std::move(keys[i]), std::move(values[i]));
+    }
+    // Files are written in key order: one comparison per neighbour tells there is nothing to sort or drop.
+    const auto ascending = [](const value_type& a, const value_type& b) { return a.first.compare(b.first) < 0; };
+    if (std::adjacent_find(pairs.begin(), pairs.end(), std::not_fn(ascending)) == pairs.end()) {
+        entries.entries_ = std::move(pairs);
+        return entries;
+    }
     const auto byKey = [](const value_type& a, const value_type& b) { return a.first < b.first; };
     if (!std::is_sorted(pairs.begin(), pairs.end(), byKey)) {
         std::stable_sort(pairs.begin(), pairs.end(), byKey);
@@ -30,7 +46,6 @@ NSDictionaryEntries NSDictionaryEntries::fromPairs(std::vector<value_type> pairs
         pairs.erase(std::unique(pairs.begin(), pairs.end(), sameKey), pairs.end());
         std::reverse(pairs.begin(), pairs.end());
     }
-    NSDictionaryEntries entries;
     entries.entries_ = std::move(pairs);
     return entries;
 }
@@ -84,6 +99,10 @@ std::pair<NSDictionaryEntries::iterator, bool> NSDictionaryEntries::insert_or_as
 
 NSDictionaryEntries::iterator NSDictionaryEntries::insert_or_assign(const_iterator hint, std::string key, id value)
 {
+    if (hint == end()) {
+        moveToHeap();
+        hint = end();
+    }
     if (hint == end() && (empty() || entries_.back().first < key)) {
         entries_.emplace_back(std::move(key), std::move(value));
         return end() - 1;
@@ -99,4 +118,12 @@ NSDictionaryEntries::size_type NSDictionaryEntries::erase(std::string_view key)
     }
     entries_.erase(found);
     return 1;
+}
+
+void NSDictionaryEntries::moveToHeap()
+{
+    if (entries_.get_allocator() != Allocator<value_type>()) {
+        entries_ = std::vector<value_type, Allocator<value_type>>(std::make_move_iterator(entries_.begin()),
+                                                                  std::make_move_iterator(entries_.end()));
+    }
 }

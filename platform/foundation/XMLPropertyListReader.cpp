@@ -15,6 +15,7 @@
 #include <array>
 #include <functional>
 #include <optional>
+#include <span>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -112,6 +113,16 @@ std::size_t find(std::string_view text, char byte, std::size_t at = 0)
         }
     }
     return text.find(byte, at);
+}
+
+// Whether one of the word's eight bytes is the byte: exact, since a borrow only runs upwards from a byte
+// that is zero after the exclusive or.
+bool hasByte(std::uint64_t word, char byte)
+{
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+    const std::uint64_t matched = word ^ (kOnes * static_cast<unsigned char>(byte));
+    return ((matched - kOnes) & ~matched & kHighs) != 0;
 }
 
 bool isAllSpace(std::string_view text)
@@ -631,15 +642,11 @@ private:
             if (awaitingValue(frame)) {
                 return fail(fmt::format("key \"{}\" without a value", keys_.back()), frame.tag.at);
             }
-            std::vector<NSDictionary::Entries::value_type> pairs;
-            pairs.reserve(static_cast<std::size_t>(values_.end() - first));
-            auto key = keys_.begin() + static_cast<std::ptrdiff_t>(frame.firstKey);
-            for (auto value = first; value != values_.end(); ++value, ++key) {
-                pairs.emplace_back(std::move(*key), std::move(*value));
-            }
-            keys_.resize(frame.firstKey);
             // A repeated key keeps its last value.
-            out = arena_.make<NSDictionary>(NSDictionary::Entries::fromPairs(std::move(pairs)));
+            auto entries = NSDictionary::Entries::fromKeysAndValues(std::span(keys_).subspan(frame.firstKey),
+                                                                    std::span(values_).subspan(frame.firstValue), &arena_);
+            keys_.resize(frame.firstKey);
+            out = arena_.make<NSDictionary>(std::move(entries));
         }
         }
         values_.resize(frame.firstValue);
@@ -698,7 +705,15 @@ private:
         const char* const begin = xml_.data() + at_;
         const char* const end = xml_.data() + xml_.size();
         const char* at = begin;
-        unsigned char bytesOr = 0;
+        std::uint64_t bytesOr = 0;
+        // Eight bytes at a time while none of them is '<' or '&', then byte by byte.
+        for (std::uint64_t word = 0; end - at >= 8; at += 8) {
+            std::memcpy(&word, at, 8);
+            if (hasByte(word, '<') || hasByte(word, '&')) {
+                break;
+            }
+            bytesOr |= word;
+        }
         while (at != end && !hasClass(*at, kTextStop)) {
             bytesOr |= static_cast<unsigned char>(*at);
             ++at;
@@ -708,7 +723,7 @@ private:
             return std::nullopt;
         }
         const std::string_view text(begin, static_cast<std::size_t>(at - begin));
-        if (bytesOr >= 0x80 && !TextSanitizer::isValidUTF8(text)) {
+        if ((bytesOr & 0x8080808080808080ULL) != 0 && !TextSanitizer::isValidUTF8(text)) {
             return std::nullopt;
         }
         at_ = open + 3 + tag.name.size();

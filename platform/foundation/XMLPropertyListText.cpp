@@ -128,23 +128,23 @@ std::optional<std::int64_t> secondsSince1970(std::string_view text)
     if (text.size() != kShape.size()) {
         return std::nullopt;
     }
-    for (std::size_t i = 0; i < kShape.size(); ++i) {
-        const bool digitWanted = kShape[i] == 'd';
-        const bool isDigit = text[i] >= '0' && text[i] <= '9';
-        if (digitWanted ? !isDigit : text[i] != kShape[i]) {
-            return std::nullopt;
-        }
-    }
+    // Every position checked without an early exit: a log holds thousands of dates, all well-formed.
+    bool wellFormed = true;
     const auto field = [&](std::size_t at, std::size_t length) {
         unsigned value = 0;
         for (std::size_t i = at; i < at + length; ++i) {
-            value = value * 10 + static_cast<unsigned>(text[i] - '0');
+            const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+            wellFormed &= digit <= 9;
+            value = value * 10 + digit;
         }
         return value;
     };
     const unsigned year = field(0, 4), month = field(5, 2), day = field(8, 2);
     const unsigned hour = field(11, 2), minute = field(14, 2), second = field(17, 2);
-    if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 || minute > 59 ||
+    for (const std::size_t at : {4, 7, 10, 13, 16, 19}) {
+        wellFormed &= text[at] == kShape[at];
+    }
+    if (!wellFormed || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 || minute > 59 ||
         second > 59) {
         return std::nullopt;
     }

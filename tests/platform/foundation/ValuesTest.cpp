@@ -3,6 +3,7 @@
 #include "NSDictionary.h"
 #include "NSNumber.h"
 #include "NSString.h"
+#include "XMLPropertyListArena.h"
 
 #include <gtest/gtest.h>
 
@@ -61,8 +62,23 @@ TEST(Values, DictionaryEntriesKeepKeyOrder)
     EXPECT_EQ(entries.count("aa"), 1u);
     EXPECT_EQ(entries.find("b"), entries.end());
 
-    const auto read = NSDictionary::Entries::fromPairs({{"z", str("1")}, {"y", str("2")}, {"z", str("3")}, {"x", str("4")}});
+    std::vector<std::string> keys{"z", "y", "z", "x"};
+    std::vector<id> values{str("1"), str("2"), str("3"), str("4")};
+    const auto read = NSDictionary::Entries::fromKeysAndValues(keys, values);
     EXPECT_EQ(keysAndValues(read), "x=4;y=2;z=3;");
+
+    // Entries whose array a reader cut from its arena move to the heap before they grow, so they may
+    // outlive the arena.
+    NSDictionary::Entries grown;
+    {
+        XMLPropertyListArena arena;
+        std::vector<std::string> arenaKeys{"b"};
+        std::vector<id> arenaValues{str("1")};
+        grown = NSDictionary::Entries::fromKeysAndValues(arenaKeys, arenaValues, &arena);
+    }
+    grown.emplace("a", str("2"));
+    grown.insert_or_assign(grown.end(), "c", str("3"));
+    EXPECT_EQ(keysAndValues(grown), "a=2;b=1;c=3;");
 }
 
 TEST(Dates, DescriptionAndIsoRoundTrip)

@@ -43,6 +43,9 @@ TEST(XMLPropertyListReader, ReadsWhatLibplistReadsWithTheSameValues)
         "<key></key><true></true></dict></plist>",
         "<dict><key>bare</key><string>root</string></dict>",
         "<!-- before --><?note \"quoted\" ?><plist version=\"1.0\"><string>one</string></plist>\n<!-- after -->",
+        "<plist><dict><key>caf\xC3\xA9</key><string>caf\xC3\xA9 &amp; longer than a word</string ><key>d</key>"
+        "<date>2026-12-07T20:33:35Z</date ><key>b</key><string>a > b</string><key>a</key><integer>12</integer>"
+        "</dict></plist>",
     };
     for (const char* input : inputs) {
         const auto ours = XMLPropertyListReader::read(input);
