@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <functional>
 #include <optional>
 #include <span>
@@ -134,6 +135,31 @@ bool isAllSpace(std::string_view text)
     }
     return true;
 }
+
+// A start tag as its first bytes after the '<', in the order memcpy loads them into a word, to be
+// recognised with one comparison.
+struct KnownTag {
+    std::uint64_t bytes = 0;
+    std::uint64_t mask = 0;
+    std::size_t nameLength = 0;
+};
+
+constexpr KnownTag knownTag(std::string_view tag)
+{
+    KnownTag known;
+    for (std::size_t i = 0; i < tag.size(); ++i) {
+        const std::size_t shift = std::endian::native == std::endian::little ? 8 * i : 56 - 8 * i;
+        known.bytes |= std::uint64_t{static_cast<unsigned char>(tag[i])} << shift;
+        known.mask |= std::uint64_t{0xFF} << shift;
+    }
+    known.nameLength = tag.find_first_of("/>");
+    return known;
+}
+
+constexpr KnownTag kKeyTag = knownTag("key>"), kStringTag = knownTag("string>"), kDateTag = knownTag("date>"),
+                   kDictionaryTag = knownTag("dict>"), kDataTag = knownTag("data>"), kIntegerTag = knownTag("integer>"),
+                   kRealTag = knownTag("real>"), kArrayTag = knownTag("array>"), kTrueTag = knownTag("true/>"),
+                   kFalseTag = knownTag("false/>");
 
 // What stands between a scalar's tags, without comments: runs of character data and CDATA sections.
 struct Piece {
@@ -348,12 +374,54 @@ private:
         }
     }
 
+    // The name of a value's start tag written without attributes ("<key>", "<string>", "<true/>"), from
+    // the eight bytes after its '<'; empty for any other.
+    std::string_view knownName() const
+    {
+        if (xml_.size() - at_ < 9) {
+            return {};
+        }
+        std::uint64_t word = 0;
+        std::memcpy(&word, xml_.data() + at_ + 1, 8);
+        const auto name = [&](std::initializer_list<KnownTag> tags) {
+            for (const KnownTag& tag : tags) {
+                if ((word & tag.mask) == tag.bytes) {
+                    return xml_.substr(at_ + 1, tag.nameLength);
+                }
+            }
+            return std::string_view();
+        };
+        switch (xml_[at_ + 1]) {
+        case 'k':
+            return name({kKeyTag});
+        case 's':
+            return name({kStringTag});
+        case 'd':
+            return name({kDateTag, kDictionaryTag, kDataTag});
+        case 'i':
+            return name({kIntegerTag});
+        case 'r':
+            return name({kRealTag});
+        case 'a':
+            return name({kArrayTag});
+        case 't':
+            return name({kTrueTag});
+        case 'f':
+            return name({kFalseTag});
+        default:
+            return {};
+        }
+    }
+
     // A start tag at at_ (whose next byte starts a name), up to and past its end.
     bool startTag(Tag& tag)
     {
         tag.at = at_;
-        const std::size_t nameEnd = skipName(at_ + 1);
-        tag.name = xml_.substr(at_ + 1, nameEnd - at_ - 1);
+        tag.name = knownName();
+        if (tag.name.empty()) {
+            tag.name = xml_.substr(at_ + 1, skipName(at_ + 1) - at_ - 1);
+        }
+        const std::size_t nameEnd = at_ + 1 + tag.name.size();
         tag.kind = kindOf(tag.name);
         // The caps count values; a <plist> around them takes one element and one level more.
         const std::size_t wrapper = (frames_.empty() ? tag.kind : frames_.front().tag.kind) == Kind::Plist ? 1 : 0;
