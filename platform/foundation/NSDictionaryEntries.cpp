@@ -9,6 +9,19 @@ bool keyLess(const NSDictionaryEntries::value_type& entry, std::string_view key)
     return std::string_view(entry.first) < key;
 }
 
+// Whether a sorts before b, as std::string's operator< answers; inline, as keys mostly differ in their
+// first bytes.
+bool isBefore(std::string_view a, std::string_view b)
+{
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        if (a[i] != b[i]) {
+            return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]);
+        }
+    }
+    return a.size() < b.size();
+}
+
 } // namespace
 
 NSDictionaryEntries::NSDictionaryEntries(std::initializer_list<value_type> entries)
@@ -30,7 +43,7 @@ NSDictionaryEntries NSDictionaryEntries::fromKeysAndValues(std::span<std::string
         pairs.emplace_back(std::move(keys[i]), std::move(values[i]));
     }
     // Files are written in key order: one comparison per neighbour tells there is nothing to sort or drop.
-    const auto ascending = [](const value_type& a, const value_type& b) { return a.first.compare(b.first) < 0; };
+    const auto ascending = [](const value_type& a, const value_type& b) { return isBefore(a.first, b.first); };
     if (std::adjacent_find(pairs.begin(), pairs.end(), std::not_fn(ascending)) == pairs.end()) {
         entries.entries_ = std::move(pairs);
         return entries;

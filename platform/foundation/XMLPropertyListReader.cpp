@@ -142,11 +142,13 @@ struct KnownTag {
     std::uint64_t bytes = 0;
     std::uint64_t mask = 0;
     std::size_t nameLength = 0;
+    Kind kind = Kind::Unknown;
 };
 
-constexpr KnownTag knownTag(std::string_view tag)
+constexpr KnownTag knownTag(std::string_view tag, Kind kind)
 {
     KnownTag known;
+    known.kind = kind;
     for (std::size_t i = 0; i < tag.size(); ++i) {
         const std::size_t shift = std::endian::native == std::endian::little ? 8 * i : 56 - 8 * i;
         known.bytes |= std::uint64_t{static_cast<unsigned char>(tag[i])} << shift;
@@ -156,10 +158,11 @@ constexpr KnownTag knownTag(std::string_view tag)
     return known;
 }
 
-constexpr KnownTag kKeyTag = knownTag("key>"), kStringTag = knownTag("string>"), kDateTag = knownTag("date>"),
-                   kDictionaryTag = knownTag("dict>"), kDataTag = knownTag("data>"), kIntegerTag = knownTag("integer>"),
-                   kRealTag = knownTag("real>"), kArrayTag = knownTag("array>"), kTrueTag = knownTag("true/>"),
-                   kFalseTag = knownTag("false/>");
+constexpr KnownTag kKeyTag = knownTag("key>", Kind::Key), kStringTag = knownTag("string>", Kind::String),
+                   kDateTag = knownTag("date>", Kind::Date), kDictionaryTag = knownTag("dict>", Kind::Dictionary),
+                   kDataTag = knownTag("data>", Kind::Data), kIntegerTag = knownTag("integer>", Kind::Integer),
+                   kRealTag = knownTag("real>", Kind::Real), kArrayTag = knownTag("array>", Kind::Array),
+                   kTrueTag = knownTag("true/>", Kind::True), kFalseTag = knownTag("false/>", Kind::False);
 
 // What stands between a scalar's tags, without comments: runs of character data and CDATA sections.
 struct Piece {
@@ -168,8 +171,8 @@ struct Piece {
 };
 
 // Records repeat their short strings (application names, bundle identifiers): equal short texts read
-// from one document share one immutable NSString rather than making one each. A small table that keeps
-// the latest string per slot, so it never grows.
+// from one document share one immutable NSString rather than making one each. A small table that never
+// grows: once a neighbourhood is full, the latest string takes a slot over.
 class StringCache {
 public:
     std::shared_ptr<NSString> string(std::string_view text, XMLPropertyListArena& arena)
@@ -177,16 +180,48 @@ public:
         if (text.size() > kLongest) {
             return arena.make<NSString>(std::string(text));
         }
-        std::shared_ptr<NSString>& slot = slots_[slotOf(text)];
-        if (!slot || slot->string() != text) {
-            slot = arena.make<NSString>(std::string(text));
+        // The text is looked for in a window of slots from its hash; a new one takes the window's first
+        // free slot, or when there is none, the one the text hashes to.
+        const std::size_t first = slotOf(text);
+        for (std::size_t i = 0; i < kWindow; ++i) {
+            std::shared_ptr<NSString>& slot = slots_[(first + i) % slots_.size()];
+            if (!slot) {
+                return slot = arena.make<NSString>(std::string(text));
+            }
+            if (isSameText(slot->string(), text)) {
+                return slot;
+            }
         }
-        return slot;
+        return slots_[first] = arena.make<NSString>(std::string(text));
     }
 
 private:
+    // Short texts compared a word at a time, inline: most comparisons here find the texts equal.
+    static bool isSameText(std::string_view a, std::string_view b)
+    {
+        if (a.size() != b.size()) {
+            return false;
+        }
+        std::size_t at = 0;
+        for (; at + 8 <= a.size(); at += 8) {
+            std::uint64_t x = 0;
+            std::uint64_t y = 0;
+            std::memcpy(&x, a.data() + at, 8);
+            std::memcpy(&y, b.data() + at, 8);
+            if (x != y) {
+                return false;
+            }
+        }
+        for (; at < a.size(); ++at) {
+            if (a[at] != b[at]) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     // A quick hash of the length and the first and last eight bytes, which is where a log's repeated
-    // texts differ ("Application 3", "com.example.app3").
+    // texts differ ("Application 3", "com.example.app3"), mixed so that every input bit reaches the slot.
     std::size_t slotOf(std::string_view text) const
     {
         std::uint64_t head = 0;
@@ -199,11 +234,15 @@ private:
                 head = head << 8 | static_cast<unsigned char>(c);
             }
         }
-        const std::uint64_t mixed = (head * 0x9E3779B97F4A7C15ULL) ^ (tail * 0xC2B2AE3D27D4EB4FULL) ^ text.size();
-        return static_cast<std::size_t>((mixed ^ (mixed >> 29)) % slots_.size());
+        std::uint64_t mixed = head ^ std::rotl(tail, 31) ^ (text.size() * 0x9E3779B97F4A7C15ULL);
+        mixed ^= mixed >> 33;
+        mixed *= 0xFF51AFD7ED558CCDULL;
+        mixed ^= mixed >> 33;
+        return static_cast<std::size_t>(mixed % slots_.size());
     }
 
     static constexpr std::size_t kLongest = 32;
+    static constexpr std::size_t kWindow = 4;
     std::array<std::shared_ptr<NSString>, 128> slots_;
 };
 
@@ -374,42 +413,44 @@ private:
         }
     }
 
-    // The name of a value's start tag written without attributes ("<key>", "<string>", "<true/>"), from
-    // the eight bytes after its '<'; empty for any other.
-    std::string_view knownName() const
+    // A value's start tag written without attributes ("<key>", "<string>", "<true/>"), recognised from
+    // the eight bytes after its '<': sets the tag's name and kind, or answers false for any other tag.
+    bool isKnownTag(Tag& tag) const
     {
         if (xml_.size() - at_ < 9) {
-            return {};
+            return false;
         }
         std::uint64_t word = 0;
         std::memcpy(&word, xml_.data() + at_ + 1, 8);
-        const auto name = [&](std::initializer_list<KnownTag> tags) {
-            for (const KnownTag& tag : tags) {
-                if ((word & tag.mask) == tag.bytes) {
-                    return xml_.substr(at_ + 1, tag.nameLength);
+        const auto matches = [&](std::initializer_list<KnownTag> tags) {
+            for (const KnownTag& known : tags) {
+                if ((word & known.mask) == known.bytes) {
+                    tag.name = xml_.substr(at_ + 1, known.nameLength);
+                    tag.kind = known.kind;
+                    return true;
                 }
             }
-            return std::string_view();
+            return false;
         };
         switch (xml_[at_ + 1]) {
         case 'k':
-            return name({kKeyTag});
+            return matches({kKeyTag});
         case 's':
-            return name({kStringTag});
+            return matches({kStringTag});
         case 'd':
-            return name({kDateTag, kDictionaryTag, kDataTag});
+            return matches({kDateTag, kDictionaryTag, kDataTag});
         case 'i':
-            return name({kIntegerTag});
+            return matches({kIntegerTag});
         case 'r':
-            return name({kRealTag});
+            return matches({kRealTag});
         case 'a':
-            return name({kArrayTag});
+            return matches({kArrayTag});
         case 't':
-            return name({kTrueTag});
+            return matches({kTrueTag});
         case 'f':
-            return name({kFalseTag});
+            return matches({kFalseTag});
         default:
-            return {};
+            return false;
         }
     }
 
@@ -417,12 +458,11 @@ private:
     bool startTag(Tag& tag)
     {
         tag.at = at_;
-        tag.name = knownName();
-        if (tag.name.empty()) {
+        if (!isKnownTag(tag)) {
             tag.name = xml_.substr(at_ + 1, skipName(at_ + 1) - at_ - 1);
+            tag.kind = kindOf(tag.name);
         }
         const std::size_t nameEnd = at_ + 1 + tag.name.size();
-        tag.kind = kindOf(tag.name);
         // The caps count values; a <plist> around them takes one element and one level more.
         const std::size_t wrapper = (frames_.empty() ? tag.kind : frames_.front().tag.kind) == Kind::Plist ? 1 : 0;
         if (++elements_ > maxObjects_ + wrapper) {
@@ -609,7 +649,7 @@ private:
                 return fail(fmt::format("text inside <{}>", frame.tag.name), at_);
             }
             at_ = open;
-            if (startsWith("</", at_)) {
+            if (byteAt(at_ + 1) == '/') {
                 if (!endTag(frame.tag)) {
                     return false;
                 }

@@ -138,6 +138,22 @@ TEST(XMLPropertyListReader, AValueOutlivesItsDocumentOnAnyThread)
     std::thread([released = std::move(kept)]() mutable { released.reset(); }).join();
 }
 
+// Equal short strings of one document are one object, however many distinct ones take turns.
+TEST(XMLPropertyListReader, SharesRepeatedShortStrings)
+{
+    std::string xml = "<array>";
+    for (int i = 0; i < 40; ++i) {
+        xml += "<string>com.example.app" + std::to_string(i % 20) + "</string><string>Application " +
+               std::to_string(i % 20) + "</string>";
+    }
+    const auto read = XMLPropertyListReader::read(xml + "</array>");
+    ASSERT_TRUE(read.ok()) << described(read);
+    const auto& strings = as<NSArray>(read.value())->objects();
+    for (std::size_t i = 0; i < 40; ++i) {
+        EXPECT_EQ(strings[i], strings[i + 40]) << strings[i]->description();
+    }
+}
+
 // Reading goes through the guard first: what it refuses never reaches the reader.
 TEST(XMLPropertyListReader, SerializationReadsXMLWithItBehindTheGuard)
 {
