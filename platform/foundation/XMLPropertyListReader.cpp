@@ -116,14 +116,34 @@ std::size_t find(std::string_view text, char byte, std::size_t at = 0)
     return text.find(byte, at);
 }
 
-// Whether one of the word's eight bytes is the byte: exact, since a borrow only runs upwards from a byte
-// that is zero after the exclusive or.
-bool hasByte(std::uint64_t word, char byte)
+// The high bit of each of the word's bytes that equals the byte, and no other bit: adding 0x7F to a
+// byte's low seven bits never carries into the next byte.
+std::uint64_t bytesEqualTo(std::uint64_t word, char byte)
 {
     constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHighs = 0x8080808080808080ULL;
+    constexpr std::uint64_t kLows = 0x7F7F7F7F7F7F7F7FULL;
     const std::uint64_t matched = word ^ (kOnes * static_cast<unsigned char>(byte));
-    return ((matched - kOnes) & ~matched & kHighs) != 0;
+    return ~(((matched & kLows) + kLows) | matched | kLows);
+}
+
+// How many of the word's bytes, in memory order, come before the first marked one.
+int firstMarkedByte(std::uint64_t marks)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        return std::countr_zero(marks) / 8;
+    } else {
+        return std::countl_zero(marks) / 8;
+    }
+}
+
+// The bits of the word's first `count` bytes in memory order (count from 1 to 7).
+std::uint64_t lowBytesMask(int count)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        return (std::uint64_t{1} << (8 * count)) - 1;
+    } else {
+        return ~((std::uint64_t{1} << (64 - 8 * count)) - 1);
+    }
 }
 
 bool isAllSpace(std::string_view text)
@@ -814,13 +834,20 @@ private:
         const char* const end = xml_.data() + xml_.size();
         const char* at = begin;
         std::uint64_t bytesOr = 0;
-        // Eight bytes at a time while none of them is '<' or '&', then byte by byte.
-        for (std::uint64_t word = 0; end - at >= 8; at += 8) {
+        // Eight bytes at a time up to the word holding the first '<' or '&', which is then cut there;
+        // byte by byte only near the end of the document.
+        for (std::uint64_t word = 0; end - at >= 8;) {
             std::memcpy(&word, at, 8);
-            if (hasByte(word, '<') || hasByte(word, '&')) {
-                break;
+            const std::uint64_t stops = bytesEqualTo(word, '<') | bytesEqualTo(word, '&');
+            if (stops == 0) {
+                bytesOr |= word;
+                at += 8;
+                continue;
             }
-            bytesOr |= word;
+            const int before = firstMarkedByte(stops);
+            bytesOr |= before == 0 ? 0 : word & lowBytesMask(before);
+            at += before;
+            break;
         }
         while (at != end && !hasClass(*at, kTextStop)) {
             bytesOr |= static_cast<unsigned char>(*at);
