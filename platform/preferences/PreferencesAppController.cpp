@@ -229,16 +229,8 @@ void PreferencesAppController::tap(CGPoint point)
 
 void PreferencesAppController::drag(CGPoint from, CGPoint to, int steps)
 {
-    const int touch = beginTouch(from);
-    if (touch < 0) {
-        return;
-    }
-    const int count = std::max(steps, 1);
-    for (int step = 1; step <= count; ++step) {
-        const CGFloat progress = static_cast<CGFloat>(step) / count;
-        moveTouch(touch, CGPointMake(from.x + (to.x - from.x) * progress, from.y + (to.y - from.y) * progress));
-    }
-    endTouch(touch, to);
+    layOut();
+    touches_.drag(from, to, steps);
 }
 
 int PreferencesAppController::beginTouch(CGPoint point)

@@ -448,13 +448,8 @@ void SBShell::tap(CGPoint point)
 
 void SBShell::drag(CGPoint from, CGPoint to, int steps)
 {
-    const int touch = beginTouch(from);
-    const int count = std::max(steps, 1);
-    for (int step = 1; step <= count; ++step) {
-        const CGFloat progress = static_cast<CGFloat>(step) / count;
-        moveTouch(touch, CGPointMake(from.x + (to.x - from.x) * progress, from.y + (to.y - from.y) * progress));
-    }
-    endTouch(touch, to);
+    layOutWindows();
+    touches_.drag(from, to, steps);
 }
 
 int SBShell::beginTouch(CGPoint point)

@@ -5,6 +5,8 @@
 #include "UIScreen.h"
 #include "UIWindow.h"
 
+#include <algorithm>
+
 namespace {
 double now() { return Clock::current()->monotonicTime(); }
 } // namespace
@@ -90,6 +92,21 @@ bool UITouchRouter::tap(CGPoint screenPoint)
         return false;
     }
     endTouch(touch, screenPoint);
+    return true;
+}
+
+bool UITouchRouter::drag(CGPoint from, CGPoint to, int steps)
+{
+    const int touch = beginTouch(from);
+    if (touch < 0) {
+        return false;
+    }
+    const int count = std::max(steps, 1);
+    for (int step = 1; step <= count; ++step) {
+        const CGFloat progress = static_cast<CGFloat>(step) / count;
+        moveTouch(touch, CGPointMake(from.x + (to.x - from.x) * progress, from.y + (to.y - from.y) * progress));
+    }
+    endTouch(touch, to);
     return true;
 }
 

@@ -22,6 +22,9 @@ public:
     void cancelAllTouches();
     // A touch that begins and ends at the point. False when no view took it.
     bool tap(CGPoint screenPoint);
+    // A touch that begins at `from`, moves to `to` in `steps` equal steps and ends there. False when no view
+    // took it.
+    bool drag(CGPoint from, CGPoint to, int steps);
 
     std::size_t activeTouchCount() const { return touches_.size(); }
 
