@@ -112,11 +112,8 @@ std::pair<NSDictionaryEntries::iterator, bool> NSDictionaryEntries::insert_or_as
 
 NSDictionaryEntries::iterator NSDictionaryEntries::insert_or_assign(const_iterator hint, std::string key, id value)
 {
-    if (hint == end()) {
-        moveToHeap();
-        hint = end();
-    }
     if (hint == end() && (empty() || entries_.back().first < key)) {
+        moveToHeap();
         entries_.emplace_back(std::move(key), std::move(value));
         return end() - 1;
     }

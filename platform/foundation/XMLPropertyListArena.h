@@ -5,7 +5,7 @@
 #include <memory>
 
 // Where XMLPropertyListReader makes the values of one document: objects (with their shared_ptr control
-// blocks) are cut from 16 KiB blocks instead of one heap allocation each, which in a large log is most of
+// blocks, and dictionaries' arrays of entries) are cut from 16 KiB blocks instead of one heap allocation each, which in a large log is most of
 // the cost of making and freeing them (glibc's free lists and their consolidation). A block is freed when
 // the last object cut from it is freed, on whatever thread; an object kept after the rest of its document
 // is gone keeps its block. Under AddressSanitizer the memory not handed out, or handed back, is poisoned,

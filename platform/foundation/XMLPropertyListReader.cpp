@@ -14,11 +14,10 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <functional>
-#include <optional>
-#include <span>
 #include <cstdint>
 #include <cstring>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -66,8 +65,8 @@ Kind kindOf(std::string_view name)
 
 // Byte classes, looked up once per byte: XML's whitespace (space, tab, line feed, carriage return), and
 // name characters as far as these files need them: ASCII letters, '_', ':' and every byte of a
-// multi-byte character may start a name; digits, '-' and '.' may follow.
-// Plain text stops at '<' and '&'.
+// multi-byte character may start a name; digits, '-' and '.' may follow. And the bytes where plain text
+// stops: '<' and '&'.
 enum : unsigned char { kSpace = 1, kNameStart = 2, kNameChar = 4, kTextStop = 8 };
 
 constexpr std::array<unsigned char, 256> kByteClasses = [] {
