@@ -141,8 +141,8 @@ std::optional<std::int64_t> secondsSince1970(std::string_view text)
     };
     const unsigned year = field(0, 4), month = field(5, 2), day = field(8, 2);
     const unsigned hour = field(11, 2), minute = field(14, 2), second = field(17, 2);
-    wellFormed &= (text[4] == '-') & (text[7] == '-') & (text[10] == 'T') & (text[13] == ':') & (text[16] == ':') &
-                  (text[19] == 'Z');
+    wellFormed &= text[4] == '-' && text[7] == '-' && text[10] == 'T' && text[13] == ':' && text[16] == ':' &&
+                  text[19] == 'Z';
     if (!wellFormed || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 || minute > 59 ||
         second > 59) {
         return std::nullopt;
