@@ -485,7 +485,9 @@ struct Environment {
     }
     FuzzDeviceRoot root;
     std::shared_ptr<Window> window = std::make_shared<Window>();
-    FuzzJobThreads threads;
+    // The files hold flat records, and a damaged one takes at most 63 bytes of the input, so no value read
+    // here nests more than a few levels: 1 MiB is ample for the job threads.
+    FuzzJobThreads threads{std::size_t{1} << 20};
 };
 
 } // namespace
