@@ -187,6 +187,16 @@ Result<id> readWithLibplist(std::string_view xml)
     return value;
 }
 
+// "</key>", with the white space XML allows before its '>' ("</key\t>").
+bool isKeyEndTag(std::string_view markup)
+{
+    if (markup.substr(0, 5) != "</key") {
+        return false;
+    }
+    const std::size_t end = markup.find_first_not_of(" \t\r\n", 5);
+    return end != std::string_view::npos && markup[end] == '>';
+}
+
 // The document with the text of every plain <key>...</key> (no markup inside) made well-formed UTF-8,
 // and nothing else changed. Each run cleaned lies between ASCII bytes, so it is cleaned exactly as the
 // reader cleans it in its place, even where "<key>" turns up inside a comment or a string; cleaning the
@@ -204,7 +214,7 @@ std::string withKeysCleaned(std::string_view xml)
         }
         cleaned.append(xml.substr(done, text - done));
         const std::string_view run = xml.substr(text, markup - text);
-        if (xml.substr(markup, 6) == "</key>") {
+        if (isKeyEndTag(xml.substr(markup))) {
             cleaned.append(TextSanitizer::validUTF8(run));
         } else {
             cleaned.append(run);
