@@ -72,7 +72,8 @@ public:
     // Back to the store's state at library load: no record waiting to be written, nothing remembered of
     // the files. For tests and for a host that starts over on another device root.
     static void resetStore();
-    // The lock that serialises every read-modify-write of the two log files.
+    // The lock that serialises every read-modify-write of the two log files. Its outermost hold also holds
+    // the log folder's CrossProcessLock, which keeps other processes that change the files out meanwhile.
     static NSRecursiveLock& storeLock();
 
     // The list manager's changes to the log files when the panel closes or is cleared. They go through the
