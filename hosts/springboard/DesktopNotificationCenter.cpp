@@ -148,8 +148,9 @@ std::uint32_t DesktopNotificationCenter::newId()
 
 std::string DesktopNotificationCenter::notificationIdentifier(std::uint32_t id, bool replaces)
 {
+    const auto named = [](std::uint64_t number) { return "org.freedesktop.Notifications." + std::to_string(number); };
     if (const auto remembered = identifiers_.find(id); replaces && remembered != identifiers_.end()) {
-        return "org.freedesktop.Notifications." + std::to_string(remembered->second);
+        return named(remembered->second);
     }
     const std::uint64_t name = ++lastIdentifier_;
     identifiers_[id] = name;
@@ -161,7 +162,7 @@ std::string DesktopNotificationCenter::notificationIdentifier(std::uint32_t id, 
             identifiers_.erase(oldest);
         }
     }
-    return "org.freedesktop.Notifications." + std::to_string(name);
+    return named(name);
 }
 
 void DesktopNotificationCenter::closeAfter(std::uint32_t id, double seconds, CloseReason reason)
