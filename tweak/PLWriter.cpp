@@ -217,6 +217,26 @@ std::optional<std::vector<Entry>> commitArrivedRecords()
     return batch;
 }
 
+// Puts `plainRecord` in place of `plainReplaced` (taken out, the new one in front) with one rewrite of the
+// new-notifications file; false, with the file unchanged, when it does not hold the replaced record.
+bool replaceInNewFile(Store& state, const std::shared_ptr<NSDictionary>& plainRecord,
+                      const std::shared_ptr<NSDictionary>& plainReplaced) VT_REQUIRES(state.lock)
+{
+    const auto loaded = state.newFile.load();
+    auto replaced = VTEncodedLog::encode({plainReplaced});
+    auto record = VTEncodedLog::encode({plainRecord});
+    if (!loaded || loaded.value() != VTLogFile::State::Ok || !replaced || !record ||
+        !state.newFile.log().removeNewestRecordLike(replaced.value())) {
+        return false;
+    }
+    state.newFile.log().prepend(std::move(record).value());
+    if (auto error = state.newFile.save()) {
+        logFailure("rewrite", state.newFile, *error); // the file is as it was, and the log is read again next time
+        return false;
+    }
+    return true;
+}
+
 // The announcements that wait for nothing the store holds: other processes, then, while the panel is
 // closed, plug-ins in this process, on the main thread. Main-thread work runs in the order it is queued,
 // so waiting for the last broadcast waits for them all.
@@ -294,6 +314,38 @@ void PLWriter::write(const std::shared_ptr<NSDictionary>& record, const CPMessag
         // The broadcasts wait for the main thread, which may itself be waiting for the store's lock (the
         // list manager rewrites the files there), so they come after the lock is released.
         announce(*written);
+    }
+}
+
+void PLWriter::writeReplacing(const std::shared_ptr<NSDictionary>& record, const std::shared_ptr<NSDictionary>& replaced)
+{
+    if (!record || !replaced) {
+        write(record);
+        return;
+    }
+    const Entry entry{record, NSDictionaryVantle::simpleNotification(*record), CPMessageReply()};
+    std::optional<std::vector<Entry>> arrivedBefore;
+    bool replacedInPlace = false;
+    {
+        Store& state = store();
+        const NSRecursiveLockHolder hold(state.lock);
+        // Asked under the lock, as a deletion asks: an open panel has read the file and keeps what it read.
+        if (!VTWindowLink::isSharedWindowShown()) {
+            arrivedBefore = commitArrivedRecords(); // the replaced record may be among them
+            replacedInPlace =
+                replaceInNewFile(state, entry.plainRecord, NSDictionaryVantle::simpleNotification(*replaced));
+            if (replacedInPlace) {
+                showStatusBarImage();
+            }
+        }
+    }
+    if (arrivedBefore) {
+        announce(*arrivedBefore);
+    }
+    if (replacedInPlace) {
+        announce({entry});
+    } else {
+        write(record);
     }
 }
 
