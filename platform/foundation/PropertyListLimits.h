@@ -9,19 +9,19 @@
 //   a record takes about 250 bytes of XML, so this is some 60,000 records, still parsed in well under a
 //   second. Larger input is refused rather than read into memory.
 // - maxDepth 64: the deepest file of the system (preferences, specifier files, Info.plist) nests five
-//   levels. Conversion recurses once per level, so 64 levels stay far from any stack limit; hostile input
-//   of thousands of levels, on which the parsing library overflows its stack, never reaches it.
+//   levels. The writer and the release of a value tree recurse once per level, so 64 levels stay far
+//   from any stack limit; hostile input of thousands of levels is refused before a value is made.
 // - maxObjects 1,000,000: values and keys after expanding shared references. A binary list may reference
-//   one object many times and the parsing library builds a copy per reference, so a few kilobytes could
-//   otherwise expand to billions of nodes. A 16 MiB log holds well under a million.
+//   one object many times, so a few kilobytes could otherwise stand for billions of values, which every
+//   walk over the tree (writing it, comparing it) would visit. A 16 MiB log holds well under a million.
 // Callers that read data from other processes (the messaging centre) pass tighter limits.
 struct PropertyListLimits {
     std::size_t maxBytes = 16u * 1024u * 1024u;
     std::size_t maxDepth = 64;
     std::size_t maxObjects = 1'000'000;
 
-    // No caller can raise the depth past this: conversion and the parsing library's own clean-up recurse
-    // once per level.
+    // No caller can raise the depth past this: the writer and the release of a value tree recurse once
+    // per level.
     static constexpr std::size_t kDepthCeiling = 512;
 
     std::size_t effectiveMaxDepth() const { return maxDepth < kDepthCeiling ? maxDepth : kDepthCeiling; }
