@@ -15,6 +15,8 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The build keeps its debug information; the package does without it.
+set(CPACK_STRIP_FILES TRUE)
 # The fonts the screens are drawn with, and the session bus the shell lives on.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "dbus, fontconfig, fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libnotify-bin")
