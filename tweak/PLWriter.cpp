@@ -182,17 +182,17 @@ void broadcastInProcess(const std::shared_ptr<NSDictionary>& record, bool waitUn
     NSNotificationCenter::defaultCenter().postNotificationOnMainThread(notification, waitUntilDone);
 }
 
-// Writes the records that have arrived (taken once the lock is held, so that all that gathered while it
-// was awaited go together) and those an earlier failure left, with one rewrite of the new-notifications
-// file, and numbers and hands over each one written, in the file's order. Answers the records written,
-// oldest first (none when the write failed: they then wait for the next append), or nothing at all when
-// no record had arrived, and the caller is no longer the writer.
 std::optional<std::string> refusalOfPlainRecord(const std::shared_ptr<NSDictionary>& plainRecord)
 {
     const auto alone = VTEncodedLog::encode({plainRecord});
     return alone ? std::nullopt : std::optional<std::string>("cannot log the record: " + alone.error().reason());
 }
 
+// Writes the records that have arrived (taken once the lock is held, so that all that gathered while it
+// was awaited go together) and those an earlier failure left, with one rewrite of the new-notifications
+// file, and numbers and hands over each one written, in the file's order. Answers the records written,
+// oldest first (none when the write failed: they then wait for the next append), or nothing at all when
+// no record had arrived, and the caller is no longer the writer.
 std::optional<std::vector<Entry>> commitArrivedRecords()
 {
     Store& state = store();
@@ -221,6 +221,26 @@ std::optional<std::vector<Entry>> commitArrivedRecords()
         handToWindow(entry.plainRecord, ++appends);
     }
     return batch;
+}
+
+// Puts `plainRecord` in place of `plainReplaced` (taken out, the new one in front) with one rewrite of the
+// new-notifications file; false, with the file unchanged, when it does not hold the replaced record.
+bool replaceInNewFile(Store& state, const std::shared_ptr<NSDictionary>& plainRecord,
+                      const std::shared_ptr<NSDictionary>& plainReplaced) VT_REQUIRES(state.lock)
+{
+    const auto loaded = state.newFile.load();
+    auto replaced = VTEncodedLog::encode({plainReplaced});
+    auto record = VTEncodedLog::encode({plainRecord});
+    if (!loaded || loaded.value() != VTLogFile::State::Ok || !replaced || !record ||
+        !state.newFile.log().removeNewestRecordLike(replaced.value())) {
+        return false;
+    }
+    state.newFile.log().prepend(std::move(record).value());
+    if (auto error = state.newFile.save()) {
+        logFailure("rewrite", state.newFile, *error); // the file is as it was, and the log is read again next time
+        return false;
+    }
+    return true;
 }
 
 // The announcements that wait for nothing the store holds: other processes, then, while the panel is
@@ -322,6 +342,40 @@ void PLWriter::write(const std::shared_ptr<NSDictionary>& record, const CPMessag
         // The broadcasts wait for the main thread, which may itself be waiting for the store's lock (the
         // list manager rewrites the files there), so they come after the lock is released.
         announce(*written);
+    }
+}
+
+void PLWriter::writeReplacing(const std::shared_ptr<NSDictionary>& record, const std::shared_ptr<NSDictionary>& replaced)
+{
+    if (!record || !replaced) {
+        write(record);
+        return;
+    }
+    const Entry entry{record, NSDictionaryVantle::simpleNotification(*record), CPMessageReply()};
+    std::optional<std::vector<Entry>> arrivedBefore;
+    bool replacedInPlace = false;
+    {
+        Store& state = store();
+        // A panel's close handed in before moves what it showed out of the new file first.
+        state.laterChanges.waitForQueued();
+        const NSRecursiveLockHolder hold(state.lock);
+        // Asked under the lock, as a deletion asks: an open panel has read the file and keeps what it read.
+        if (!VTWindowLink::isSharedWindowShown()) {
+            arrivedBefore = commitArrivedRecords(); // the replaced record may be among them
+            replacedInPlace =
+                replaceInNewFile(state, entry.plainRecord, NSDictionaryVantle::simpleNotification(*replaced));
+            if (replacedInPlace) {
+                showStatusBarImage();
+            }
+        }
+    }
+    if (arrivedBefore) {
+        announce(*arrivedBefore);
+    }
+    if (replacedInPlace) {
+        announce({entry});
+    } else {
+        write(record);
     }
 }
 

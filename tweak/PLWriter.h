@@ -68,6 +68,12 @@ public:
     static void write(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply = CPMessageReply());
     // Why the record's plain form cannot be logged; nothing when it can. Any thread.
     static std::optional<std::string> refusalOf(const NSDictionary& record);
+    // An update of a record written before (`replaced`, as it was handed to write): while the new-notifications
+    // file still holds the replaced record, one rewrite takes it out and puts `record` in front, announced as
+    // write announces; otherwise (the panel is shown, or the replaced record was read and moved on, deleted,
+    // or never written) `record` is written as write writes it. Records handed to write before this call
+    // are written first. Runs on a job thread.
+    static void writeReplacing(const std::shared_ptr<NSDictionary>& record, const std::shared_ptr<NSDictionary>& replaced);
     // Removes every record whose "Bundle Identifier" equals the identifier exactly from both files and
     // from the records waiting to be written; nothing while the panel is shown (asked under the store's
     // lock, so a panel that opens meanwhile reads the files after the deletion). A file left empty is

@@ -113,7 +113,8 @@ VTCapture::Outcome VTCapture::captureLowDiskSpace()
 }
 
 VTCapture::Outcome VTCapture::capturePushNotification(const std::shared_ptr<SBApplication>& application,
-                                                      const std::string& body, const id& alert)
+                                                      const std::string& body, const id& alert,
+                                                      const std::string& notificationIdentifier)
 {
     if (!application) {
         return Outcome::Ignored; // no application to name the record after
@@ -122,7 +123,7 @@ VTCapture::Outcome VTCapture::capturePushNotification(const std::shared_ptr<SBAp
     const auto data = NSDictionary::dictionaryWithEntries({{"Alert", alert}, {"Application", application}});
     const auto action = LaunchAction::actionWithType(LaunchAction::Alert, data);
     return logAlert(makeRecord(application->displayName(), joinedLines(body), identifier, action), identifier,
-                    identifier == kClockIdentifier);
+                    identifier == kClockIdentifier, notificationIdentifier);
 }
 
 VTCapture::Outcome VTCapture::captureVoicemail()
@@ -173,15 +174,20 @@ void VTCapture::reset()
     showAlert_ = true;
     showLockscreen_ = true;
     lastCall_ = 0;
+    updates_ = {};
 }
 
 VTCapture::Outcome VTCapture::logAlert(const std::shared_ptr<NSDictionary>& record, const std::string& ignoredTest,
-                                       bool neverHidden)
+                                       bool neverHidden, const std::string& notificationIdentifier)
 {
     if (!ignoredTest.empty() && isIgnored(ignoredTest)) {
         return Outcome::Ignored;
     }
-    writeInBackground(record);
+    if (notificationIdentifier.empty()) {
+        writeInBackground(record);
+    } else {
+        writeUpdateInBackground(record, notificationIdentifier);
+    }
     setPermissions(neverHidden);
     return showAlert_ && showLockscreen_ ? Outcome::Logged : Outcome::LoggedPlaySound;
 }
@@ -201,4 +207,20 @@ bool VTCapture::isIgnored(const std::string& bundleIdentifier)
 void VTCapture::writeInBackground(const std::shared_ptr<NSDictionary>& record)
 {
     NSThread::detachNewThread([record] { PLWriter::write(record); });
+}
+
+void VTCapture::writeUpdateInBackground(const std::shared_ptr<NSDictionary>& record,
+                                        const std::string& notificationIdentifier)
+{
+    auto written = std::make_shared<std::promise<void>>();
+    const auto replaced = updates_.exchange(notificationIdentifier, {record, written->get_future().share()});
+    NSThread::detachNewThread([record, replaced, written] {
+        if (replaced.record) {
+            replaced.written.wait(); // the replaced record is in the store's hands once its write has returned
+            PLWriter::writeReplacing(record, replaced.record);
+        } else {
+            PLWriter::write(record);
+        }
+        written->set_value();
+    });
 }

@@ -2,6 +2,7 @@
 
 #include "NSDictionary.h"
 #include "NSObject.h"
+#include "VTNotificationUpdates.h"
 
 #include <cstdint>
 #include <functional>
@@ -37,8 +38,10 @@ public:
     Outcome captureCalendarAlarm(const std::string& title, const std::string& location, const id& alertItem);
     Outcome captureLowBattery(int level);
     Outcome captureLowDiskSpace();
+    // A push with a notification identifier that an earlier push carried is an update of it: its record
+    // replaces the earlier one's (see PLWriter::writeReplacing).
     Outcome capturePushNotification(const std::shared_ptr<SBApplication>& application, const std::string& body,
-                                    const id& alert);
+                                    const id& alert, const std::string& notificationIdentifier = {});
     Outcome captureVoicemail();
     // The lock screen labels its away item; a missed call is logged once, the first time its date (in
     // whole seconds since the reference date) is newer than every call logged before. Answers whether it
@@ -63,13 +66,15 @@ public:
 private:
     // `ignoredTest`: the bundle identifier tested against the ignored set; empty for kinds without the test.
     Outcome logAlert(const std::shared_ptr<NSDictionary>& record, const std::string& ignoredTest,
-                     bool neverHidden = false);
+                     bool neverHidden = false, const std::string& notificationIdentifier = {});
     void setPermissions(bool neverHidden);
     static bool isIgnored(const std::string& bundleIdentifier);
     static void writeInBackground(const std::shared_ptr<NSDictionary>& record);
+    void writeUpdateInBackground(const std::shared_ptr<NSDictionary>& record, const std::string& notificationIdentifier);
 
     const PanelShown panelShown_;
     bool showAlert_ = true;
     bool showLockscreen_ = true;
     std::int32_t lastCall_ = 0;
+    VTNotificationUpdates updates_;
 };

@@ -143,6 +143,21 @@ std::size_t VTEncodedLog::removeRecordsOf(const std::string& bundleIdentifier)
     return std::erase_if(oldestFirst_, [&](const Piece& piece) { return piece.bundleIdentifier == bundleIdentifier; });
 }
 
+bool VTEncodedLog::removeNewestRecordLike(const VTEncodedLog& record)
+{
+    if (record.oldestFirst_.size() != 1) {
+        return false;
+    }
+    const std::string& wanted = record.oldestFirst_.front().xml;
+    const auto found = std::find_if(oldestFirst_.rbegin(), oldestFirst_.rend(),
+                                    [&](const Piece& piece) { return piece.xml == wanted; });
+    if (found == oldestFirst_.rend()) {
+        return false;
+    }
+    oldestFirst_.erase(std::next(found).base());
+    return true;
+}
+
 std::size_t VTEncodedLog::keepNewest(std::size_t count)
 {
     const std::size_t dropped = oldestFirst_.size() > count ? oldestFirst_.size() - count : 0;

@@ -34,6 +34,9 @@ public:
     // Removes every record whose "Bundle Identifier" equals `bundleIdentifier` exactly; the others keep
     // their order. Answers how many went.
     std::size_t removeRecordsOf(const std::string& bundleIdentifier);
+    // Removes the newest record that encodes exactly as the one record of `record` does; the others keep
+    // their order. Answers whether one went.
+    bool removeNewestRecordLike(const VTEncodedLog& record);
     // Keeps only the newest `count` records. Answers how many went.
     std::size_t keepNewest(std::size_t count);
 

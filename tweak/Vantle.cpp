@@ -201,7 +201,8 @@ std::shared_ptr<SBRemoteLocalNotificationAlert> $SBRemoteLocalNotificationAlert$
 {
     const auto alert = (*_SBRemoteLocalNotificationAlert$initWithApplication$)(self, application, body,
                                                                               showActionButton, actionLabel);
-    (void)VTCapture::shared().capturePushNotification(application, textOf(body), alert);
+    (void)VTCapture::shared().capturePushNotification(application, textOf(body), alert,
+                                                      alert ? alert->notificationIdentifier() : std::string());
     return alert;
 }
 

@@ -8,12 +8,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr const char* kDefaultActionKey = "default";
-
-} // namespace
-
 DesktopNotificationCenter::DesktopNotificationCenter(Events events) : events_(std::move(events)) {}
 
 DesktopNotificationCenter::~DesktopNotificationCenter()
@@ -29,6 +23,7 @@ DesktopNotificationCenter::~DesktopNotificationCenter()
 std::uint32_t DesktopNotificationCenter::notify(const Request& request)
 {
     const std::uint32_t id = request.replacesId != 0 ? request.replacesId : newId();
+    const std::string identifier = notificationIdentifier(id, request.replacesId != 0);
     if (const auto replaced = live_.find(id); replaced != live_.end()) {
         (void)take(replaced); // the same notification goes on with new content: nothing to report
     }
@@ -36,24 +31,8 @@ std::uint32_t DesktopNotificationCenter::notify(const Request& request)
         closeOldest();
     }
 
-    const std::vector<Action> actions = offeredActions(request.actions);
-    std::vector<std::string> labels;
-    Live live;
-    for (const Action& action : actions) {
-        labels.push_back(action.label);
-        live.actionKeys.push_back(action.key);
-    }
-    live.alert = std::make_shared<DesktopNotificationAlert>(labels, request.urgency == Urgency::Low);
-    live.alert->setClickHandler(
-        [this, id, alert = live.alert.get()](int button) { clicked(id, alert, button); });
-    live.sequence = ++sequence_;
-    const auto application =
-        DesktopApplicationMatcher::applicationFor(DesktopNotificationText::truncated(request.appName, kMaxNameBytes),
-                                                  DesktopNotificationText::truncated(request.desktopEntry,
-                                                                                     kMaxDesktopEntryBytes));
-    (void)SBRemoteLocalNotificationAlert::initWithApplication(
-        live.alert, application, NSString::stringWithString(pushBody(request)), !labels.empty(),
-        labels.empty() ? nullptr : NSString::stringWithString(labels.front()));
+    Live live = makeLive(request, id);
+    initialise(live.alert, request, identifier);
     SBAlertItemsController::sharedInstance()->activateAlertItem(live.alert);
 
     const bool heldBack = !isShownOrWaiting(*live.alert);
@@ -64,6 +43,45 @@ std::uint32_t DesktopNotificationCenter::notify(const Request& request)
         closeAfter(id, seconds, CloseReason::Expired);
     }
     return id;
+}
+
+DesktopNotificationCenter::Live DesktopNotificationCenter::makeLive(const Request& request, std::uint32_t id)
+{
+    Live live;
+    DesktopNotificationAlert::Look look;
+    for (const Action& action : offeredActions(request.actions)) {
+        look.actionLabels.push_back(action.label);
+        live.actionKeys.push_back(action.key);
+    }
+    for (std::size_t i = 0; i + 1 < request.actions.size(); i += 2) {
+        live.hasDefaultAction = live.hasDefaultAction || request.actions[i] == kDefaultActionKey;
+    }
+    look.silent = request.urgency == Urgency::Low || request.suppressSound;
+    look.textTappable = live.hasDefaultAction;
+    look.icon = request.icon;
+    look.image = request.image;
+    live.alert = std::make_shared<DesktopNotificationAlert>(std::move(look));
+    live.alert->setClickHandler([this, id, alert = live.alert.get()](int button) { clicked(id, alert, button); });
+    live.sequence = ++sequence_;
+    return live;
+}
+
+void DesktopNotificationCenter::initialise(const std::shared_ptr<DesktopNotificationAlert>& alert,
+                                           const Request& request, const std::string& identifier)
+{
+    const auto application =
+        DesktopApplicationMatcher::applicationFor(DesktopNotificationText::truncated(request.appName, kMaxNameBytes),
+                                                  DesktopNotificationText::truncated(request.desktopEntry,
+                                                                                     kMaxDesktopEntryBytes));
+    const auto body = NSString::stringWithString(pushBody(request));
+    const std::vector<std::string> labels = alert->otherButtonTitles();
+    const auto actionLabel = labels.empty() ? nullptr : NSString::stringWithString(labels.front());
+    if (request.transient) {
+        alert->initWithoutHooks(application, body, !labels.empty(), actionLabel);
+        return;
+    }
+    alert->setNotificationIdentifier(identifier);
+    (void)SBRemoteLocalNotificationAlert::initWithApplication(alert, application, body, !labels.empty(), actionLabel);
 }
 
 bool DesktopNotificationCenter::close(std::uint32_t id)
@@ -92,10 +110,12 @@ std::vector<DesktopNotificationCenter::Action> DesktopNotificationCenter::offere
 {
     std::vector<Action> offered;
     for (std::size_t i = 0; i + 1 < actions.size() && offered.size() < kMaxActions; i += 2) {
+        if (actions[i] == kDefaultActionKey) {
+            continue; // the text is its button
+        }
         std::string label = DesktopNotificationText::truncated(actions[i + 1], kMaxNameBytes);
         if (label.empty()) {
-            label = actions[i] == kDefaultActionKey ? std::string(kDefaultActionLabel)
-                                                    : DesktopNotificationText::truncated(actions[i], kMaxNameBytes);
+            label = DesktopNotificationText::truncated(actions[i], kMaxNameBytes);
         }
         offered.push_back({actions[i], std::move(label)});
     }
@@ -126,6 +146,25 @@ std::uint32_t DesktopNotificationCenter::newId()
     return lastId_;
 }
 
+std::string DesktopNotificationCenter::notificationIdentifier(std::uint32_t id, bool replaces)
+{
+    const auto named = [](std::uint64_t number) { return "org.freedesktop.Notifications." + std::to_string(number); };
+    if (const auto remembered = identifiers_.find(id); replaces && remembered != identifiers_.end()) {
+        return named(remembered->second);
+    }
+    const std::uint64_t name = ++lastIdentifier_;
+    identifiers_[id] = name;
+    identifierOrder_.emplace_back(id, name);
+    while (identifierOrder_.size() > kRememberedIdentifiers) {
+        const auto [oldestId, oldestName] = identifierOrder_.front();
+        identifierOrder_.pop_front();
+        if (const auto oldest = identifiers_.find(oldestId); oldest != identifiers_.end() && oldest->second == oldestName) {
+            identifiers_.erase(oldest);
+        }
+    }
+    return named(name);
+}
+
 void DesktopNotificationCenter::closeAfter(std::uint32_t id, double seconds, CloseReason reason)
 {
     live_.at(id).expiry = NSTimer::scheduledTimerWithTimeInterval(seconds, false, [this, id, reason](NSTimer& timer) {
@@ -142,8 +181,11 @@ void DesktopNotificationCenter::clicked(std::uint32_t id, const DesktopNotificat
     if (found == live_.end() || found->second.alert.get() != alert) {
         return;
     }
-    const std::vector<std::string> keys = take(found).actionKeys;
-    if (button >= 1 && static_cast<std::size_t>(button) <= keys.size() && events_.actionInvoked) {
+    const Live taken = take(found);
+    const std::vector<std::string>& keys = taken.actionKeys;
+    if (events_.actionInvoked && button == DesktopNotificationAlert::kTextTapped && taken.hasDefaultAction) {
+        events_.actionInvoked(id, kDefaultActionKey);
+    } else if (events_.actionInvoked && button >= 1 && static_cast<std::size_t>(button) <= keys.size()) {
         events_.actionInvoked(id, keys[static_cast<std::size_t>(button) - 1]);
     }
     if (events_.closed) {

@@ -3,6 +3,7 @@
 #include "DesktopNotificationAlert.h"
 
 #include <cstddef>
+#include <deque>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -11,18 +12,22 @@
 #include <vector>
 
 class NSTimer;
+class UIImage;
 
 // The desktop notifications the shell shows, in the terms of the freedesktop notifications protocol but
 // without the bus (DesktopNotificationServer carries them). Each notification becomes a push notification
 // of the shell: a DesktopNotificationAlert for the application DesktopApplicationMatcher finds, with the
 // summary and the body on two lines as its body (so it is logged and shown as a push is), activated through
-// SBAlertItemsController like every alert. Main thread only.
+// SBAlertItemsController like every alert. A transient notification is shown the same way but made without
+// the push's initialiser, so nothing that logs pushes sees it. A replacement (replacesId) carries the
+// notification identifier of the notification it replaces, so that it updates what was logged of it; the
+// identifiers of the last kRememberedIdentifiers notifications are kept. Main thread only.
 //
 // A notification is "live" from notify() until it is closed, and then reported once through Events::closed:
 //   - Expired: its expire timeout passed (on the run loop's clock). A timeout of -1 (the server's choice)
 //     or 0 never expires, as the phone's pop-ups stay until dismissed; nor does a critical one.
 //   - Dismissed: the user tapped a button of its pop-up; an action button first reports actionInvoked with
-//     the action's key.
+//     the action's key. The "default" action has no button: a tap on the pop-up's text invokes it.
 //   - Closed: close() (the client's CloseNotification).
 //   - Undefined: the shell held its pop-up back (the settings may) or it gave way to newer notifications
 //     beyond kMaxLive. Its record is logged all the same.
@@ -46,6 +51,10 @@ public:
         std::vector<std::string> actions;  // key, label, key, label, ...
         std::string desktopEntry;          // the "desktop-entry" hint
         Urgency urgency = Urgency::Normal; // the "urgency" hint
+        bool suppressSound = false;        // the "suppress-sound" hint
+        bool transient = false;            // the "transient" hint: shown, not logged
+        std::shared_ptr<UIImage> icon;     // the application's icon beside the title
+        std::shared_ptr<UIImage> image;    // the picture beside the text
         std::int32_t expireTimeout = -1;   // milliseconds
     };
 
@@ -61,8 +70,9 @@ public:
     static constexpr std::size_t kMaxDesktopEntryBytes = 255;
     static constexpr std::size_t kMaxActions = 3;
     static constexpr std::size_t kMaxLive = 100;
-    // An action button's label when the client gave none.
-    static constexpr const char* kDefaultActionLabel = "View";
+    static constexpr std::size_t kRememberedIdentifiers = 1024;
+    // The action invoked by a tap on the pop-up's text.
+    static constexpr const char* kDefaultActionKey = "default";
 
     explicit DesktopNotificationCenter(Events events);
     ~DesktopNotificationCenter();
@@ -84,6 +94,7 @@ private:
         std::shared_ptr<DesktopNotificationAlert> alert;
         std::shared_ptr<NSTimer> expiry;
         std::vector<std::string> actionKeys;
+        bool hasDefaultAction = false;
         std::uint64_t sequence = 0;
     };
     struct Action {
@@ -91,11 +102,18 @@ private:
         std::string label;
     };
 
+    // The notification's pop-up, not yet initialised, with the actions it offers.
+    Live makeLive(const Request& request, std::uint32_t id);
+    static void initialise(const std::shared_ptr<DesktopNotificationAlert>& alert, const Request& request,
+                           const std::string& identifier);
     static std::vector<Action> offeredActions(const std::vector<std::string>& actions);
     static double expirySeconds(const Request& request);
     static bool isShownOrWaiting(const SBAlertItem& alert);
 
     std::uint32_t newId();
+    // The notification identifier of the alert for `id`: the replaced notification's when there is one
+    // still remembered, a new one otherwise.
+    std::string notificationIdentifier(std::uint32_t id, bool replaces);
     void closeAfter(std::uint32_t id, double seconds, CloseReason reason);
     void clicked(std::uint32_t id, const DesktopNotificationAlert* alert, int button);
     void closeOldest();
@@ -107,4 +125,7 @@ private:
     std::map<std::uint32_t, Live> live_;
     std::uint32_t lastId_ = 0;
     std::uint64_t sequence_ = 0;
+    std::uint64_t lastIdentifier_ = 0;
+    std::map<std::uint32_t, std::uint64_t> identifiers_; // id -> the number in its notification identifier
+    std::deque<std::pair<std::uint32_t, std::uint64_t>> identifierOrder_; // oldest first
 };

@@ -1,5 +1,7 @@
 #include "DesktopNotificationServer.h"
 
+#include "DesktopNotificationImage.h"
+
 #include <sdbus-c++/sdbus-c++.h>
 
 #include <unistd.h>
@@ -18,7 +20,7 @@ constexpr const char* kActionInvoked = "ActionInvoked";
 
 const std::vector<std::string>& capabilities()
 {
-    static const std::vector<std::string> offered = {"actions", "body", "body-markup"};
+    static const std::vector<std::string> offered = {"actions", "body", "body-markup", "persistence"};
     return offered;
 }
 
@@ -29,23 +31,70 @@ std::string stringHint(const std::map<std::string, sdbus::Variant>& hints, const
                                                                                   : std::string();
 }
 
-// The "urgency" hint is a byte; clients that send it as another integer type mean the same.
-Urgency urgencyHint(const std::map<std::string, sdbus::Variant>& hints)
+// An integer hint of whichever type the client chose (the protocol's byte, or a boolean or a 32-bit integer
+// as some clients send them), or `absent`.
+std::int64_t integerHint(const std::map<std::string, sdbus::Variant>& hints, const std::string& name,
+                         std::int64_t absent)
 {
-    const auto hint = hints.find("urgency");
+    const auto hint = hints.find(name);
     if (hint == hints.end()) {
-        return Urgency::Normal;
+        return absent;
     }
     const sdbus::Variant& value = hint->second;
-    std::int64_t level = 1;
-    if (value.containsValueOfType<std::uint8_t>()) {
-        level = value.get<std::uint8_t>();
-    } else if (value.containsValueOfType<std::int32_t>()) {
-        level = value.get<std::int32_t>();
-    } else if (value.containsValueOfType<std::uint32_t>()) {
-        level = value.get<std::uint32_t>();
+    if (value.containsValueOfType<bool>()) {
+        return value.get<bool>() ? 1 : 0;
     }
-    switch (level) {
+    if (value.containsValueOfType<std::uint8_t>()) {
+        return value.get<std::uint8_t>();
+    }
+    if (value.containsValueOfType<std::int32_t>()) {
+        return value.get<std::int32_t>();
+    }
+    if (value.containsValueOfType<std::uint32_t>()) {
+        return value.get<std::uint32_t>();
+    }
+    return absent;
+}
+
+bool booleanHint(const std::map<std::string, sdbus::Variant>& hints, const std::string& name)
+{
+    return integerHint(hints, name, 0) != 0;
+}
+
+using RawImage = sdbus::Struct<std::int32_t, std::int32_t, std::int32_t, bool, std::int32_t, std::int32_t,
+                               std::vector<std::uint8_t>>;
+
+std::shared_ptr<UIImage> rawImageHint(const std::map<std::string, sdbus::Variant>& hints, const std::string& name)
+{
+    const auto hint = hints.find(name);
+    if (hint == hints.end() || !hint->second.containsValueOfType<RawImage>()) {
+        return nullptr;
+    }
+    const auto image = hint->second.get<RawImage>();
+    return DesktopNotificationImage::fromPixels(image.get<0>(), image.get<1>(), image.get<2>(), image.get<3>(),
+                                                image.get<4>(), image.get<5>(), image.get<6>());
+}
+
+// The image beside the text, in the protocol's order of precedence (its deprecated names after the current
+// ones); the application's icon is apart.
+std::shared_ptr<UIImage> imageHint(const std::map<std::string, sdbus::Variant>& hints)
+{
+    for (const char* name : {"image-data", "image_data"}) {
+        if (auto image = rawImageHint(hints, name)) {
+            return image;
+        }
+    }
+    for (const char* name : {"image-path", "image_path"}) {
+        if (auto image = DesktopNotificationImage::fromPathOrIconName(stringHint(hints, name))) {
+            return image;
+        }
+    }
+    return rawImageHint(hints, "icon_data");
+}
+
+Urgency urgencyHint(const std::map<std::string, sdbus::Variant>& hints)
+{
+    switch (integerHint(hints, "urgency", 1)) {
     case 0:
         return Urgency::Low;
     case 2:
@@ -90,12 +139,30 @@ std::optional<NSError> DesktopNotificationServer::start()
         exportObject(*object_);
         connection.value()->requestName(kBusName);
         ownsName_ = true;
+        if (const auto problem = confirmOwnership(*connection.value())) {
+            stop();
+            return problem;
+        }
     } catch (const sdbus::Error& error) {
         object_.reset();
         if (error.getName() == "org.freedesktop.DBus.Error.FileExists" || error.getName() == "System.Error.EEXIST") {
             return NSError(std::string("another notification server owns ") + kBusName);
         }
         return NSError(std::string("cannot serve ") + kBusName + ": " + error.getMessage());
+    }
+    return std::nullopt;
+}
+
+std::optional<NSError> DesktopNotificationServer::confirmOwnership(sdbus::IConnection& connection)
+{
+    // The bus daemon answers in order, so once it names this connection as the owner, every client that
+    // asks after the shell says it is ready finds the name owned.
+    auto bus = sdbus::createProxy(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus");
+    std::string owner;
+    bus->callMethod("GetNameOwner").onInterface("org.freedesktop.DBus").withArguments(std::string(kBusName))
+        .storeResultsTo(owner);
+    if (owner != connection.getUniqueName()) {
+        return NSError(std::string("another notification server owns ") + kBusName);
     }
     return std::nullopt;
 }
@@ -155,9 +222,14 @@ void DesktopNotificationServer::notify(sdbus::MethodCall& call)
     std::map<std::string, sdbus::Variant> hints;
     call >> request.appName >> request.replacesId >> icon >> request.summary >> request.body >> request.actions;
     call >> hints >> request.expireTimeout;
+    request.icon = DesktopNotificationImage::fromPathOrIconName(icon);
+    request.image = imageHint(hints);
     request.desktopEntry = stringHint(hints, "desktop-entry");
     request.urgency = urgencyHint(hints);
+    request.suppressSound = booleanHint(hints, "suppress-sound");
+    request.transient = booleanHint(hints, "transient");
     const std::uint32_t id = center_.notify(request);
+    senders_[id] = call.getSender();
     auto reply = call.createReply();
     reply << id;
     sendQuietly(reply);
@@ -192,23 +264,34 @@ void DesktopNotificationServer::getServerInformation(sdbus::MethodCall& call)
 
 void DesktopNotificationServer::emitClosed(std::uint32_t id, CloseReason reason)
 {
-    emit(kNotificationClosed, id, static_cast<std::uint32_t>(reason));
+    const auto sender = senders_.find(id);
+    if (sender == senders_.end()) {
+        return;
+    }
+    const std::string destination = std::move(sender->second);
+    senders_.erase(sender);
+    emitTo(destination, kNotificationClosed, id, static_cast<std::uint32_t>(reason));
 }
 
 void DesktopNotificationServer::emitActionInvoked(std::uint32_t id, const std::string& actionKey)
 {
-    emit(kActionInvoked, id, actionKey);
+    if (const auto sender = senders_.find(id); sender != senders_.end()) {
+        emitTo(sender->second, kActionInvoked, id, actionKey);
+    }
 }
 
 template <class... Arguments>
-void DesktopNotificationServer::emit(const char* signal, const Arguments&... arguments)
+void DesktopNotificationServer::emitTo(const std::string& destination, const char* name, const Arguments&... arguments)
 {
     if (!object_) {
         return;
     }
     try {
-        object_->emitSignal(signal).onInterface(kInterface).withArguments(arguments...);
+        auto signal = object_->createSignal(kInterface, name);
+        (signal << ... << arguments);
+        signal.setDestination(destination);
+        object_->emitSignal(signal);
     } catch (const sdbus::Error&) {
-        // the bus is gone; nobody is left to hear it
+        // the bus or the client is gone; nobody is left to hear it
     }
 }

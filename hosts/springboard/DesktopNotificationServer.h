@@ -4,11 +4,13 @@
 #include "DesktopNotificationCenter.h"
 #include "NSError.h"
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 
 namespace sdbus {
+class IConnection;
 class IObject;
 class MethodCall;
 } // namespace sdbus
@@ -24,15 +26,20 @@ class MethodCall;
 //   signal NotificationClosed (u id, u reason)     1 expired, 2 dismissed, 3 CloseNotification, 4 other
 //   signal ActionInvoked (u id, s action_key)
 //
-// What a notification does on the phone is DesktopNotificationCenter's: the hints read are "desktop-entry"
-// (a string) and "urgency" (a byte; an integer of another type is taken too); the icon and the other hints
-// are not shown. Calls from a process of another user are refused, as on every channel of the platform.
+// The signals are sent to the client that sent the notification (its latest sender, for one replaced), not
+// to the whole bus. What a notification does on the phone is DesktopNotificationCenter's: the hints read
+// are "desktop-entry" (a string), "urgency" (a byte), "suppress-sound" and "transient" (booleans; for these
+// an integer of another type is taken too), and the pictures: app_icon is the icon, and the image is the
+// first of "image-data", "image_data", "image-path", "image_path" and "icon_data" that reads (see
+// DesktopNotificationImage). Calls from a process of another user are refused, as on every channel of the
+// platform.
 //
 // The capabilities say what the phone really shows. "body" and "actions": the body, and the actions as
 // buttons of the pop-up. "body-markup": the body is read as markup and shown as its text (the phone shows
 // plain text); a server that left markup out of its capabilities would have to show a client's "<" and
 // "&amp;" as they stand, so a client that marks up would show its tags. Hyperlinks and images are not
-// offered: their text is kept, the links and pictures are not.
+// offered: their text is kept, the links and pictures are not. "persistence": notifications are kept in the
+// log after their pop-up has gone.
 //
 // Main thread only: calls arrive on the main run loop, signals leave from it.
 class DesktopNotificationServer {
@@ -50,8 +57,8 @@ public:
     DesktopNotificationServer(const DesktopNotificationServer&) = delete;
     DesktopNotificationServer& operator=(const DesktopNotificationServer&) = delete;
 
-    // Exports the object, then takes the bus name. Fails (and serves nothing) when there is no bus or when
-    // another notification server owns the name already.
+    // Exports the object, then takes the bus name, and returns once the bus says this connection owns it.
+    // Fails (and serves nothing) when there is no bus or when another notification server owns the name.
     [[nodiscard]] std::optional<NSError> start();
     // Releases the name and withdraws the object. Also done on destruction.
     void stop();
@@ -67,11 +74,15 @@ private:
     void getServerInformation(sdbus::MethodCall& call);
     void emitClosed(std::uint32_t id, DesktopNotificationCenter::CloseReason reason);
     void emitActionInvoked(std::uint32_t id, const std::string& actionKey);
+    // Signals go to the client that sent the notification, not to the whole bus.
     template <class... Arguments>
-    void emit(const char* signal, const Arguments&... arguments);
+    void emitTo(const std::string& destination, const char* signal, const Arguments&... arguments);
+    std::optional<NSError> confirmOwnership(sdbus::IConnection& connection);
 
     DBusSession session_;
     std::unique_ptr<sdbus::IObject> object_;
     bool ownsName_ = false;
+    // The bus name of each live notification's client (its latest, for a replaced one).
+    std::map<std::uint32_t, std::string> senders_;
     DesktopNotificationCenter center_;
 };

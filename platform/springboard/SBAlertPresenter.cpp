@@ -9,6 +9,7 @@ SBAlertPresenter::~SBAlertPresenter()
 {
     if (alert_) {
         alert_->setDelegate(nullptr);
+        alert_->setMessageTapHandler(nullptr);
         alert_->dismissWithClickedButtonIndexAnimated(0, false);
     }
 }
@@ -18,6 +19,15 @@ void SBAlertPresenter::presentAlertItem(const std::shared_ptr<SBAlertItem>& item
     item_ = item;
     alert_ = std::make_shared<UIAlertView>(item->alertTitle(), item->alertMessage(), this, item->dismissButtonTitle(),
                                            item->otherButtonTitles());
+    alert_->setIcon(item->alertIcon());
+    alert_->setImage(item->alertImage());
+    if (item->respondsToMessageTap()) {
+        alert_->setMessageTapHandler([this] {
+            if (const auto tapped = item_) { // a copy: the item's reaction may dismiss the pop-up, and item_ with it
+                tapped->didTapMessage();
+            }
+        });
+    }
     alert_->show();
     alert_->alertWindow()->setWindowLevel(kAlertWindowLevel);
     placeAlert();

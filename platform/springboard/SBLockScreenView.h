@@ -2,12 +2,14 @@
 
 #include "SBAwayItemsView.h"
 #include "CGContext.h"
+#include "MinuteTicker.h"
 #include "UIView.h"
 
 #include <functional>
 #include <memory>
 
-// The lock screen: the wallpaper, a bar under the status bar with the big clock and the date, the list of
+// The lock screen: the wallpaper, a bar under the status bar with the big clock and the date (redrawn when
+// the minute changes), the list of
 // missed events (SBAwayItemsView) beneath it, and the "slide to unlock" track at the bottom. Dragging the
 // knob to the end of the track unlocks; let go earlier and it slides back.
 class SBLockScreenView : public UIView {
@@ -42,4 +44,5 @@ private:
     bool dragging_ = false;
     CGFloat dragStartX_ = 0;
     CGFloat knobOffset_ = 0;
+    MinuteTicker clock_{[this] { setNeedsDisplay(); }};
 };

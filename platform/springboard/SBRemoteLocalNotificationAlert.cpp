@@ -28,9 +28,16 @@ std::shared_ptr<SBRemoteLocalNotificationAlert> SBRemoteLocalNotificationAlert::
     const std::shared_ptr<SBRemoteLocalNotificationAlert>& self, const std::shared_ptr<SBApplication>& application,
     const std::shared_ptr<NSString>& body, bool showActionButton, const std::shared_ptr<NSString>& actionLabel)
 {
-    self->application_ = application;
-    self->body_ = body;
-    self->showActionButton_ = showActionButton;
-    self->actionLabel_ = actionLabel;
+    self->setContents(application, body, showActionButton, actionLabel);
     return self;
+}
+
+void SBRemoteLocalNotificationAlert::setContents(const std::shared_ptr<SBApplication>& application,
+                                                 const std::shared_ptr<NSString>& body, bool showActionButton,
+                                                 const std::shared_ptr<NSString>& actionLabel)
+{
+    application_ = application;
+    body_ = body;
+    showActionButton_ = showActionButton;
+    actionLabel_ = actionLabel;
 }

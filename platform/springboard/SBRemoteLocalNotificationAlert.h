@@ -5,10 +5,13 @@
 #include "SBApplication.h"
 
 #include <memory>
+#include <string>
 
 class ObjCClass;
 
 // The pop-up of a push or local notification: the application's name as its title, the body as its message.
+// Pushes that carry the same notification identifier are one notification: a later one is an update of the
+// earlier (new content for what was announced before); one without an identifier stands alone.
 //
 // Through the runtime ("SBRemoteLocalNotificationAlert"):
 //   "initWithApplication:body:showActionButton:actionLabel:"
@@ -36,6 +39,9 @@ public:
     const std::shared_ptr<NSString>& body() const { return body_; }
     bool showsActionButton() const { return showActionButton_; }
     const std::shared_ptr<NSString>& actionLabel() const { return actionLabel_; }
+    // Set before the initialiser is sent; empty when none.
+    const std::string& notificationIdentifier() const { return notificationIdentifier_; }
+    void setNotificationIdentifier(std::string identifier) { notificationIdentifier_ = std::move(identifier); }
 
     std::string alertTitle() const override { return application_ ? application_->displayName() : std::string(); }
     std::string alertMessage() const override { return body_ ? body_->string() : std::string(); }
@@ -44,6 +50,11 @@ public:
     std::string className() const override { return "SBRemoteLocalNotificationAlert"; }
 
     static void registerMethods(ObjCClass& cls);
+
+protected:
+    // What the initialiser sets, without sending it: an alert that no replacement of the initialiser sees.
+    void setContents(const std::shared_ptr<SBApplication>& application, const std::shared_ptr<NSString>& body,
+                     bool showActionButton, const std::shared_ptr<NSString>& actionLabel);
 
 private:
     static std::shared_ptr<SBRemoteLocalNotificationAlert> initImp(
@@ -54,4 +65,5 @@ private:
     std::shared_ptr<NSString> body_;
     bool showActionButton_ = false;
     std::shared_ptr<NSString> actionLabel_;
+    std::string notificationIdentifier_;
 };

@@ -1,13 +1,14 @@
 #pragma once
 
 #include "CGContext.h"
+#include "MinuteTicker.h"
 #include "UIView.h"
 
 #include <functional>
 #include <string>
 
 // The status bar across the top of the screen, 20 points high: signal and carrier on the left, the time
-// in the middle (a padlock while the device is locked), the battery on the right, and the status-bar
+// in the middle (a padlock while the device is locked; redrawn when the minute changes), the battery on the right, and the status-bar
 // images that libraries add through UIApplication, drawn as small glyphs to the left of the battery.
 //
 // A finger that comes down on the bar and moves down by more than kSwipeDownDistance is the status-bar
@@ -47,4 +48,5 @@ private:
     std::function<void()> swipeDown_;
     TouchMode touchMode_ = TouchMode::None;
     CGFloat touchStartY_ = 0;
+    MinuteTicker clock_{[this] { setNeedsDisplay(); }};
 };

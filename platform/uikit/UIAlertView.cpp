@@ -3,6 +3,7 @@
 #include "NSString-UIStringDrawing.h"
 #include "UIGraphics.h"
 #include "UIScreen.h"
+#include "UITouch.h"
 #include "UIWindow.h"
 
 #include <algorithm>
@@ -65,8 +66,15 @@ UIAlertView::UIAlertView(std::string title, std::string message, UIAlertViewDele
       titleLabel_(makeLabel(UIFont::boldSystemFontOfSize(18))),
       subtitleLabel_(makeLabel(UIFont::systemFontOfSize(15))),
       messageLabel_(makeLabel(UIFont::systemFontOfSize(16))),
+      iconView_(std::make_shared<UIImageView>()),
+      imageView_(std::make_shared<UIImageView>()),
       delegate_(delegate)
 {
+    for (const auto& view : {iconView_, imageView_}) {
+        view->setContentMode(UIViewContentModeScaleAspectFit);
+        view->setHidden(true);
+        addSubview(view);
+    }
     setOpaque(false);
     titleLabel_->setText(std::move(title));
     messageLabel_->setText(std::move(message));
@@ -93,6 +101,18 @@ void UIAlertView::setTitle(std::string title)
 void UIAlertView::setMessage(std::string message)
 {
     messageLabel_->setText(std::move(message));
+    placeInWindow();
+}
+
+void UIAlertView::setIcon(std::shared_ptr<UIImage> icon)
+{
+    iconView_->setImage(std::move(icon));
+    placeInWindow();
+}
+
+void UIAlertView::setImage(std::shared_ptr<UIImage> image)
+{
+    imageView_->setImage(std::move(image));
     placeInWindow();
 }
 
@@ -202,6 +222,41 @@ void UIAlertView::clickButtonAtIndex(int index)
     dismissWithClickedButtonIndexAnimated(index, true);
 }
 
+void UIAlertView::tapMessage()
+{
+    if (window_ == nullptr || dismissing_ || !messageTapped_) {
+        return;
+    }
+    const std::shared_ptr<UIView> keep = sharedView();
+    const std::function<void()> handler = messageTapped_; // a copy: the handler may replace itself
+    handler();
+    dismissWithClickedButtonIndexAnimated(cancelButtonIndex_, true);
+}
+
+bool UIAlertView::isOnText(CGPoint point) const
+{
+    return point.x >= 0 && point.x <= bounds().size.width && point.y >= 0 && point.y <= textBottom_;
+}
+
+void UIAlertView::touchesBeganWithEvent(const UITouchSet& touches, UIEvent*)
+{
+    trackingTextTap_ = messageTapped_ && !touches.empty() && isOnText(touches.front()->locationInView(this));
+}
+
+void UIAlertView::touchesEndedWithEvent(const UITouchSet& touches, UIEvent*)
+{
+    const bool tapped = trackingTextTap_ && !touches.empty() && isOnText(touches.front()->locationInView(this));
+    trackingTextTap_ = false;
+    if (tapped) {
+        tapMessage();
+    }
+}
+
+void UIAlertView::touchesCancelledWithEvent(const UITouchSet&, UIEvent*)
+{
+    trackingTextTap_ = false;
+}
+
 void UIAlertView::dismissWithClickedButtonIndexAnimated(int index, bool animated)
 {
     if (window_ == nullptr || dismissing_) {
@@ -297,7 +352,32 @@ CGFloat UIAlertView::layOutContents(bool place, CGFloat messageHeight)
 {
     const CGFloat textWidth = width - 2 * kInset;
     CGFloat y = kTopPadding;
-    for (UILabel* label : {titleLabel_.get(), subtitleLabel_.get(), messageLabel_.get()}) {
+    // With an icon, the title keeps clear of it on both sides so that it stays centred in the box.
+    const bool hasIcon = iconView_->image() != nullptr;
+    const CGFloat titleInset = hasIcon ? kIconSide + kLineGap : 0;
+    const CGFloat titleHeight = textHeight(*titleLabel_, textWidth - 2 * titleInset);
+    iconView_->setHidden(!hasIcon);
+    if (hasIcon && place) {
+        iconView_->setFrame(CGRectMake(kInset, y, kIconSide, kIconSide));
+    }
+    if (hasIcon || titleHeight > 0) {
+        titleLabel_->setHidden(titleHeight == 0);
+        if (place) {
+            titleLabel_->setFrame(CGRectMake(kInset + titleInset, y, textWidth - 2 * titleInset, titleHeight));
+        }
+        y += std::max(titleHeight, hasIcon ? kIconSide : 0) + kLineGap;
+    } else {
+        titleLabel_->setHidden(true);
+    }
+    const CGSize imageSize = imageSizeThatFits();
+    imageView_->setHidden(imageSize.height == 0);
+    if (imageSize.height > 0) {
+        if (place) {
+            imageView_->setFrame(CGRectMake(std::round((width - imageSize.width) / 2), y, imageSize.width, imageSize.height));
+        }
+        y += imageSize.height + kLineGap;
+    }
+    for (UILabel* label : {subtitleLabel_.get(), messageLabel_.get()}) {
         const CGFloat height = label == messageLabel_.get() ? messageHeight : textHeight(*label, textWidth);
         label->setHidden(height == 0);
         if (height == 0) {
@@ -307,6 +387,9 @@ CGFloat UIAlertView::layOutContents(bool place, CGFloat messageHeight)
             label->setFrame(CGRectMake(kInset, y, textWidth, height));
         }
         y += height + kLineGap;
+    }
+    if (place) {
+        textBottom_ = y;
     }
     for (const auto& field : textFields_) {
         y += 2;
@@ -336,6 +419,17 @@ CGFloat UIAlertView::layOutContents(bool place, CGFloat messageHeight)
         y += UIAlertButton::height + kButtonGap;
     }
     return y - kButtonGap + kBottomPadding;
+}
+
+CGSize UIAlertView::imageSizeThatFits() const
+{
+    const auto& image = imageView_->image();
+    if (!image || image->size().width <= 0 || image->size().height <= 0) {
+        return CGSizeZero;
+    }
+    const CGSize size = image->size();
+    const CGFloat shrink = std::min<CGFloat>({1, kImageSide / size.width, kImageSide / size.height});
+    return CGSizeMake(std::max<CGFloat>(1, std::round(size.width * shrink)), std::max<CGFloat>(1, std::round(size.height * shrink)));
 }
 
 CGSize UIAlertView::sizeThatFits(CGSize) { return CGSizeMake(width, std::ceil(layOutContents(false))); }

@@ -2,10 +2,12 @@
 
 #include "UIAlertButton.h"
 #include "UIAlertViewDelegate.h"
+#include "UIImageView.h"
 #include "UILabel.h"
 #include "UITextField.h"
 #include "UIView.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,7 +22,9 @@ class UIWindow;
 // buttons stay on the screen. A tap on a button tells the delegate
 // clickedButtonAtIndex and then dismisses the alert with that index. Two buttons sit side by side (the
 // cancel button on the left); more are stacked, the cancel button last. A text field shows its label as
-// its placeholder while empty.
+// its placeholder while empty. An icon sits left of the title (kIconSide points square) and an image
+// above the message (at most kImageSide points a side, its shape kept). With a message tap handler, a tap on the text (the title, the subtitle and
+// the message) runs the handler and then dismisses the alert with the cancel button's index.
 //
 // show() fades the window in (0.2 seconds on the run loop's clock) and keeps the alert alive while it is
 // up, so the caller need not hold it. Dismissing tells the delegate willDismissWithButtonIndex at once,
@@ -31,6 +35,8 @@ class UIAlertView : public UIView {
 public:
     static constexpr CGFloat width = 284;
     static constexpr double kFadeDuration = 0.2;
+    static constexpr CGFloat kIconSide = 22;
+    static constexpr CGFloat kImageSide = 64;
 
     UIAlertView(std::string title, std::string message, UIAlertViewDelegate* delegate, std::string cancelButtonTitle,
                 std::vector<std::string> otherButtonTitles);
@@ -42,6 +48,11 @@ public:
     void setMessage(std::string message);
     const std::string& subtitle() const { return subtitleLabel_->text(); }
     void setSubtitle(std::string subtitle);
+    // Null for none.
+    void setIcon(std::shared_ptr<UIImage> icon);
+    void setImage(std::shared_ptr<UIImage> image);
+    const std::shared_ptr<UIImage>& icon() const { return iconView_->image(); }
+    const std::shared_ptr<UIImage>& image() const { return imageView_->image(); }
     UIAlertViewDelegate* delegate() const { return delegate_; }
     void setDelegate(UIAlertViewDelegate* delegate) { delegate_ = delegate; }
 
@@ -70,6 +81,11 @@ public:
     // is not up, is already going or has no such button.
     void clickButtonAtIndex(int index);
 
+    // Null: the text takes no taps (the default).
+    void setMessageTapHandler(std::function<void()> handler) { messageTapped_ = std::move(handler); }
+    // What a tap on the text does. Ignored when there is no handler or the alert is not up or already going.
+    void tapMessage();
+
     // The button's view (null for an index out of range) and the window the alert is shown in.
     UIAlertButton* buttonAtIndex(int index) const;
     UIWindow* alertWindow() const { return window_; }
@@ -79,6 +95,9 @@ public:
     void layoutSubviews() override;
     void drawRect(CGRect rect) override;
     CGSize sizeThatFits(CGSize size) override;
+    void touchesBeganWithEvent(const UITouchSet& touches, UIEvent* event) override;
+    void touchesEndedWithEvent(const UITouchSet& touches, UIEvent* event) override;
+    void touchesCancelledWithEvent(const UITouchSet& touches, UIEvent* event) override;
 
     std::string className() const override { return "UIAlertView"; }
 
@@ -91,10 +110,16 @@ private:
     void placeInWindow();
     void finishDismissal(int index);
     std::vector<std::size_t> buttonOrder() const;
+    // The image's size in the box: its own, shrunk to kImageSide when larger; zero without an image.
+    CGSize imageSizeThatFits() const;
+    // Whether the point (in the alert's bounds) lies on the text, above the fields and buttons.
+    bool isOnText(CGPoint point) const;
 
     std::shared_ptr<UILabel> titleLabel_;
     std::shared_ptr<UILabel> subtitleLabel_;
     std::shared_ptr<UILabel> messageLabel_;
+    std::shared_ptr<UIImageView> iconView_;
+    std::shared_ptr<UIImageView> imageView_;
     std::vector<std::shared_ptr<UITextField>> textFields_;
     std::vector<std::shared_ptr<UIAlertButton>> buttons_;
     int cancelButtonIndex_ = -1;
@@ -102,4 +127,8 @@ private:
     // The window while the alert is up; it is owned by the list of alerts that are up.
     UIWindow* window_ = nullptr;
     bool dismissing_ = false;
+    std::function<void()> messageTapped_;
+    // Where the text ends, as last laid out.
+    CGFloat textBottom_ = 0;
+    bool trackingTextTap_ = false;
 };

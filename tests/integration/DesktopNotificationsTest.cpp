@@ -9,15 +9,20 @@
 #include "NSString.h"
 #include "PLWriter.h"
 #include "ShellHost.h"
+#include "UIImage.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sdbus-c++/sdbus-c++.h>
 
+#include <cairo.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <pugixml.hpp>
 
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <chrono>
 #include <map>
 #include <string_view>
@@ -38,6 +43,8 @@ constexpr auto kDeadline = std::chrono::seconds(30);
 // "Close" left and the action right.
 constexpr const char* kButtonsY = "277";
 constexpr const char* kActionX = "230";
+// A point on the text of such a pop-up.
+constexpr const char* kTextY = "220";
 
 struct Record {
     std::string application;
@@ -104,6 +111,14 @@ public:
         std::string xml;
         proxy_->callMethod("Introspect").onInterface("org.freedesktop.DBus.Introspectable").storeResultsTo(xml);
         return xml;
+    }
+
+    // Reads every signal the server sent before it answers a call made now.
+    void settle()
+    {
+        (void)capabilities();
+        while (connection_->processPendingRequest()) {
+        }
     }
 
     // Reads signals until one equals `event`; false when none does by the deadline.
@@ -177,6 +192,55 @@ ToolRun notifySend(const ShellHost& shell, const std::vector<std::string>& argum
     return ToolRun::of("/usr/bin/env", words);
 }
 
+// gdbus calling a method of the server with arguments in its text form.
+ToolRun gdbus(const ShellHost& shell, const std::string& method, const std::string& arguments)
+{
+    const std::string call = "call --session --dest " + std::string(kName) + " --object-path " + kPath +
+                             " --method " + kName + "." + method + " " + arguments;
+    return ToolRun::of("/usr/bin/env", ToolRun::quoted("DBUS_SESSION_BUS_ADDRESS=" + shell.busAddress()) +
+                                            " gdbus " + call);
+}
+
+// The image-data hint of a square of one colour, in gdbus's text form.
+std::string solidImageData(int side, const std::string& rgba)
+{
+    std::string bytes;
+    for (int i = 0; i < side * side; ++i) {
+        bytes += (bytes.empty() ? "" : ", ") + rgba;
+    }
+    return "<(" + std::to_string(side) + ", " + std::to_string(side) + ", " + std::to_string(side * 4) +
+           ", true, 8, 4, [byte " + bytes + "])>";
+}
+
+// A PNG of one colour.
+void writeSolidPng(const std::filesystem::path& path, int side, double red, double green, double blue)
+{
+    std::filesystem::create_directories(path.parent_path());
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side);
+    cairo_t* context = cairo_create(surface);
+    cairo_set_source_rgb(context, red, green, blue);
+    cairo_paint(context);
+    cairo_destroy(context);
+    ASSERT_EQ(cairo_surface_write_to_png(surface, path.c_str()), CAIRO_STATUS_SUCCESS);
+    cairo_surface_destroy(surface);
+}
+
+// How many pixels of the screenshot have exactly this colour.
+int pixelsOfColour(const std::filesystem::path& png, UIImage::Pixel colour)
+{
+    std::ifstream file(png, std::ios::binary);
+    std::stringstream bytes;
+    bytes << file.rdbuf();
+    const auto image = UIImage::imageWithPNGData(*NSData::dataWithBytes(bytes.str()), 1);
+    int count = 0;
+    for (int y = 0; image && y < image->pixelHeight(); ++y) {
+        for (int x = 0; x < image->pixelWidth(); ++x) {
+            count += image->pixelAt(x, y) == colour ? 1 : 0;
+        }
+    }
+    return count;
+}
+
 } // namespace
 
 TEST(DesktopNotifications, NotifySendIsLoggedUnderItsApplicationAndShownAsAPushPopUp)
@@ -217,16 +281,17 @@ TEST(DesktopNotifications, NotifySendIsLoggedUnderItsApplicationAndShownAsAPushP
     }
 }
 
-TEST(DesktopNotifications, ThePopUpsActionButtonInvokesTheClientsDefaultAction)
+TEST(DesktopNotifications, ATapOnThePopUpsTextInvokesTheDefaultActionAndOnlyItsSenderHearsIt)
 {
     ShellHost shell(serving());
     ASSERT_TRUE(shell.isRunning()) << shell.failure();
-    NotificationsClient listener(shell.busAddress());
+    NotificationsClient bystander(shell.busAddress());
+    NotificationsClient sender(shell.busAddress());
     std::string failure;
     ChildProcess::Options options;
     options.environment = {{"DBUS_SESSION_BUS_ADDRESS", shell.busAddress()}};
-    auto client = ChildProcess::start({"/usr/bin/notify-send", "--print-id", "--action", "default=Open", "Build finished",
-                                       "All 212 tests passed"},
+    auto client = ChildProcess::start({"/usr/bin/notify-send", "--print-id", "--action", "default=Open",
+                                       "--action", "later=Later", "Build finished", "All 212 tests passed"},
                                       options, failure);
     ASSERT_TRUE(client) << failure;
     // notify-send says nothing until it ends (its output is a pipe), so the pop-up tells that it has called.
@@ -235,13 +300,19 @@ TEST(DesktopNotifications, ThePopUpsActionButtonInvokesTheClientsDefaultAction)
         shell.waitUntilIdle();
     }
     shell.screenshot("desktop-notification-action.png");
-    shell.command({"tap", kActionX, kButtonsY});
+    shell.command({"tap", "160", kTextY});
     const auto id = client->nextLine();
     ASSERT_TRUE(id);
     EXPECT_EQ(client->nextLine(), "default") << "notify-send prints the action it was told of";
     EXPECT_EQ(client->waitForExit(), 0);
-    ASSERT_TRUE(listener.waitFor("closed " + *id + " 2"));
-    EXPECT_THAT(listener.events, ElementsAre("action " + *id + " default", "closed " + *id + " 2"));
+
+    const std::uint32_t own = sender.notify("Own", "notification", 0, {"later", "Later"});
+    shell.waitUntilIdle();
+    shell.command({"tap", kActionX, kButtonsY});
+    ASSERT_TRUE(sender.waitFor("closed " + std::to_string(own) + " 2"));
+    EXPECT_THAT(sender.events, ElementsAre("action " + std::to_string(own) + " later", "closed " + std::to_string(own) + " 2"));
+    bystander.settle();
+    EXPECT_THAT(bystander.events, IsEmpty()) << "the signals go to the notification's sender only";
 }
 
 TEST(DesktopNotifications, CloseNotificationExpiryAndTheCloseButtonReportTheirReasons)
@@ -279,7 +350,7 @@ TEST(DesktopNotifications, TheServerAnswersTheProtocolsSignaturesAndCapabilities
     EXPECT_EQ(members.at("GetServerInformation"), " -> ssss");
     EXPECT_EQ(members.at("NotificationClosed"), "uu");
     EXPECT_EQ(members.at("ActionInvoked"), "us");
-    EXPECT_THAT(client.capabilities(), ElementsAre("actions", "body", "body-markup"));
+    EXPECT_THAT(client.capabilities(), ElementsAre("actions", "body", "body-markup", "persistence"));
     EXPECT_EQ(client.serverInformation().back(), "1.2");
 }
 
@@ -354,4 +425,118 @@ TEST(DesktopNotifications, HostileClientsNeitherCrashTheShellNorLoseAnAcknowledg
         return entry.first.rfind("Huge - xxx", 0) == 0 && entry.first.size() <= 256 + 3 + 1024;
     }));
     EXPECT_EQ(shell.state().alerts.size(), 1u) << "the shell still answers";
+}
+
+TEST(DesktopNotifications, HintsDecideWhetherANotificationIsLoggedAndHeard)
+{
+    ShellHost shell(serving());
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+    struct Case {
+        std::vector<std::string> arguments;
+        bool logged;
+        bool sounds;
+    };
+    const std::vector<Case> cases = {
+        {{"Plain", "logged and heard"}, true, true},
+        {{"--transient", "Transient", "shown only"}, false, true},
+        {{"-h", "boolean:suppress-sound:true", "Quiet", "logged, not heard"}, true, false},
+        {{"-u", "low", "Low", "logged, not heard"}, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments.back());
+        const std::size_t recordsBefore = loggedRecords().size();
+        const std::size_t soundsBefore = shell.state().sounds.size();
+        const ToolRun sent = notifySend(shell, c.arguments);
+        ASSERT_EQ(sent.status, 0) << sent.all();
+        shell.waitUntilIdle();
+        const auto state = shell.state();
+        ASSERT_EQ(state.alerts.size(), 1u) << "shown in every case";
+        EXPECT_EQ(loggedRecords().size(), recordsBefore + (c.logged ? 1 : 0));
+        EXPECT_EQ(state.sounds.size(), soundsBefore + (c.sounds ? 1 : 0));
+        shell.command({"tap", "160", kButtonsY});
+        shell.waitUntilIdle();
+    }
+}
+
+TEST(DesktopNotifications, TwentyUpdatesOfANotificationLeaveOneRecord)
+{
+    ShellHost shell(serving());
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+    const ToolRun first = notifySend(shell, {"--print-id", "-t", "1", "Volume", "0%"});
+    ASSERT_EQ(first.status, 0) << first.all();
+    const std::string id = first.out.substr(0, first.out.find('\n'));
+    for (int percent = 5; percent <= 100; percent += 5) {
+        const ToolRun update = notifySend(shell, {"-r", id, "-t", "1", "Volume", std::to_string(percent) + "%"});
+        ASSERT_EQ(update.status, 0) << update.all();
+    }
+    ASSERT_EQ(notifySend(shell, {"Other", "notification"}).status, 0);
+    shell.waitUntilIdle();
+    std::vector<std::string> bodies;
+    for (const Record& record : loggedRecords()) {
+        bodies.push_back(record.body);
+    }
+    EXPECT_THAT(bodies, ElementsAre("Other - notification", "Volume - 100%"));
+}
+
+TEST(DesktopNotifications, TheIconAndTheImageAreShownFromWhereTheClientNamesThemOnly)
+{
+    const TemporaryDeviceRoot files;
+    const std::filesystem::path icons = files.hostPath("/share");
+    writeSolidPng(icons / "icons/hicolor/48x48/apps/vantle-test-icon.png", 48, 0, 1, 0);
+    writeSolidPng(icons / "icon.png", 48, 1, 0, 0);
+    writeSolidPng(icons / "share/icons/hicolor/48x48/apps/outside.png", 48, 1, 0, 0);
+    const std::string pipe = (icons / "pipe.png").string();
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    ShellHost::Options options = serving();
+    options.environment = {{"XDG_DATA_HOME", icons.string()}, {"XDG_DATA_DIRS", "/nonexistent"}};
+    ShellHost shell(options);
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+
+    const UIImage::Pixel red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255};
+    struct Case {
+        const char* name;
+        std::string appIcon;
+        std::string hints;
+        std::vector<UIImage::Pixel> shown;
+        std::vector<UIImage::Pixel> notShown;
+    };
+    const auto before = shell.screenshot("desktop-notification-picture-none.png");
+    std::map<std::string, int> baseline;
+    for (const UIImage::Pixel colour : {red, green, blue}) {
+        baseline[std::to_string(colour.red) + std::to_string(colour.green)] = pixelsOfColour(before, colour);
+    }
+    const auto shownBefore = [&](UIImage::Pixel colour) {
+        return baseline[std::to_string(colour.red) + std::to_string(colour.green)];
+    };
+    const std::vector<Case> cases = {
+        {"an icon named in the icon theme", "vantle-test-icon", "{}", {green}, {red, blue}},
+        {"an icon file and raw image data", (icons / "icon.png").string(), "{'image-data': " + solidImageData(12, "0, 0, 255, 255") + "}",
+         {red, blue}, {green}},
+        {"a file URI as the image path", "", "{'image-path': <'file://" + (icons / "icon.png").string() + "'>}", {red},
+         {green, blue}},
+        {"a name that climbs out of the themes", "../../../../share/icons/hicolor/48x48/apps/outside", "{}", {},
+         {red, green}},
+        {"a pipe, and data too short for its size", pipe,
+         "{'image-data': <(64, 64, 256, true, 8, 4, [byte 0, 0, 255, 255])>}", {}, {red, green, blue}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ToolRun sent = gdbus(shell, "Notify", "client 0 " + ToolRun::quoted(c.appIcon) + " Pictures shown '[]' " +
+                                                        ToolRun::quoted(c.hints) + " 0");
+        ASSERT_EQ(sent.status, 0) << sent.all();
+        const std::string id = sent.out.substr(sent.out.find(' ') + 1, sent.out.find(',') - sent.out.find(' ') - 1);
+        shell.waitUntilIdle();
+        const auto picture = shell.screenshot(std::string("desktop-notification-picture-") +
+                                              std::to_string(&c - cases.data()) + ".png");
+        for (const UIImage::Pixel colour : c.shown) {
+            EXPECT_GT(pixelsOfColour(picture, colour), shownBefore(colour) + 100) << int(colour.red) << "," << int(colour.green);
+        }
+        for (const UIImage::Pixel colour : c.notShown) {
+            EXPECT_EQ(pixelsOfColour(picture, colour), shownBefore(colour)) << int(colour.red) << "," << int(colour.green);
+        }
+        const ToolRun closed = gdbus(shell, "CloseNotification", id);
+        ASSERT_EQ(closed.status, 0) << closed.all();
+        shell.waitUntilIdle();
+        ASSERT_TRUE(shell.state().alerts.empty());
+    }
 }

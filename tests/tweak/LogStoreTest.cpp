@@ -376,3 +376,34 @@ TEST_F(LogStore, RecordsWaitingForTheLockAreWrittenWithOneRewriteAndHandedOverIn
     EXPECT_EQ(std::vector<std::string>(written.rbegin(), written.rend()), bodies(window->received))
         << "the window receives the records oldest first, as they were put in front of each other";
 }
+
+TEST_F(LogStore, AnUpdateReplacesItsRecordWhileTheNewFileHoldsItAndIsWrittenAnewOtherwise)
+{
+    const auto replaced = makeRecord("Volume", "10%", "org.example.volume", 1000);
+    const auto update = makeRecord("Volume", "20%", "org.example.volume", 1001);
+    struct Case {
+        const char* name;
+        std::vector<std::shared_ptr<NSDictionary>> newFile;
+        bool panelShown;
+        std::vector<std::string> after;
+    };
+    const std::vector<Case> cases = {
+        {"held: taken out, the update in front", {makeRecord("Chat", "b"), replaced, makeRecord("Chat", "a")}, false,
+         {"20%", "b", "a"}},
+        {"moved on by the panel", {makeRecord("Chat", "b")}, false, {"20%", "b"}},
+        {"held, but the panel shows it", {replaced}, true, {"20%", "10%"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeLog(kNew, c.newFile);
+        const auto window = std::make_shared<FakeWindow>();
+        window->shown = c.panelShown;
+        VTWindowLink::setSharedLink(window);
+        BroadcastWatcher broadcasts;
+        NSThread::detachNewThread([&] { PLWriter::writeReplacing(update, replaced); });
+        drain();
+        EXPECT_EQ(bodies(readLog(kNew)), c.after);
+        EXPECT_EQ(broadcasts.count, c.panelShown ? 0 : 1) << "announced as a new record is";
+        VTWindowLink::setSharedLink(nullptr);
+    }
+}

@@ -90,10 +90,10 @@ TEST_F(DesktopNotifications, APopUpOffersTheActionsAndATapInvokesOneThenCloses)
     build.actions = {"default", "", "log", "Show Log", "a", "b", "too", "many"};
     const std::uint32_t id = center.notify(build);
     EXPECT_THAT(popUps(), ElementsAre("make / Build finished\nAll 212 tests passed"));
-    EXPECT_THAT(buttonsOfThePopUp(), ElementsAre("Close", "View", "Show Log", "b"));
+    EXPECT_THAT(buttonsOfThePopUp(), ElementsAre("Close", "Show Log", "b", "many")) << "the text is the default's";
     EXPECT_EQ(shell.state().sounds, std::vector<std::string>{"push-notification.caf"});
 
-    tapButton(2);
+    tapButton(1);
     step(0.5);
     EXPECT_THAT(events, ElementsAre("action " + std::to_string(id) + " log", "closed " + std::to_string(id) + " 2"));
     EXPECT_THAT(popUps(), IsEmpty());
@@ -177,7 +177,7 @@ TEST_F(DesktopNotifications, HostileTextIsCutBeforeItIsShown)
     Request huge = request(std::string(100'000, 'S') + "\xFF");
     huge.body = "<b>" + std::string(10'000'000, 'x');
     huge.appName = std::string(1000, 'a');
-    huge.actions = {"default", std::string(1000, 'L'), "odd"};
+    huge.actions = {"long", std::string(1000, 'L'), "odd"};
     center.notify(huge);
     const auto state = shell.state();
     ASSERT_EQ(state.alerts.size(), 1u);
@@ -186,4 +186,46 @@ TEST_F(DesktopNotifications, HostileTextIsCutBeforeItIsShown)
     EXPECT_LE(state.alerts.front().title.size(), DesktopNotificationCenter::kMaxNameBytes);
     EXPECT_EQ(buttonsOfThePopUp().size(), 2u) << "an action without a label is not offered";
     EXPECT_LE(buttonsOfThePopUp().back().size(), DesktopNotificationCenter::kMaxNameBytes);
+}
+
+TEST_F(DesktopNotifications, TheTextInvokesTheDefaultActionAndTheHintsSilenceThePopUp)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::string> actions;
+        bool suppressSound;
+        DesktopNotificationCenter::Urgency urgency;
+        bool sounds;
+        bool textInvokesDefault;
+    };
+    using Urgency = DesktopNotificationCenter::Urgency;
+    const std::vector<Case> cases = {
+        {"default action", {"default", "Open", "later", "Later"}, false, Urgency::Normal, true, true},
+        {"suppress-sound", {}, true, Urgency::Normal, false, false},
+        {"low urgency", {"later", "Later"}, false, Urgency::Low, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        events.clear();
+        Request sent = request(c.name);
+        sent.actions = c.actions;
+        sent.suppressSound = c.suppressSound;
+        sent.urgency = c.urgency;
+        const std::size_t soundsBefore = shell.state().sounds.size();
+        const std::uint32_t id = center.notify(sent);
+        EXPECT_EQ(shell.state().sounds.size(), soundsBefore + (c.sounds ? 1 : 0));
+
+        UIAlertView::visibleAlerts().back()->tapMessage();
+        step(0.5);
+        const std::string closed = "closed " + std::to_string(id) + " 2";
+        if (c.textInvokesDefault) {
+            EXPECT_THAT(events, ElementsAre("action " + std::to_string(id) + " default", closed));
+            EXPECT_THAT(popUps(), IsEmpty());
+        } else {
+            EXPECT_THAT(events, IsEmpty()) << "the text of a pop-up without a default action takes no tap";
+            tapButton(0);
+            step(0.5);
+            EXPECT_THAT(events, ElementsAre(closed));
+        }
+    }
 }

@@ -3,6 +3,7 @@
 #include "NSRunLoop.h"
 #include "NSThread.h"
 #include "NSTimer.h"
+#include "MinuteTicker.h"
 #include "SteppedClockScope.h"
 #include "TestDeadline.h"
 
@@ -319,3 +320,28 @@ TEST_F(RunLoopTest, SourceCallbacksAreNotReenteredAndDeadlinesFire)
 }
 
 } // namespace
+
+TEST_F(RunLoopTest, AMinuteTickerTicksOnceEachTimeTheWallClocksMinuteChanges)
+{
+    // The fixture's clock starts 40 seconds into a minute (1000 = 16 * 60 + 40).
+    int ticks = 0;
+    const MinuteTicker ticker([&ticks] { ++ticks; });
+    struct Step {
+        double advance;      // seconds the clock moves on
+        double setWallClock; // then the wall clock is set to this, when not 0
+        int ticks;           // ticks counted so far
+    };
+    const std::vector<Step> steps = {
+        {19.5, 0, 0}, {0.5, 0, 1}, {59.5, 0, 1}, {0.5, 0, 2}, {3600, 0, 3}, // a long gap ticks once
+        {0, 500, 3}, {59, 0, 3}, {1, 0, 4}, // a clock set back is seen when the minute set before ends
+        {40, 0, 5},
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        time.clock().advance(steps[i].advance);
+        if (steps[i].setWallClock != 0) {
+            time.clock().setReferenceTime(steps[i].setWallClock);
+        }
+        drain();
+        EXPECT_EQ(ticks, steps[i].ticks) << "after step " << i;
+    }
+}

@@ -306,3 +306,19 @@ TEST(PreferenceFile, ADomainNamesAFileInThePreferencesFolderOnly)
 }
 
 } // namespace
+
+TEST(PreferencesStatusBar, RedrawsWhenTheShownMinuteChangesAndOnlyThen)
+{
+    SteppedClockScope clock(1000); // 40 seconds into a minute
+    const auto bar = std::make_shared<PreferencesStatusBar>(CGRectMake(0, 0, 320, PreferencesStatusBar::height));
+    const auto redrawsAfter = [&](double seconds) {
+        bar->clearNeedsDisplay();
+        clock.clock().advance(seconds);
+        while (NSRunLoop::mainRunLoop().runOnce()) {
+        }
+        return bar->needsDisplay();
+    };
+    EXPECT_FALSE(redrawsAfter(19.5));
+    EXPECT_TRUE(redrawsAfter(0.5));
+    EXPECT_FALSE(redrawsAfter(59.5));
+}

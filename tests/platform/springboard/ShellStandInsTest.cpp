@@ -1,8 +1,12 @@
 #include "DSDisplayController.h"
+#include "NSRunLoop.h"
 #include "NSString.h"
 #include "SBApplication.h"
 #include "SBCalendarAlertItem.h"
+#include "SBLockScreenView.h"
 #include "SBRemoteNotificationServer.h"
+#include "SBStatusBar.h"
+#include "SteppedClockScope.h"
 #include "TemporaryDeviceRoot.h"
 
 #include <gtest/gtest.h>
@@ -75,4 +79,29 @@ TEST(SBCalendarAlertItem, CountsRevealsAndTellsObserversWhichItem)
     EXPECT_EQ(revealed, (std::vector<const SBCalendarAlertItem*>{item.get(), &other, item.get()}));
     EXPECT_NE(as<SBCalendarAlertItem>(id(item)), nullptr) << "an alert item answers revealEvent";
     EXPECT_EQ(as<SBCalendarAlertItem>(id(NSString::stringWithString("x"))), nullptr);
+}
+
+TEST(ShellClocks, TheStatusBarAndTheLockScreenRedrawWhenTheShownMinuteChangesAndOnlyThen)
+{
+    SteppedClockScope clock(1000); // 40 seconds into a minute
+    const std::vector<std::shared_ptr<UIView>> clocks = {
+        std::make_shared<SBStatusBar>(),
+        std::make_shared<SBLockScreenView>(SBAwayItemsView::initWithFrame(CGRectMake(0, 0, 320, 200))),
+    };
+    const auto redrawsAfter = [&](double seconds) {
+        for (const auto& view : clocks) {
+            view->clearNeedsDisplay();
+        }
+        clock.clock().advance(seconds);
+        while (NSRunLoop::mainRunLoop().runOnce()) {
+        }
+        std::vector<bool> redrawn;
+        for (const auto& view : clocks) {
+            redrawn.push_back(view->needsDisplay());
+        }
+        return redrawn;
+    };
+    EXPECT_EQ(redrawsAfter(19.5), std::vector<bool>({false, false})) << "within the minute";
+    EXPECT_EQ(redrawsAfter(0.5), std::vector<bool>({true, true})) << "the minute turned";
+    EXPECT_EQ(redrawsAfter(59.5), std::vector<bool>({false, false}));
 }

@@ -219,3 +219,18 @@ TEST_F(Capture, TheGateConsumesThePermissionForTheScreenShown)
 }
 
 } // namespace
+
+TEST_F(Capture, UpdatesOfANotificationLeaveOneRecordHoweverTheirWritersRace)
+{
+    const auto volume = std::make_shared<SBApplication>("org.example.volume", "Volume");
+    for (int percent = 0; percent <= 100; percent += 5) {
+        (void)capture.capturePushNotification(volume, "Volume\n" + std::to_string(percent) + "%", nullptr, "volume");
+    }
+    (void)capture.capturePushNotification(volume, "Muted", nullptr, "another");
+    (void)capture.capturePushNotification(volume, "Muted", nullptr);
+    std::vector<std::string> bodiesLogged;
+    for (const auto& record : logged()) {
+        bodiesLogged.push_back(record->stringForKey("Body").value_or("-"));
+    }
+    EXPECT_THAT(bodiesLogged, testing::UnorderedElementsAre("Volume - 100%", "Muted", "Muted"));
+}
