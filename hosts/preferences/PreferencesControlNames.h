@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControlNames.h"
+#include "ScreenControlNames.h"
 
 // How the Settings application appears on the D-Bus session bus, for `settingsctl` and anyone with gdbus.
 // The host owns kBusName and exports kObjectPath with the interface kInterface, one method per command;
@@ -17,17 +18,14 @@
 //   SwipeDelete           (s title)              swipe across the row, then press its delete button
 //   PressNavigationButton ()                     the right button of the navigation bar
 //   Back                  ()
-//   Tap                   (d x, d y)
-//   Drag                  (d x1, d y1, d x2, d y2, i steps)
-//   WriteScreenshot       (s absolutePath)       a PNG at the screen's scale
-//   State                 () -> (s stateXML)     an XML property list, see below
-//   WaitUntilIdle         ()
+//   and the screen's commands (ScreenControlNames): Tap, Drag, WriteScreenshot, State (the dictionary
+//   below), WaitUntilIdle
 //
 // The state dictionary: "title" (of the page shown), "stack" (the page titles, root first), "sections"
 // (dictionaries with "rows" and, when the section has them, "header" and "footer"; each row a dictionary
 // with "text" and "detail", plus "on" for a switch and "checked" (true) for the chosen row of a choice
 // page), and "alert" when one is shown (a dictionary with "title", "message" and "buttons").
-class PreferencesControlNames {
+class PreferencesControlNames : public ScreenControlNames {
 public:
     static constexpr ControlNames kNames{"org.vantle.Device.Preferences", "/org/vantle/Device/Preferences",
                                          "org.vantle.Device.Preferences",
@@ -43,19 +41,11 @@ public:
     static constexpr const char* kSwipeDelete = "SwipeDelete";
     static constexpr const char* kPressNavigationButton = "PressNavigationButton";
     static constexpr const char* kBack = "Back";
-    static constexpr const char* kTap = "Tap";
-    static constexpr const char* kDrag = "Drag";
-    static constexpr const char* kWriteScreenshot = "WriteScreenshot";
-    static constexpr const char* kState = "State";
-    static constexpr const char* kWaitUntilIdle = "WaitUntilIdle";
 
     static constexpr const char* kAlertKey = "alert";
     static constexpr const char* kSectionsKey = "sections";
     static constexpr const char* kHeaderKey = "header";
     static constexpr const char* kFooterKey = "footer";
 
-    static constexpr double kScreenWidth = 320;
-    static constexpr double kScreenHeight = 480;
-    static constexpr int kMaxDragSteps = 1000;
     static constexpr int kMaxRows = 64;
 };

@@ -2,11 +2,10 @@
 
 #include "PreferencesAppController.h"
 #include "PreferencesControlNames.h"
+#include "ScreenControlCommands.h"
 #include "SettingsStatePropertyList.h"
 
 #include <sdbus-c++/sdbus-c++.h>
-
-#include <cmath>
 
 namespace {
 
@@ -16,19 +15,6 @@ using Step = ControlObject::Step;
 sdbus::Error badArgument(const std::string& reason)
 {
     return sdbus::Error(Names::kNames.refusedError, reason);
-}
-
-CGPoint readPoint(sdbus::MethodCall& call)
-{
-    double x = 0;
-    double y = 0;
-    call >> x >> y;
-    const bool onScreen = std::isfinite(x) && std::isfinite(y) && x >= 0 && x <= Names::kScreenWidth && y >= 0 &&
-                          y <= Names::kScreenHeight;
-    if (!onScreen) {
-        throw badArgument("(" + std::to_string(x) + ", " + std::to_string(y) + ") is not a point of the 320 x 480 screen");
-    }
-    return CGPoint{x, y};
 }
 
 Step done(std::function<void()> action)
@@ -51,8 +37,8 @@ PreferencesControlObject::PreferencesControlObject(PreferencesAppController& app
     registerNavigationCommands();
     registerRowCommands();
     registerAlertCommands();
-    registerTouchCommands();
-    registerViewCommands();
+    ScreenControlCommands::registerOn(control_, Names::kNames, app.screen(),
+                                      [&app] { return SettingsStatePropertyList::xml(app.state()); });
 }
 
 void PreferencesControlObject::registerStep(const char* method, const char* inputSignature,
@@ -118,43 +104,3 @@ void PreferencesControlObject::registerAlertCommands()
     });
 }
 
-void PreferencesControlObject::registerTouchCommands()
-{
-    registerStep(Names::kTap, "dd", [this](sdbus::MethodCall& call) {
-        const CGPoint point = readPoint(call);
-        return done([this, point] { app_.tap(point); });
-    });
-    registerStep(Names::kDrag, "ddddi", [this](sdbus::MethodCall& call) {
-        const CGPoint from = readPoint(call);
-        const CGPoint to = readPoint(call);
-        std::int32_t steps = 0;
-        call >> steps;
-        if (steps < 1 || steps > Names::kMaxDragSteps) {
-            throw badArgument("a drag takes 1 to " + std::to_string(Names::kMaxDragSteps) + " steps");
-        }
-        return done([this, from, to, steps] { app_.drag(from, to, steps); });
-    });
-}
-
-void PreferencesControlObject::registerViewCommands()
-{
-    registerStep(Names::kWriteScreenshot, "s", [this](sdbus::MethodCall& call) {
-        const std::string path = ControlObject::readText(call, "the path");
-        if (path.empty() || path.front() != '/') {
-            // Relative to what? The caller's folder is not ours.
-            throw badArgument("the screenshot's path must be absolute: " + path);
-        }
-        return [this, path](sdbus::MethodReply&) { return app_.writeScreenshot(path); };
-    });
-    control_.registerCommand(Names::kState, "", "s", [this](sdbus::MethodCall&) {
-        return std::vector<Step>{[this](sdbus::MethodReply& reply) {
-            auto xml = SettingsStatePropertyList::xml(app_.state());
-            if (!xml) {
-                return std::optional<NSError>(xml.error());
-            }
-            reply << xml.value();
-            return std::optional<NSError>();
-        }};
-    });
-    control_.registerCommand(Names::kWaitUntilIdle, "", "", [](sdbus::MethodCall&) { return std::vector<Step>(); });
-}

@@ -24,8 +24,6 @@ private:
     void registerNavigationCommands();
     void registerRowCommands();
     void registerAlertCommands();
-    void registerTouchCommands();
-    void registerViewCommands();
     // A command whose one step needs no argument beyond what was read.
     void registerStep(const char* method, const char* inputSignature,
                       std::function<ControlObject::Step(sdbus::MethodCall&)> read);

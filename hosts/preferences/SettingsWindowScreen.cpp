@@ -3,6 +3,13 @@
 #include "CAAnimationScheduler.h"
 #include "PreferencesAppController.h"
 
+SettingsWindowScreen::SettingsWindowScreen(PreferencesAppController& settings)
+    : WindowScreen(settings.screen(), [&settings] {
+          return CAAnimationScheduler::shared().hasRunningAnimations() || settings.rootController().isInTransition();
+      })
+{
+}
+
 std::vector<WindowKey> SettingsWindowScreen::keys(PreferencesAppController* settings)
 {
     return {
@@ -11,15 +18,3 @@ std::vector<WindowKey> SettingsWindowScreen::keys(PreferencesAppController* sett
     };
 }
 
-std::shared_ptr<UIImage> SettingsWindowScreen::picture() { return settings_.screenImage(); }
-
-bool SettingsWindowScreen::isAnimating() const
-{
-    return CAAnimationScheduler::shared().hasRunningAnimations() || settings_.rootController().isInTransition();
-}
-
-int SettingsWindowScreen::beginTouch(CGPoint point) { return settings_.beginTouch(point); }
-
-void SettingsWindowScreen::moveTouch(int touch, CGPoint point) { settings_.moveTouch(touch, point); }
-
-void SettingsWindowScreen::endTouch(int touch, CGPoint point) { settings_.endTouch(touch, point); }

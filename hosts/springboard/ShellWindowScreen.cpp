@@ -32,6 +32,11 @@ int nextOrientationClockwise(int orientation)
 
 } // namespace
 
+ShellWindowScreen::ShellWindowScreen(SBShell& shell)
+    : WindowScreen(shell.screen(), [] { return CAAnimationScheduler::shared().hasRunningAnimations(); })
+{
+}
+
 std::vector<WindowKey> ShellWindowScreen::keys(SBShell* shell)
 {
     auto rotateTo = [shell](int orientation) { return [shell, orientation] { report(shell->rotate(orientation)); }; };
@@ -49,18 +54,3 @@ std::vector<WindowKey> ShellWindowScreen::keys(SBShell* shell)
     };
 }
 
-std::shared_ptr<UIImage> ShellWindowScreen::picture() { return shell_.uprightScreenImage(); }
-
-bool ShellWindowScreen::isAnimating() const { return CAAnimationScheduler::shared().hasRunningAnimations(); }
-
-int ShellWindowScreen::beginTouch(CGPoint point) { return shell_.beginTouch(shell_.screenPointForUprightPoint(point)); }
-
-void ShellWindowScreen::moveTouch(int touch, CGPoint point)
-{
-    shell_.moveTouch(touch, shell_.screenPointForUprightPoint(point));
-}
-
-void ShellWindowScreen::endTouch(int touch, CGPoint point)
-{
-    shell_.endTouch(touch, shell_.screenPointForUprightPoint(point));
-}

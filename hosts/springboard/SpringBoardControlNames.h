@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControlNames.h"
+#include "ScreenControlNames.h"
 
 // How the shell host appears on the D-Bus session bus, for `sbctl` and anyone with gdbus. The host owns the
 // bus name kBusName and exports kObjectPath with the interface kInterface, one method per command; every
@@ -23,18 +24,14 @@
 //   Rotate                  (i orientation)                   1 portrait, 2 upside down, 3 landscape right,
 //                                                             4 landscape left
 //   SendActivatorEvent      (s eventName) -> (b handled)
-//   Tap                     (d x, d y)
-//   Drag                    (d x1, d y1, d x2, d y2, i steps)
-//   WriteScreenshot         (s absolutePath)                  a PNG at the screen's scale
-//   State                   () -> (s stateXML)                an XML property list, see below
-//   WaitUntilIdle           () -> ()                          nothing but the wait: answered once no job thread
-//                                                             runs, no animation is in flight, nothing is queued
+//   and the screen's commands (ScreenControlNames): Tap, Drag, WriteScreenshot, State (the dictionary
+//   below), WaitUntilIdle (answered once no job thread runs, no animation is in flight, nothing is queued)
 //
 // The state dictionary: "locked" (boolean), "foreground" (the bundle identifier; absent on the home and
 // lock screens), "orientation" (integer 1..4), "statusBarImages" (names), "alerts" (dictionaries with
 // "title" and "message", oldest first), "sounds" (names played since start), "windows" (dictionaries with
 // "level" and "name", lowest first), "batteryLevel" (integer percent), "switcherShown" (boolean).
-class SpringBoardControlNames {
+class SpringBoardControlNames : public ScreenControlNames {
 public:
     static constexpr const char* kBusName = "org.vantle.Device.SpringBoard";
     static constexpr const char* kObjectPath = "/org/vantle/Device/SpringBoard";
@@ -56,15 +53,7 @@ public:
     static constexpr const char* kLaunch = "Launch";
     static constexpr const char* kRotate = "Rotate";
     static constexpr const char* kSendActivatorEvent = "SendActivatorEvent";
-    static constexpr const char* kTap = "Tap";
-    static constexpr const char* kDrag = "Drag";
-    static constexpr const char* kWriteScreenshot = "WriteScreenshot";
-    static constexpr const char* kState = "State";
-    static constexpr const char* kWaitUntilIdle = "WaitUntilIdle";
 
     static constexpr const char* kForegroundKey = "foreground";
 
-    static constexpr double kScreenWidth = 320;
-    static constexpr double kScreenHeight = 480;
-    static constexpr int kMaxDragSteps = 1000;
 };

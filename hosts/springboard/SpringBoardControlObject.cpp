@@ -1,10 +1,10 @@
 #include "SpringBoardControlObject.h"
 
 #include "SBShell.h"
+#include "ScreenControlCommands.h"
 #include "ShellStatePropertyList.h"
 #include "SpringBoardControlNames.h"
 
-#include <fmt/format.h>
 #include <sdbus-c++/sdbus-c++.h>
 
 #include <cmath>
@@ -49,27 +49,6 @@ std::optional<std::string> readOptionalText(sdbus::MethodCall& call, const char*
     return text;
 }
 
-CGPoint readPoint(sdbus::MethodCall& call)
-{
-    const double x = read<double>(call);
-    const double y = read<double>(call);
-    const bool onScreen = std::isfinite(x) && std::isfinite(y) && x >= 0 && x <= Names::kScreenWidth && y >= 0 &&
-                          y <= Names::kScreenHeight;
-    if (!onScreen) {
-        throw refusal(fmt::format("({}, {}) is not a point of the 320 x 480 screen", x, y));
-    }
-    return CGPoint{x, y};
-}
-
-// A step that cannot fail.
-Step done(std::function<void()> action)
-{
-    return [action = std::move(action)](sdbus::MethodReply&) {
-        action();
-        return std::optional<NSError>();
-    };
-}
-
 // A step whose error, if any, refuses the command.
 Step attempt(std::function<std::optional<NSError>()> action)
 {
@@ -87,10 +66,8 @@ SpringBoardControlObject::SpringBoardControlObject(SBShell& shell, std::function
 {
     registerAlertCommands();
     registerHardwareCommands();
-    registerTouchCommands();
-    registerViewCommands();
-    // No step: answered as soon as the shell is idle.
-    control_.registerCommand(Names::kWaitUntilIdle, "", "", [](sdbus::MethodCall&) { return std::vector<Step>{}; });
+    ScreenControlCommands::registerOn(control_, Names::kNames, shell.screen(),
+                                      [&shell] { return ShellStatePropertyList::xml(shell.state()); });
 }
 
 void SpringBoardControlObject::registerStep(const char* method, const char* inputSignature,
@@ -172,41 +149,3 @@ void SpringBoardControlObject::registerHardwareCommands()
     });
 }
 
-void SpringBoardControlObject::registerTouchCommands()
-{
-    registerStep(Names::kTap, "dd", "", [this](sdbus::MethodCall& call) {
-        const CGPoint point = readPoint(call);
-        return done([this, point] { shell_.tap(point); });
-    });
-    registerStep(Names::kDrag, "ddddi", "", [this](sdbus::MethodCall& call) {
-        const CGPoint from = readPoint(call);
-        const CGPoint to = readPoint(call);
-        const auto steps = read<std::int32_t>(call);
-        if (steps < 1 || steps > Names::kMaxDragSteps) {
-            throw refusal("a drag takes 1 to " + std::to_string(Names::kMaxDragSteps) + " steps");
-        }
-        return done([this, from, to, steps] { shell_.drag(from, to, steps); });
-    });
-}
-
-void SpringBoardControlObject::registerViewCommands()
-{
-    registerStep(Names::kWriteScreenshot, "s", "", [this](sdbus::MethodCall& call) {
-        const std::string path = ControlObject::readText(call, "the path");
-        if (path.empty() || path.front() != '/') {
-            // Relative to what? The caller's folder is not ours.
-            throw refusal("the screenshot's path must be absolute: " + path);
-        }
-        return attempt([this, path] { return shell_.writeScreenshot(path); });
-    });
-    registerStep(Names::kState, "", "s", [this](sdbus::MethodCall&) {
-        return Step([this](sdbus::MethodReply& reply) {
-            auto xml = ShellStatePropertyList::xml(shell_.state());
-            if (!xml) {
-                return std::optional<NSError>(xml.error());
-            }
-            reply << xml.value();
-            return std::optional<NSError>();
-        });
-    });
-}

@@ -30,8 +30,6 @@ private:
 
     void registerAlertCommands();
     void registerHardwareCommands();
-    void registerTouchCommands();
-    void registerViewCommands();
     // A command of one step: `read` takes the arguments from the call and answers what the shell is to do.
     void registerStep(const char* method, const char* inputSignature, const char* outputSignature,
                       std::function<Step(sdbus::MethodCall&)> read);

@@ -4,7 +4,6 @@
 #include "JobThreadTracker.h"
 #include "NSRunLoop.h"
 #include "UIAlertView.h"
-#include "UIRenderer.h"
 #include "UIScreen.h"
 #include "UISwitch.h"
 #include "UITableViewCellDeleteConfirmationControl.h"
@@ -183,7 +182,7 @@ std::optional<NSError> PreferencesAppController::swipeDelete(const std::string& 
         tapView(*control);
     } else {
         const CGPoint center = screenCenter(*cell.value());
-        drag(CGPointMake(kScreenWidth - 40, center.y), CGPointMake(80, center.y), 10);
+        screen_.touches().drag(CGPointMake(kScreenWidth - 40, center.y), CGPointMake(80, center.y), 10);
     }
     layOut();
     auto* button = cell.value()->deleteConfirmationControl();
@@ -218,42 +217,6 @@ std::optional<NSError> PreferencesAppController::tapBarButton(UINavigationButton
         return NSError(reasonWithout);
     }
     tapView(*shown);
-    return std::nullopt;
-}
-
-void PreferencesAppController::tap(CGPoint point)
-{
-    layOut();
-    touches_.tap(point);
-}
-
-void PreferencesAppController::drag(CGPoint from, CGPoint to, int steps)
-{
-    layOut();
-    touches_.drag(from, to, steps);
-}
-
-int PreferencesAppController::beginTouch(CGPoint point)
-{
-    layOut();
-    return touches_.beginTouch(point);
-}
-
-void PreferencesAppController::moveTouch(int touch, CGPoint point) { touches_.moveTouch(touch, point); }
-
-void PreferencesAppController::endTouch(int touch, CGPoint point) { touches_.endTouch(touch, point); }
-
-std::shared_ptr<UIImage> PreferencesAppController::screenImage()
-{
-    layOut();
-    return UIRenderer::renderScreen();
-}
-
-std::optional<NSError> PreferencesAppController::writeScreenshot(const std::string& hostPath)
-{
-    if (!screenImage()->writePNGToHostFile(hostPath)) {
-        return NSError("cannot write the screenshot to " + hostPath);
-    }
     return std::nullopt;
 }
 
@@ -315,15 +278,10 @@ Result<std::shared_ptr<UITableViewCell>> PreferencesAppController::visibleCellTi
 
 bool PreferencesAppController::tapView(UIView& view)
 {
-    return touches_.tap(screenCenter(view));
+    return screen_.touches().tap(screenCenter(view));
 }
 
-void PreferencesAppController::layOut()
-{
-    for (UIWindow* window : UIScreen::mainScreen()->visibleWindows()) {
-        window->layoutIfNeeded();
-    }
-}
+void PreferencesAppController::layOut() { UIScreen::mainScreen()->layOutVisibleWindows(); }
 
 PreferencesAppController::Row PreferencesAppController::rowOf(UITableViewCell& cell)
 {

@@ -4,7 +4,7 @@
 #include "PreferencesStatusBar.h"
 #include "PrefsListController.h"
 #include "UINavigationController.h"
-#include "UITouchRouter.h"
+#include "UIHostScreen.h"
 #include "UIWindow.h"
 
 #include <memory>
@@ -13,7 +13,6 @@
 #include <vector>
 
 class UIAlertView;
-class UIImage;
 
 // The Settings application: a full-screen window with the status bar and, below it, a navigation controller
 // whose root page is PrefsListController. Everything a user does goes through touches on the screen (the
@@ -78,16 +77,8 @@ public:
     // Taps the back button of the navigation bar.
     [[nodiscard]] std::optional<NSError> back();
 
-    // Points on the 320 x 480 screen.
-    void tap(CGPoint point);
-    void drag(CGPoint from, CGPoint to, int steps);
-    // One finger step by step (a host's pointer): beginTouch answers the touch, or -1 when nothing took it.
-    int beginTouch(CGPoint point);
-    void moveTouch(int touch, CGPoint point);
-    void endTouch(int touch, CGPoint point);
-    // The screen as drawn now, at the screen's scale.
-    std::shared_ptr<UIImage> screenImage();
-    [[nodiscard]] std::optional<NSError> writeScreenshot(const std::string& hostPath);
+    // The screen as the host drives it: the finger, in points of the 320 x 480 screen, and its pictures.
+    UIHostScreen& screen() { return screen_; }
 
 private:
     UIViewController* shownPage() const;
@@ -104,5 +95,5 @@ private:
     std::shared_ptr<UIWindow> window_;
     std::shared_ptr<PreferencesStatusBar> statusBar_;
     std::shared_ptr<UINavigationController> navigation_;
-    UITouchRouter touches_;
+    UIHostScreen screen_;
 };

@@ -35,6 +35,7 @@
 #include "UIScreen.h"
 #include "UIWindow.h"
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -44,6 +45,22 @@ constexpr CGFloat kSwitcherWindowLevel = 1;
 constexpr std::array<int, 3> kLowBatteryWarnings = {20, 10, 5};
 
 std::shared_ptr<NSString> text(const std::string& value) { return NSString::stringWithString(value); }
+
+// How far the screen's picture turns clockwise to stand upright in an interface orientation: the shell turns
+// its windows by a quarter clockwise for orientation 3, a quarter back for 4, half for 2.
+int uprightQuarterTurns(int orientation)
+{
+    switch (orientation) {
+    case 2:
+        return 2;
+    case 3:
+        return -1;
+    case 4:
+        return 1;
+    default:
+        return 0;
+    }
+}
 
 std::shared_ptr<UIWindow> makeScreenWindow(CGFloat level)
 {
@@ -65,7 +82,7 @@ SBShell::SBShell() : soundsBefore_(SBSoundController::sharedInstance().playedSou
 
 SBShell::~SBShell()
 {
-    touches_.cancelAllTouches();
+    screen_.touches().cancelAllTouches();
     const auto alerts = SBAlertItemsController::sharedInstance();
     alerts->setPresenter(nullptr);
     alertPresenter_.reset();
@@ -144,6 +161,7 @@ void SBShell::buildWindows()
     statusBarWindow_ = std::make_shared<SBStatusBarWindow>();
     statusBarWindow_->statusBar().setSwipeDownHandler([this] { sendActivatorEvent(LAActivator::kStatusBarSwipeDown); });
     statusBarWindow_->statusBar().setBatteryLevel(batteryLevel_);
+    statusBarWindow_->setLetsTouchThrough([this](CGPoint screenPoint) { return libraryWindowTakes(screenPoint); });
 
     screenWindow_->setHidden(false);
     statusBarWindow_->setHidden(false);
@@ -178,9 +196,31 @@ void SBShell::layOutWindows() const
         view->setFrame(screenWindow_->bounds());
     }
     switcher_->setFrame(switcherWindow_->bounds());
-    for (UIWindow* window : shellWindows()) {
-        window->layoutIfNeeded();
+}
+
+bool SBShell::isShellWindow(const UIWindow* window) const
+{
+    const auto shell = shellWindows();
+    if (std::find(shell.begin(), shell.end(), window) != shell.end()) {
+        return true;
     }
+    return alertPresenter_ && alertPresenter_->visibleAlert() && window == alertPresenter_->visibleAlert()->alertWindow();
+}
+
+// A window that a loaded library shows over the shell's screen (the notification panel, say) and that takes
+// a touch at the point: the status bar then lets the touch through to it.
+bool SBShell::libraryWindowTakes(CGPoint screenPoint) const
+{
+    for (UIWindow* window : UIScreen::mainScreen()->visibleWindows()) {
+        if (window->windowLevel() >= UIWindowLevelStatusBar || isShellWindow(window)) {
+            continue;
+        }
+        const CGPoint point = CGPointApplyAffineTransform(screenPoint, CGAffineTransformInvert(window->transformToSuperview()));
+        if (window->hitTestWithEvent(point, nullptr) != nullptr) {
+            return true;
+        }
+    }
+    return false;
 }
 
 std::optional<NSError> SBShell::requireLaunched() const
@@ -426,6 +466,7 @@ std::optional<NSError> SBShell::rotate(int orientation)
         return NSError("an interface orientation is 1 to 4, not " + std::to_string(orientation));
     }
     orientation_ = orientation;
+    screen_.setUprightQuarterTurns(uprightQuarterTurns(orientation));
     for (UIWindow* window : shellWindows()) {
         SBInterfaceOrientation::applyToWindow(*window, orientation);
     }
@@ -438,78 +479,6 @@ std::optional<NSError> SBShell::rotate(int orientation)
 bool SBShell::sendActivatorEvent(const std::string& eventName)
 {
     return LAActivator::sharedInstance().sendEventToListener(LAEvent::eventWithName(eventName, activatorMode()));
-}
-
-void SBShell::tap(CGPoint point)
-{
-    layOutWindows();
-    touches_.tap(point);
-}
-
-void SBShell::drag(CGPoint from, CGPoint to, int steps)
-{
-    layOutWindows();
-    touches_.drag(from, to, steps);
-}
-
-int SBShell::beginTouch(CGPoint point)
-{
-    layOutWindows();
-    return touches_.beginTouch(point);
-}
-
-void SBShell::moveTouch(int touch, CGPoint point) { touches_.moveTouch(touch, point); }
-
-void SBShell::endTouch(int touch, CGPoint point) { touches_.endTouch(touch, point); }
-
-namespace {
-
-// How far the screen's picture turns clockwise to stand upright in an interface orientation: the shell turns
-// its windows by a quarter clockwise for orientation 3, a quarter back for 4, half for 2.
-int uprightQuarterTurns(int orientation)
-{
-    switch (orientation) {
-    case 2:
-        return 2;
-    case 3:
-        return -1;
-    case 4:
-        return 1;
-    default:
-        return 0;
-    }
-}
-
-} // namespace
-
-std::shared_ptr<UIImage> SBShell::uprightScreenImage() const
-{
-    layOutWindows();
-    return UIRenderer::renderScreen()->imageRotatedByQuarterTurns(uprightQuarterTurns(orientation_));
-}
-
-CGPoint SBShell::screenPointForUprightPoint(CGPoint point) const
-{
-    const CGSize screen = UIScreen::mainScreen()->bounds().size;
-    // Each case turns the point back by as much as the picture was turned to stand upright.
-    switch (((uprightQuarterTurns(orientation_) % 4) + 4) % 4) {
-    case 1:
-        return CGPointMake(point.y, screen.height - point.x);
-    case 2:
-        return CGPointMake(screen.width - point.x, screen.height - point.y);
-    case 3:
-        return CGPointMake(screen.width - point.y, point.x);
-    default:
-        return point;
-    }
-}
-
-std::optional<NSError> SBShell::writeScreenshot(const std::string& hostPath) const
-{
-    if (!uprightScreenImage()->writePNGToHostFile(hostPath)) {
-        return NSError("cannot write the screenshot to " + hostPath);
-    }
-    return std::nullopt;
 }
 
 SBShell::State SBShell::state() const

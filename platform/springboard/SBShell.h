@@ -2,7 +2,7 @@
 // platform/springboard/SBShell.h
 #include "CGGeometry.h"
 #include "NSError.h"
-#include "UITouchRouter.h"
+#include "UIHostScreen.h"
 
 #include <memory>
 #include <optional>
@@ -37,8 +37,7 @@ class UIWindow;
 // no foreground application, portrait).
 //
 // Beyond the operations the host exports, a shell offers: openSwitcher (the double press of the home
-// button), beginTouch/moveTouch/endTouch (a pointer held down), state().batteryLevel and
-// state().switcherShown.
+// button), a pointer held down (screen().touches()), state().batteryLevel and state().switcherShown.
 class SBShell {
 public:
     struct AlertInfo { std::string title; std::string message; };
@@ -97,25 +96,14 @@ public:
     // A named Activator event, as if its gesture had been made; answers whether a listener handled it.
     bool sendActivatorEvent(const std::string& eventName);
 
-    // The finger, in points on the 320 x 480 screen (portrait coordinates). A tap is press + release at
-    // one point; a drag presses at the first point, moves in `steps` equal steps, releases at the last.
-    // Touches go to the topmost visible window that takes them; a drag that starts in the status bar
-    // (y < 20) and moves down is the status-bar swipe-down gesture, sent to Activator first.
-    void tap(CGPoint point);
-    void drag(CGPoint from, CGPoint to, int steps);
-    // One finger step by step (a host's pointer): beginTouch answers the touch's identifier, or -1 when no
-    // window took it (then moves and the end are ignored).
-    int beginTouch(CGPoint point);
-    void moveTouch(int touch, CGPoint point);
-    void endTouch(int touch, CGPoint point);
-
-    // The screen as drawn now, at the screen's scale (1 or 2), as the person holding the phone sees it:
-    // upright, so 480 x 320 points in landscape. A host's window shows it; screenshots are it.
-    std::shared_ptr<UIImage> uprightScreenImage() const;
-    // A point of that upright picture as the point of the 320 x 480 screen beneath it, where touches go.
-    CGPoint screenPointForUprightPoint(CGPoint point) const;
-    // The upright picture as PNG written to a host path.
-    [[nodiscard]] std::optional<NSError> writeScreenshot(const std::string& hostPath) const;
+    // The screen as the host drives it: the finger, in points of the 320 x 480 screen (portrait
+    // coordinates), and pictures of it as the person holding the phone sees it: upright, so 480 x 320 points
+    // in landscape (a host's window shows them; screenshots are them). Touches go to the topmost visible
+    // window that takes them; a drag that starts in the status bar (y < 20) and moves down is the
+    // status-bar swipe-down gesture, sent to Activator first. While a window of a loaded library lies
+    // beneath the status bar at a point (the notification panel, open), the bar lets a touch there through.
+    UIHostScreen& screen() { return screen_; }
+    const UIHostScreen& screen() const { return screen_; }
     State state() const;
     // No job thread running, no animation in flight, no event or perform queued on the main run loop.
     bool isIdle() const;
@@ -136,6 +124,8 @@ private:
     void showCurrentScreen();
     void closeSwitcher();
     void layOutWindows() const;
+    bool isShellWindow(const UIWindow* window) const;
+    bool libraryWindowTakes(CGPoint screenPoint) const;
     std::string nameOfWindow(const UIWindow* window) const;
 
     bool launched_ = false;
@@ -144,7 +134,7 @@ private:
     std::size_t soundsBefore_ = 0;
     int nextEventId_ = 1;
     std::uint64_t activationToken_ = 0;
-    UITouchRouter touches_;
+    UIHostScreen screen_;
     std::shared_ptr<UIWindow> screenWindow_;
     std::shared_ptr<SBLockScreenView> lockScreen_;
     std::shared_ptr<SBHomeScreenView> homeScreen_;

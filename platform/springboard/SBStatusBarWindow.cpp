@@ -11,7 +11,10 @@ SBStatusBarWindow::SBStatusBarWindow() : UIWindow(UIScreen::mainScreen()->bounds
 
 bool SBStatusBarWindow::pointInsideWithEvent(CGPoint point, UIEvent*)
 {
-    return CGRectContainsPoint(statusBar_->frame(), point);
+    if (!CGRectContainsPoint(statusBar_->frame(), point)) {
+        return false;
+    }
+    return !letsThrough_ || !letsThrough_(CGPointApplyAffineTransform(point, transformToSuperview()));
 }
 
 void SBStatusBarWindow::layoutSubviews()

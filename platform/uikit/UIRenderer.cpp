@@ -51,11 +51,11 @@ std::shared_ptr<UIImage> UIRenderer::renderScreen() { return renderScreenAtScale
 std::shared_ptr<UIImage> UIRenderer::renderScreenAtScale(CGFloat scale)
 {
     const auto screen = UIScreen::mainScreen();
+    screen->layOutVisibleWindows();
     CATransaction::flush();
     return renderInto(screen->bounds().size, scale > 0 ? scale : screen->scale(), true, [&](CGContext& context) {
         for (UIWindow* window : screen->visibleWindows()) {
             const std::shared_ptr<UIView> keep = window->sharedView();
-            window->layoutIfNeeded();
             drawView(*window, context);
         }
     });

@@ -40,6 +40,14 @@ std::vector<UIWindow*> UIScreen::visibleWindows() const
     return visible;
 }
 
+void UIScreen::layOutVisibleWindows() const
+{
+    for (UIWindow* window : visibleWindows()) {
+        const std::shared_ptr<UIView> keep = window->sharedView(); // a layout may let the window go
+        window->layoutIfNeeded();
+    }
+}
+
 void UIScreen::addWindow(UIWindow* window) { windows_.push_back(window); }
 
 void UIScreen::removeWindow(UIWindow* window) { windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end()); }

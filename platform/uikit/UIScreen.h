@@ -30,6 +30,11 @@ public:
 
     // Visible windows, lowest first.
     std::vector<UIWindow*> visibleWindows() const;
+    // The one layout pass over everything the screen shows: every visible window's tree, lowest first,
+    // whoever owns the window (layoutIfNeeded), as the toolkit does once per turn of the run loop. The touch
+    // router runs it before each touch is delivered, the renderer before each picture, so a view laid out
+    // by a change a moment ago (a swiped cell's delete button, say) is where the finger and the eye expect.
+    void layOutVisibleWindows() const;
     // Every window that exists, in creation order.
     const std::vector<UIWindow*>& windows() const { return windows_; }
 

@@ -18,7 +18,9 @@ CGPoint UITouchRouter::inWindow(const UIWindow* window, CGPoint screenPoint)
 
 int UITouchRouter::beginTouch(CGPoint screenPoint)
 {
-    const std::vector<UIWindow*> windows = UIScreen::mainScreen()->visibleWindows();
+    const auto screen = UIScreen::mainScreen();
+    screen->layOutVisibleWindows();
+    const std::vector<UIWindow*> windows = screen->visibleWindows();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
         UIWindow* window = *it;
         const CGPoint point = inWindow(window, screenPoint);
@@ -50,6 +52,7 @@ void UITouchRouter::moveTouch(int identifier, CGPoint screenPoint)
         return;
     }
     const std::shared_ptr<UITouch> touch = found->second;
+    UIScreen::mainScreen()->layOutVisibleWindows();
     touch->moveTo(inWindow(touch->window(), screenPoint), UITouchPhaseMoved, now());
     deliver(touch);
 }
@@ -61,6 +64,7 @@ void UITouchRouter::finish(int identifier, UITouchPhase phase, CGPoint screenPoi
         return;
     }
     const std::shared_ptr<UITouch> touch = found->second;
+    UIScreen::mainScreen()->layOutVisibleWindows();
     if (moves) {
         touch->moveTo(inWindow(touch->window(), screenPoint), phase, now());
     } else {

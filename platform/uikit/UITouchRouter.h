@@ -6,12 +6,13 @@
 #include <map>
 #include <memory>
 
-// Turns fingers on the screen into touches for the views: the first contact hit-tests the visible windows
-// from the top-most down (the first window whose hitTest answers a view gets the touch), and the touch then
-// stays with that view through its moves until it ends or is cancelled. Every step sends the window an
-// event holding all touches in progress, the others in the stationary phase. A touch that begins on a view
-// whose _exclusiveTouchView answers another view is dropped. Points are screen coordinates; time comes
-// from the process clock. Hosts and tests drive it; main thread only.
+// Turns fingers on the screen into touches for the views. Before each step the screen's one layout pass
+// runs (UIScreen::layOutVisibleWindows), as before each turn of the run loop. The first contact hit-tests
+// the visible windows from the top-most down (the first window whose hitTest answers a view gets the
+// touch), and the touch then stays with that view through its moves until it ends or is cancelled. Every
+// step sends the window an event holding all touches in progress, the others in the stationary phase. A
+// touch that begins on a view whose _exclusiveTouchView answers another view is dropped. Points are screen
+// coordinates; time comes from the process clock. Hosts and tests drive it; main thread only.
 class UITouchRouter {
 public:
     // Answers the new touch's identifier, or -1 when no view takes it.

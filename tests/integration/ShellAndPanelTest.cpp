@@ -26,6 +26,7 @@ constexpr const char* kMidX = "160";
 constexpr const char* kFirstEntryY = "85";   // the first group's header is 44 high below the 20-point cap
 constexpr const char* kFirstHeaderY = "42";
 constexpr const char* kBottomCapY = "440";   // the bottom band closes the panel
+constexpr const char* kDeleteButtonX = "285"; // a swiped row's Delete button, at its right end
 
 std::vector<std::string> logged(const char* path, const char* key = "Body")
 {
@@ -180,6 +181,29 @@ TEST_F(ShellAndPanel, ThePanelOpensOnTheSwipeLaunchesATappedEntryAndMarksEveryth
     act(shell, {"tap", kMidX, kFirstEntryY});
     EXPECT_FALSE(panelIsShown(shell)) << "a tapped entry closes the panel";
     EXPECT_EQ(shell.state().foreground, "com.apple.MobileSMS") << "and brings its application forward";
+}
+
+TEST_F(ShellAndPanel, ASwipedEntryIsDeletedByItsButtonAndATapOnTheTopStripCloses)
+{
+    ShellHost shell;
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+    act(shell, {"unlock"});
+    for (const char* text : {"keep", "delete"}) {
+        act(shell, {"sms", "--sender", "Anna", "--text", text});
+        dismissPopUps(shell);
+    }
+    openPanel(shell);
+    act(shell, {"drag", "280", kFirstEntryY, "120", kFirstEntryY, "--steps", "8"}); // the newest entry
+    act(shell, {"tap", kDeleteButtonX, kFirstEntryY});
+    EXPECT_TRUE(panelIsShown(shell)) << "the button deletes; it launches nothing";
+    closePanel(shell);
+    EXPECT_THAT(oldBodies(), ElementsAre("Anna: keep"));
+
+    openPanel(shell);
+    act(shell, {"tap", kMidX, "10"}); // on the status bar, which lies over the panel's top strip
+    EXPECT_FALSE(panelIsShown(shell)) << "the status bar lets the tap through to the open panel";
+    openPanel(shell);
+    EXPECT_TRUE(panelIsShown(shell)) << "and keeps its swipe down while the panel is closed";
 }
 
 TEST_F(ShellAndPanel, LaunchingAnApplicationDeletesItsRecordsWithAutoDeleteOnBadge)

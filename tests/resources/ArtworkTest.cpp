@@ -43,6 +43,7 @@ std::vector<Picture> expectedPictures() {
       {"Applications/Vantle.app/ActionShadow.png", 320, 19},
       {"var/mobile/Library/Vantle/Plugins Info/DefaultIcon.png", 57, 57},
       {kBundle + "IconBig.png", 57, 57},
+      {kBundle + "Icon.png", 29, 29},
       {kBundle + "TableTwitter.png", 29, 29},
       {kBundle + "TableWeb.png", 29, 29},
       {"Applications/MobileMusicPlayer.app/Icon-Small-AudioPlayer.png", 29, 29},

@@ -1,4 +1,5 @@
 #include "ChildProcess.h"
+#include "JsonValue.h"
 #include "NSFileManager.h"
 #include "ShellHost.h"
 #include "ToolRun.h"
@@ -35,15 +36,50 @@ protected:
         }
     }
 
-    void settingsctl(const std::vector<std::string>& arguments) const
+    ToolRun settingsctl(const std::vector<std::string>& arguments) const
     {
         std::string words;
         for (const auto& argument : arguments) {
             words += " " + ToolRun::quoted(argument);
         }
-        const ToolRun result = ToolRun::of("/usr/bin/env", ToolRun::quoted("DBUS_SESSION_BUS_ADDRESS=" + shell.busAddress()) +
-                                                               " " + ToolRun::quoted(VANTLE_SETTINGSCTL_TOOL) + words);
+        ToolRun result = ToolRun::of("/usr/bin/env", ToolRun::quoted("DBUS_SESSION_BUS_ADDRESS=" + shell.busAddress()) +
+                                                         " " + ToolRun::quoted(VANTLE_SETTINGSCTL_TOOL) + words);
         EXPECT_EQ(result.status, 0) << "settingsctl" << words << ":\n" << result.all();
+        return result;
+    }
+    // The detail of the row with the title on the page shown ("Group By: Application").
+    std::string rowDetail(const std::string& title) const
+    {
+        std::string problem;
+        const auto state = JsonValue::parse(settingsctl({ "state" }).out, problem);
+        EXPECT_TRUE(state) << problem;
+        for (const auto& section : state ? (*state)["sections"].array() : JsonValue::Array{}) {
+            for (const auto& row : section["rows"].array()) {
+                if (row["text"].string() == title) {
+                    return row["detail"].string().value_or("");
+                }
+            }
+        }
+        return "(no row " + title + ")";
+    }
+    // Opens the panel and taps its first row: a group's header keeps the panel open (the list is grouped by
+    // application), an entry launches its application and closes it (the list is by date).
+    bool panelGroupsByApplication() const
+    {
+        shell.command({ "drag", "160", "5", "160", "300", "--steps", "8" });
+        shell.waitUntilIdle();
+        shell.command({ "tap", "160", "42" });
+        shell.waitUntilIdle();
+        const auto windows = shell.state().windows;
+        const bool open = std::any_of(windows.begin(), windows.end(), [](const auto& w) { return w.level == 990; });
+        if (open) {
+            shell.command({ "tap", "160", "440" }); // the bottom cap closes it
+            shell.waitUntilIdle();
+        } else {
+            shell.command({ "home" });
+            shell.waitUntilIdle();
+        }
+        return open;
     }
     bool logged(const std::string& text, const char* file = "/var/mobile/Library/Vantle/NewNotifications.plist") const
     {
@@ -119,6 +155,22 @@ TEST_F(SettingsEndToEnd, ARedirectionFromMessagesToPhoneBringsPhoneForwardFromAT
     shell.waitUntilIdle();
 
     EXPECT_EQ(shell.state().foreground, "com.apple.mobilephone");
+}
+
+TEST_F(SettingsEndToEnd, OnAFreshDeviceGroupByShowsThePanelsGroupingAndKeepsItWhenAnotherSettingIsSaved)
+{
+    shell.command({ "unlock" });
+    textMessage("hello");
+    dismissPopUps();
+    settingsctl({ "open", "Vantle" });
+    EXPECT_EQ(rowDetail("Group By"), "Application");
+    EXPECT_TRUE(panelGroupsByApplication());
+
+    settingsctl({ "toggle", "Live Pulldown" }); // the first save creates the preference file
+    settingsctl({ "idle" });
+    shell.waitUntilIdle();
+    EXPECT_EQ(rowDetail("Group By"), "Application");
+    EXPECT_TRUE(panelGroupsByApplication()) << "saving another setting leaves the grouping as it was";
 }
 
 TEST_F(SettingsEndToEnd, GroupingByApplicationTakesEffectAtTheNextOpening)

@@ -1,5 +1,7 @@
 #include "CrossProcessChannels.h"
 #include "GestureSelection.h"
+#include "NSDictionary.h"
+#include "NSFileManager.h"
 #include "NSNumber.h"
 #include "NSString.h"
 #include "PSControllerRegistry.h"
@@ -91,6 +93,30 @@ TEST_F(SettingsRootTest, ChoicesStoreTheValuesTheTweakUnderstands)
     for (std::size_t index = 0; index < 3; ++index) {
         EXPECT_TRUE(isEqual(autoDelete->values()[index], NSNumber::numberWithInteger(static_cast<int>(index))));
     }
+}
+
+TEST_F(SettingsRootTest, GroupByShowsTheGroupingInForceAndTheFirstSaveKeepsIt)
+{
+    CrossProcessChannels::useLoopback(); // the saves post the reload notification
+    const auto groupBy = specifierForKey(rootSpecifiers(), "Group By");
+    const auto hideRead = specifierForKey(rootSpecifiers(), "Hide Read");
+    ASSERT_TRUE(groupBy && hideRead);
+    const char* path = "/var/mobile/Library/Preferences/net.torvask.VantlePro.plist";
+    auto shown = [&] { return as<NSString>(controller.readPreferenceValue(*groupBy))->string(); };
+
+    EXPECT_EQ(shown(), "Application") << "no file: the tweak has no grouping and lists by application";
+    controller.setPreferenceValue(NSNumber::numberWithBool(false), *hideRead);
+    const auto written = NSFileManager::defaultManager().readPropertyListAtPath(path).valueAs<NSDictionary>();
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->stringForKey("Group By"), "Application") << "the save that creates the file keeps it";
+    EXPECT_EQ(shown(), "Application");
+
+    ASSERT_FALSE(NSFileManager::defaultManager().writePropertyList(
+        NSDictionary::dictionaryWithEntries({{"Hide Read", NSNumber::numberWithBool(true)}}), path));
+    EXPECT_EQ(shown(), "Date") << "a file without the key means Date to the tweak";
+    controller.setPreferenceValue(NSNumber::numberWithBool(false), *hideRead);
+    EXPECT_FALSE(NSFileManager::defaultManager().readPropertyListAtPath(path).valueAs<NSDictionary>()->objectForKey("Group By"))
+        << "a file that exists is left to its own grouping";
 }
 
 TEST_F(SettingsRootTest, PropertyListLoaderShowsTheFileNamedAfterItsTitle)

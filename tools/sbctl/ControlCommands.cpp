@@ -7,7 +7,6 @@
 #include <CLI/CLI.hpp>
 #include <sdbus-c++/sdbus-c++.h>
 
-#include <filesystem>
 #include <ostream>
 #include <vector>
 
@@ -22,26 +21,17 @@ std::vector<T> optionalArgument(const std::optional<T>& value)
     return value ? std::vector<T>{*value} : std::vector<T>{};
 }
 
-const CLI::Range& xRange()
-{
-    static const CLI::Range range(0.0, Names::kScreenWidth);
-    return range;
-}
-
-const CLI::Range& yRange()
-{
-    static const CLI::Range range(0.0, Names::kScreenHeight);
-    return range;
-}
-
 } // namespace
 
-ControlCommands::ControlCommands(CLI::App& app) : table_(app, std::chrono::seconds(30))
+ControlCommands::ControlCommands(CLI::App& app)
+    : table_(app, std::chrono::seconds(30)),
+      screen_(table_, ShellStateJson::fromPropertyList,
+              {"shell", "Print the shell's state as one JSON object",
+               "Return once the shell is idle: no job thread runs, no animation is in flight, nothing is queued",
+               "a job thread or an animation did not finish"})
 {
     addAlerts();
     addHardware();
-    addTouches();
-    addViews();
 }
 
 int ControlCommands::run(int argc, char** argv)
@@ -127,54 +117,4 @@ void ControlCommands::addHardware()
                           "Send an Activator event, as if its gesture had been made; prints whether a listener handled it",
                           Names::kSendActivatorEvent, [this](sdbus::MethodCall& call) { call << event_; }, printHandled);
     activator->add_option("EVENT", event_, "The event's name, such as libactivator.statusbar.swipe.down")->required();
-}
-
-void ControlCommands::addTouches()
-{
-    auto* tap = add("tap", "Tap the screen at a point (points on the 320 x 480 portrait screen)",
-                    Names::kTap, [this](sdbus::MethodCall& call) { call << x1_ << y1_; });
-    tap->add_option("X", x1_)->required()->check(xRange());
-    tap->add_option("Y", y1_)->required()->check(yRange());
-
-    auto* drag = add("drag", "Drag a finger from one point to another in equal steps",
-                     Names::kDrag, [this](sdbus::MethodCall& call) { call << x1_ << y1_ << x2_ << y2_ << steps_; });
-    drag->add_option("X1", x1_)->required()->check(xRange());
-    drag->add_option("Y1", y1_)->required()->check(yRange());
-    drag->add_option("X2", x2_)->required()->check(xRange());
-    drag->add_option("Y2", y2_)->required()->check(yRange());
-    drag->add_option("--steps", steps_, "How many moves between press and release")
-        ->capture_default_str()
-        ->check(CLI::Range(1, Names::kMaxDragSteps));
-}
-
-void ControlCommands::addViews()
-{
-    // The shell writes the file itself, so a relative path is made absolute against our folder first.
-    auto* screenshot = add("screenshot", "Write the screen as drawn now to a PNG file (at the screen's scale)",
-                           Names::kWriteScreenshot, [this](sdbus::MethodCall& call) {
-                               call << std::filesystem::absolute(file_).lexically_normal().string();
-                           });
-    screenshot->add_option("FILE", file_, "Where to write the PNG")->required();
-
-    auto printState = [](sdbus::MethodReply& reply, std::ostream& out) {
-        std::string xml;
-        reply >> xml;
-        const auto json = ShellStateJson::fromPropertyList(xml);
-        if (!json) {
-            return std::optional<NSError>(json.error());
-        }
-        out << json.value();
-        return std::optional<NSError>();
-    };
-    add("state", "Print the shell's state as one JSON object", Names::kState, {}, printState);
-
-    auto* idle = add("idle", "Return once the shell is idle: no job thread runs, no animation is in flight, nothing is queued",
-                     Names::kWaitUntilIdle);
-    idle->add_option("--timeout", idleTimeout_, "Seconds to wait at most")->capture_default_str()->check(CLI::Range(1, 3600));
-    idle->callback([this, idle] {
-        ControlRequest& request = table_.request(idle);
-        request.timeout = std::chrono::seconds(idleTimeout_);
-        request.timeoutReason = "the shell was still busy after " + std::to_string(idleTimeout_) +
-                                " seconds (a job thread or an animation did not finish)";
-    });
 }

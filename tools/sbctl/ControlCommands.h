@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControlCommandTable.h"
+#include "ScreenToolCommands.h"
 
 #include <optional>
 #include <string>
@@ -28,16 +29,14 @@ private:
     }
     void addAlerts();
     void addHardware();
-    void addTouches();
-    void addViews();
 
     ControlCommandTable table_;
+    ScreenToolCommands screen_;
 
     // Option values, read when the request is sent.
-    std::string sender_, text_, title_, caller_, bundleIdentifier_, body_, event_, file_;
+    std::string sender_, text_, title_, caller_, bundleIdentifier_, body_, event_;
     std::optional<std::string> location_, artist_;
     std::optional<double> date_;
-    int level_ = 0, orientation_ = 1, steps_ = 10, idleTimeout_ = 120;
+    int level_ = 0, orientation_ = 1;
     bool local_ = false, paused_ = false, switcher_ = false;
-    double x1_ = 0, y1_ = 0, x2_ = 0, y2_ = 0;
 };

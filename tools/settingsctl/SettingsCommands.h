@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ControlCommandTable.h"
+#include "ScreenToolCommands.h"
 
 #include <optional>
 #include <string>
@@ -30,14 +31,11 @@ private:
     CLI::App* addTitled(const std::string& name, const std::string& description, std::string method,
                         const std::string& what);
     void addPages();
-    void addTouches();
-    void addViews();
 
     ControlCommandTable table_;
+    ScreenToolCommands screen_;
 
     // Argument values, read when the request is sent.
     std::vector<std::string> titles_;
-    std::string title_, value_, text_, file_;
-    int steps_ = 10, idleTimeout_ = 120;
-    double x1_ = 0, y1_ = 0, x2_ = 0, y2_ = 0;
+    std::string title_, value_, text_;
 };

@@ -5,6 +5,8 @@
 #include "PLWriter.h"
 #include "UIGraphics.h"
 
+#include <algorithm>
+
 namespace {
 
 std::shared_ptr<UIView> colouredView(std::shared_ptr<UIColor> colour)
@@ -67,6 +69,17 @@ void VTHeaderCell::setFrame(CGRect frame)
     top_->setFrame(CGRectMake(0, 0, width, 1));
     bottom_->setFrame(CGRectMake(0, height - 1, width, 1));
     highlight_->setFrame(CGRectMake(0, 0, width, height));
+}
+
+void VTHeaderCell::layoutSubviews()
+{
+    UITableViewCell::layoutSubviews();
+    // The title ends before the badge (placed by the base layout), so a long name is cut short, not drawn
+    // across the count.
+    const UIView* badge = badge_->isHidden() ? nullptr : badge_.get();
+    const double end = badge ? badge->frame().origin.x - kTitleGap : bounds().size.width - kTitleGap;
+    const CGRect title = title_->frame();
+    title_->setFrame(CGRectMake(title.origin.x, title.origin.y, std::max(0.0, end - title.origin.x), title.size.height));
 }
 
 void VTHeaderCell::drawRect(CGRect rect)

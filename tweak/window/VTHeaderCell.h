@@ -19,6 +19,7 @@ public:
     static constexpr double kIconOrigin = 9;
     static constexpr double kIconTop = 6;
     static constexpr double kTitleLeft = 50;
+    static constexpr double kTitleGap = 8; // between the title's end and the badge
     static constexpr double kHighlightAlpha = 0.15;
     static constexpr double kHighlightDuration = 0.1;
 
@@ -36,6 +37,7 @@ public:
     void unflashHighlight();
 
     void setFrame(CGRect frame) override;
+    void layoutSubviews() override;
     void drawRect(CGRect rect) override;
     void touchesBeganWithEvent(const UITouchSet& touches, UIEvent* event) override;
     void touchesMovedWithEvent(const UITouchSet& touches, UIEvent* event) override;

@@ -1,5 +1,7 @@
 #include "VTNotificationCell.h"
 
+#include <algorithm>
+
 namespace {
 
 std::shared_ptr<UIColor> newDateColour() { return UIColor::colorWithRedGreenBlueAlpha(0.19, 0.42, 0.77, 1); }
@@ -50,6 +52,9 @@ void VTNotificationCell::setFrame(CGRect frame)
     separator_->setFrame(CGRectMake(0, height - 1, width, 1));
     textWidth_ = width - kTextInset;
     notification_->setFrame(CGRectMake(kTextLeft, kTextTop, textWidth_, height - kTextTop - kTextBottomMargin));
+    // The date line as wide as the text below it, so a long one ("Yesterday, 10:55 PM") is not cut short.
+    const CGRect date = date_->frame();
+    date_->setFrame(CGRectMake(date.origin.x, date.origin.y, std::max(date.size.width, textWidth_), date.size.height));
     notificationView_->setFrame(CGRectMake(0, 0, width, height));
 }
 

@@ -112,11 +112,11 @@ TEST_F(Shell, StartsLockedAndFollowsUnlockLaunchHomeAndLock)
 
 TEST_F(Shell, SlidingTheKnobToTheEndUnlocksAndAnIconTapLaunches)
 {
-    shell.drag(CGPointMake(60, 430), CGPointMake(160, 430), 5);
+    shell.screen().touches().drag(CGPointMake(60, 430), CGPointMake(160, 430), 5);
     EXPECT_TRUE(shell.state().locked) << "let go half way, the knob slides back";
-    shell.drag(CGPointMake(60, 430), CGPointMake(300, 430), 8);
+    shell.screen().touches().drag(CGPointMake(60, 430), CGPointMake(300, 430), 8);
     EXPECT_FALSE(shell.state().locked);
-    shell.tap(CGPointMake(41, 60)); // the first icon of the grid
+    shell.screen().touches().tap(CGPointMake(41, 60)); // the first icon of the grid
     EXPECT_EQ(shell.state().foreground, "com.apple.mobilecal");
 }
 
@@ -148,7 +148,7 @@ TEST_F(Shell, AlertsQueueOneAtATimeAndATapOnTheButtonDismissesThem)
     const auto* alert = SBAlertItemsController::sharedInstance()->visibleItem().get();
     ASSERT_NE(alert, nullptr);
     // The single button sits centred at the bottom of the box in the middle of the screen.
-    shell.tap(CGPointMake(160, 240 + 40));
+    shell.screen().touches().tap(CGPointMake(160, 240 + 40));
     settle();
     EXPECT_EQ(alertTitles(), std::vector<std::string>{"Almost Out of Storage / You can manage your storage in Settings."})
         << "the next waiting alert appears once the first is gone";
@@ -198,9 +198,9 @@ TEST_F(Shell, TheStatusBarSwipeDownAndTheHomeButtonReachActivator)
     activator.registerListener(listener, "test.listener");
     ASSERT_FALSE(activator.assignEvent(LAActivator::kStatusBarSwipeDown, "test.listener"));
 
-    shell.drag(CGPointMake(160, 5), CGPointMake(160, 30), 4);
+    shell.screen().touches().drag(CGPointMake(160, 5), CGPointMake(160, 30), 4);
     EXPECT_TRUE(listener->received.empty()) << "a short pull is no swipe";
-    shell.drag(CGPointMake(160, 5), CGPointMake(160, 200), 6);
+    shell.screen().touches().drag(CGPointMake(160, 5), CGPointMake(160, 200), 6);
     EXPECT_EQ(listener->received, std::vector<std::string>{LAActivator::kStatusBarSwipeDown});
 
     ASSERT_FALSE(shell.unlock());
@@ -233,7 +233,7 @@ TEST_F(Shell, RotationTurnsTheScreenAndTellsTheRuntime)
     const auto listener = std::make_shared<CountingListener>();
     LAActivator::sharedInstance().registerListener(listener, "test.rotated");
     ASSERT_FALSE(LAActivator::sharedInstance().assignEvent(LAActivator::kStatusBarSwipeDown, "test.rotated"));
-    shell.drag(CGPointMake(312, 240), CGPointMake(200, 240), 5);
+    shell.screen().touches().drag(CGPointMake(312, 240), CGPointMake(200, 240), 5);
     EXPECT_EQ(listener->received.size(), 1u);
     LAActivator::sharedInstance().unregisterListenerWithName("test.rotated");
 }
@@ -247,10 +247,10 @@ TEST_F(Shell, ASwipeDownTheUprightPictureFromItsTopIsTheStatusBarSwipeInEveryOri
     for (const int orientation : {1, 4, 2, 3}) {
         SCOPED_TRACE(orientation);
         ASSERT_FALSE(shell.rotate(orientation));
-        const CGSize upright = shell.uprightScreenImage()->size();
+        const CGSize upright = shell.screen().uprightImage()->size();
         EXPECT_EQ(upright.width, orientation <= 2 ? 320 : 480);
-        shell.drag(shell.screenPointForUprightPoint(CGPointMake(upright.width / 2, 5)),
-                   shell.screenPointForUprightPoint(CGPointMake(upright.width / 2, 200)), 5);
+        shell.screen().touches().drag(shell.screen().screenPointForUprightPoint(CGPointMake(upright.width / 2, 5)),
+                   shell.screen().screenPointForUprightPoint(CGPointMake(upright.width / 2, 200)), 5);
         EXPECT_EQ(listener->received.size(), ++swipes);
     }
     LAActivator::sharedInstance().unregisterListenerWithName("test.upright");
@@ -277,25 +277,25 @@ TEST_F(Shell, Snapshots)
     UIApplication::sharedApplication()->addStatusBarImageNamed("Vantle");
     ASSERT_FALSE(shell.missCall("Anna Berg", std::nullopt));
     ASSERT_FALSE(shell.missCall("+49 30 1234567", std::nullopt));
-    ASSERT_FALSE(shell.writeScreenshot(base + "lock.png"));
+    ASSERT_FALSE(shell.screen().writeScreenshot(base + "lock.png"));
     ASSERT_FALSE(shell.unlock());
-    ASSERT_FALSE(shell.writeScreenshot(base + "home.png"));
+    ASSERT_FALSE(shell.screen().writeScreenshot(base + "home.png"));
     ASSERT_FALSE(shell.receiveTextMessage("Anna Berg", "Are we still on for lunch at noon?"));
     settle();
-    ASSERT_FALSE(shell.writeScreenshot(base + "alert.png"));
-    shell.tap(CGPointMake(160, 280));
+    ASSERT_FALSE(shell.screen().writeScreenshot(base + "alert.png"));
+    shell.screen().touches().tap(CGPointMake(160, 280));
     settle();
     ASSERT_FALSE(shell.launch("com.apple.mobilecal", false));
     ASSERT_FALSE(shell.launch("com.apple.MobileSMS", false));
-    ASSERT_FALSE(shell.writeScreenshot(base + "app.png"));
+    ASSERT_FALSE(shell.screen().writeScreenshot(base + "app.png"));
     ASSERT_FALSE(shell.openSwitcher());
-    ASSERT_FALSE(shell.writeScreenshot(base + "switcher.png"));
+    ASSERT_FALSE(shell.screen().writeScreenshot(base + "switcher.png"));
     ASSERT_FALSE(shell.pressHome());
     ASSERT_FALSE(shell.pressHome());
     ASSERT_FALSE(shell.rotate(3));
     ASSERT_FALSE(shell.reportBatteryLevel(20));
     settle();
-    ASSERT_FALSE(shell.writeScreenshot(base + "landscape.png"));
+    ASSERT_FALSE(shell.screen().writeScreenshot(base + "landscape.png"));
     UIApplication::sharedApplication()->removeStatusBarImageNamed("Vantle");
     UIScreen::mainScreen()->setScale(1);
 }

@@ -83,7 +83,7 @@ TEST_F(ListCells, AnEntryCellLaysItsTextOutAndMarksNewEntriesInBlue)
     cell.setFrame(CGRectMake(0, 0, 320, 60));
     expectRect(cell.notification()->frame(), CGRectMake(15, 20, 282, 34)); // the text's measured 34 of a 60-point row
     expectRect(cell.separator().frame(), CGRectMake(0, 59, 320, 1));
-    expectRect(cell.date()->frame(), CGRectMake(15, 6, 100, 13));
+    expectRect(cell.date()->frame(), CGRectMake(15, 6, 282, 13)); // as wide as the text, so a long date is whole
 
     cell.setNewNotification(true);
     EXPECT_TRUE(sameColour(cell.date()->textColor(), 0.19, 0.42, 0.77));

@@ -13,6 +13,8 @@
 #include "UIRenderer.h"
 #include "UIScreen.h"
 #include "UIWindow.h"
+#include "VTHeaderCell.h"
+#include "VTNotificationCell.h"
 
 #include <gtest/gtest.h>
 
@@ -196,4 +198,35 @@ TEST_F(PanelPicture, Landscape)
     step(0.4);
     const auto actions = render("panel-landscape-actions");
     EXPECT_TRUE(isRed(at(*actions, 166, 100))); // "Clear", beside its title
+}
+
+TEST_F(PanelPicture, LongTextsEndBeforeTheBadgeAndNothingShowsThroughTheBar)
+{
+    // The shell's screen beneath, red, where the dock would show through a bar that is not opaque.
+    const auto shell = std::make_shared<UIWindow>(CGRectMake(0, 0, 320, 480));
+    shell->setBackgroundColor(UIColor::redColor());
+    shell->setHidden(false);
+    // Grouped by application (there is no preference file): the header first, then the entry, dated
+    // "Yesterday, 10:55 PM".
+    logtest::writeLog(PLWriter::kNewNotificationsPath,
+                      {makeRecord("An Application With A Very Long Name", "Hello", "com.example.long", kNow - 112680)});
+    show();
+    const auto picture = render("panel-long-texts");
+
+    const auto header = std::dynamic_pointer_cast<VTHeaderCell>(panel->content()->cellForRowAtIndexPath(NSIndexPath(0, 0)));
+    const auto entry = std::dynamic_pointer_cast<VTNotificationCell>(panel->content()->cellForRowAtIndexPath(NSIndexPath(1, 0)));
+    ASSERT_TRUE(header && entry);
+    const double badgeX = header->accessoryView()->frame().origin.x;
+    const double headerY = 20 + header->frame().origin.y;
+    EXPECT_FALSE(anyPixel(*picture, CGRectMake(badgeX - VTHeaderCell::kTitleGap, headerY + 8, VTHeaderCell::kTitleGap, 28),
+                          isDark))
+        << "the name stops before its badge";
+    const double dateY = 20 + entry->frame().origin.y + 6;
+    EXPECT_TRUE(anyPixel(*picture, CGRectMake(115, dateY, 60, 13), [](Pixel p) { return !isWhite(p); }))
+        << "\"" << entry->date()->text() << "\" is drawn whole, past the first 100 points";
+
+    // The bottom cap's grey-blue body (blue above red everywhere), away from its rounded corners and buttons.
+    EXPECT_FALSE(anyPixel(*picture, CGRectMake(40, 402, 240, 38), [](Pixel p) { return p.red > p.blue; }))
+        << "the red screen shows through the bar";
+    shell->setHidden(true);
 }
