@@ -149,6 +149,14 @@ void closeAndSettle()
     JobThreadTracker::waitForAll();
 }
 
+// The log sizes the panel is measured at.
+void logSizes(benchmark::internal::Benchmark* benchmark)
+{
+    for (const int records : {1'000, 10'000, 100'000, 1'000'000}) {
+        benchmark->Arg(records);
+    }
+}
+
 void BM_PanelOpenToFirstFrameWithRows(benchmark::State& state)
 {
     CrossProcessChannels::useLoopback();
@@ -169,13 +177,7 @@ void BM_PanelOpenToFirstFrameWithRows(benchmark::State& state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_PanelOpenToFirstFrameWithRows)
-    ->Arg(1'000)
-    ->Arg(10'000)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_PanelOpenToFirstFrameWithRows)->Apply(logSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_FloorReadTheLogFilesBytes(benchmark::State& state)
 {
@@ -184,13 +186,7 @@ void BM_FloorReadTheLogFilesBytes(benchmark::State& state)
         benchmark::DoNotOptimize(device.readLogBytes());
     }
 }
-BENCHMARK(BM_FloorReadTheLogFilesBytes)
-    ->Arg(1'000)
-    ->Arg(10'000)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+BENCHMARK(BM_FloorReadTheLogFilesBytes)->Apply(logSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The panel's close as the shell runs it (the slide out, then the list written back as read), timed as the
 // longest single turn of the main run loop from the close until the list manager is gone: that is how long
@@ -222,12 +218,7 @@ void BM_PanelCloseLongestMainThreadTurn(benchmark::State& state)
     state.counters["floor_ms"] = 1000.0 / 60;
     state.counters["longest_turn_ms"] = longest * 1e3;
 }
-BENCHMARK(BM_PanelCloseLongestMainThreadTurn)
-    ->Arg(10'000)
-    ->Arg(100'000)
-    ->Arg(1'000'000)
-    ->Unit(benchmark::kMillisecond)
-    ->UseManualTime();
+BENCHMARK(BM_PanelCloseLongestMainThreadTurn)->Apply(logSizes)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 // VmRSS and VmHWM (the peak) of a process, in megabytes, from its /proc entry.
 struct ResidentMemory {
