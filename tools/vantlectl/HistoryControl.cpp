@@ -109,6 +109,9 @@ std::size_t HistoryControl::recordsOf(const std::string& bundleIdentifier)
 
 Result<std::size_t> HistoryControl::deleteApplication(const std::string& bundleIdentifier)
 {
+    // One hold across the count and the deletion, so the count is of what was deleted. The deletion first
+    // waits for the panel's queued changes, which it may not do under the lock; but this process has no panel
+    // and so nothing queued, and the wait returns at once.
     const NSRecursiveLockHolder hold(PLWriter::storeLock());
     const std::size_t before = recordsOf(bundleIdentifier);
     PLWriter::deleteNotificationsForApplication(bundleIdentifier);
