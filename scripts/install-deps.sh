@@ -12,6 +12,7 @@ packages=(
   libpugixml-dev libsdl2-dev
   dbus libglib2.0-bin librsvg2-bin fonts-liberation2 fontconfig
   xvfb xdotool x11-utils libnotify-bin
+  python3
 )
 
 missing=()

@@ -5,6 +5,7 @@
 // Both parse the same bytes in memory and free what they built within the timed loop. Before timing, the two readers' values are
 // checked equal; after, the ratios are printed, by wall-clock and by CPU time (steadier on a busy machine).
 #include "LibplistPropertyListReader.h"
+#include "LogRecords.h"
 #include "NSArray.h"
 #include "NSDate.h"
 #include "NSDictionary.h"
@@ -29,25 +30,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kRecords = 10000;
-constexpr int kApplications = 10;
-
-// Shaped like the store's records; every seventh body has characters XML escapes, and every fifth record
-// no bundle identifier (a system alert).
-id makeRecord(int i)
-{
-    NSDictionary::Entries entries{
-        {"Application", NSString::stringWithString("Application " + std::to_string(i % kApplications))},
-        {"Body", NSString::stringWithString("Message " + std::to_string(i) +
-                                            (i % 7 == 0 ? ": Tom & Jerry <3 \"quoted\" caf\xC3\xA9"
-                                                        : ": are we still meeting at the station at six?"))},
-        {"Date", NSDate::dateWithTimeIntervalSinceReferenceDate(800000000.0 + i)},
-    };
-    if (i % 5 != 0) {
-        entries.emplace("Bundle Identifier", NSString::stringWithString("com.example.app" + std::to_string(i % kApplications)));
-    }
-    return NSDictionary::dictionaryWithEntries(std::move(entries));
-}
+using LogRecords::kRecords;
+using LogRecords::makeRecord;
 
 std::string logBytes()
 {

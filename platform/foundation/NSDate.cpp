@@ -1,32 +1,25 @@
 #include "NSDate.h"
 
+#include "CivilDateTime.h"
 #include "Clock.h"
 
 #include <fmt/format.h>
 
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 
 namespace {
 
-std::tm utcCalendar(double secondsSinceReference)
+// The calendar fields of a date, or the plain number of seconds for one no calendar can show (NaN,
+// infinities, beyond some hundred billion years).
+template <class Format>
+std::string formatted(double secondsSinceReference, Format format)
 {
-    const auto unixSeconds = static_cast<std::time_t>(std::floor(secondsSinceReference + NSDate::kReferenceDateFromUnixEpoch));
-    std::tm calendar{};
-    gmtime_r(&unixSeconds, &calendar);
-    return calendar;
-}
-
-// Days from 1970-01-01 to the given civil date (proleptic Gregorian), without the local time zone.
-long long daysFromCivil(long long year, unsigned month, unsigned day)
-{
-    year -= month <= 2;
-    const long long era = (year >= 0 ? year : year - 399) / 400;
-    const unsigned yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<long long>(dayOfEra) - 719468;
+    const auto civil = CivilDateTime::fromSecondsSince1970(secondsSinceReference + NSDate::kReferenceDateFromUnixEpoch);
+    if (!civil) {
+        return fmt::format("{} seconds from 2001-01-01", secondsSinceReference);
+    }
+    return format(*civil);
 }
 
 } // namespace
@@ -85,7 +78,7 @@ std::shared_ptr<NSDate> NSDate::dateWithISO8601String(const std::string& text)
     if (*rest != '\0') {
         return nullptr;
     }
-    const long long days = daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+    const std::int64_t days = CivilDateTime::daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
     const double unixSeconds = static_cast<double>(days * 86400 + hour * 3600 + minute * 60 + second - offsetSeconds);
     return dateWithTimeIntervalSince1970(unixSeconds + fraction);
 }
@@ -97,16 +90,16 @@ double NSDate::timeIntervalSinceNow() const
 
 std::string NSDate::description() const
 {
-    const std::tm c = utcCalendar(seconds_);
-    return fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02} +0000", c.tm_year + 1900, c.tm_mon + 1, c.tm_mday,
-                       c.tm_hour, c.tm_min, c.tm_sec);
+    return formatted(seconds_, [](const CivilDateTime& c) {
+        return fmt::format("{:04}-{:02}-{:02} {:02}:{:02}:{:02} +0000", c.year, c.month, c.day, c.hour, c.minute, c.second);
+    });
 }
 
 std::string NSDate::iso8601String() const
 {
-    const std::tm c = utcCalendar(seconds_);
-    return fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}Z", c.tm_year + 1900, c.tm_mon + 1, c.tm_mday, c.tm_hour,
-                       c.tm_min, c.tm_sec);
+    return formatted(seconds_, [](const CivilDateTime& c) {
+        return fmt::format("{:04}-{:02}-{:02}T{:02}:{:02}:{:02}Z", c.year, c.month, c.day, c.hour, c.minute, c.second);
+    });
 }
 
 bool NSDate::isEqual(const NSObject& other) const

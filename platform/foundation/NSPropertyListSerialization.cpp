@@ -1,177 +1,18 @@
 #include "NSPropertyListSerialization.h"
 
-#include "LibplistPropertyListReader.h"
-#include "NSArray.h"
-#include "NSDate.h"
-#include "NSDictionary.h"
-#include "NSNumber.h"
-#include "NSString.h"
+#include "BinaryPropertyListReader.h"
 #include "PropertyListGuard.h"
-#include "TextSanitizer.h"
 #include "XMLPropertyListReader.h"
-
-#include <fmt/format.h>
-#include <plist/plist.h>
-
-#include <cmath>
-#include <cstdlib>
-#include <limits>
-#include <memory>
-#include <vector>
-
-namespace {
-
-struct NodeFree {
-    void operator()(void* node) const { plist_free(node); }
-};
-using Node = std::unique_ptr<void, NodeFree>;
-
-struct MallocFree {
-    void operator()(char* text) const { std::free(text); }
-};
-using MallocText = std::unique_ptr<char, MallocFree>;
-
-// ---- values -> libplist tree.
-
-// The depth of a value tree, walked without recursion since an in-memory tree may be of any depth.
-// Stops counting once past `cap`.
-std::size_t depthOf(const id& root, std::size_t cap)
-{
-    struct Frame {
-        const NSObject* object;
-        std::size_t depth;
-    };
-    std::vector<Frame> stack{{root.get(), 1}};
-    std::size_t deepest = 0;
-    while (!stack.empty()) {
-        const Frame frame = stack.back();
-        stack.pop_back();
-        deepest = std::max(deepest, frame.depth);
-        if (deepest > cap) {
-            return deepest;
-        }
-        if (const auto* array = dynamic_cast<const NSArray*>(frame.object)) {
-            for (const id& item : array->objects()) {
-                stack.push_back({item.get(), frame.depth + 1});
-            }
-        } else if (const auto* dictionary = dynamic_cast<const NSDictionary*>(frame.object)) {
-            for (const auto& [key, value] : dictionary->entries()) {
-                stack.push_back({value.get(), frame.depth + 1});
-            }
-        }
-    }
-    return deepest;
-}
-
-// An integer above the signed range needs libplist's unsigned mark, which only its parsers set.
-Node unsignedIntegerNode(std::uint64_t value)
-{
-    const std::string xml = fmt::format("<plist version=\"1.0\"><integer>{}</integer></plist>", value);
-    plist_t node = nullptr;
-    plist_from_xml(xml.data(), static_cast<std::uint32_t>(xml.size()), &node);
-    return Node(node);
-}
-
-Result<Node> nodeFromNumber(const NSNumber& number)
-{
-    switch (number.kind()) {
-    case NSNumber::Kind::Boolean:
-        return Node(plist_new_bool(number.boolValue() ? 1 : 0));
-    case NSNumber::Kind::Integer:
-        return Node(plist_new_uint(static_cast<std::uint64_t>(number.integerValue())));
-    case NSNumber::Kind::Unsigned:
-        return unsignedIntegerNode(number.unsignedIntegerValue());
-    case NSNumber::Kind::Real:
-        if (!std::isfinite(number.doubleValue())) {
-            return NSError("a real number that is not finite cannot be written");
-        }
-        return Node(plist_new_real(number.doubleValue()));
-    }
-    return NSError("unknown kind of number");
-}
-
-Result<Node> nodeFromDate(const NSDate& date)
-{
-    const double seconds = date.timeIntervalSinceReferenceDate();
-    const double whole = std::floor(seconds);
-    if (!std::isfinite(seconds) || whole < std::numeric_limits<std::int32_t>::min() ||
-        whole > std::numeric_limits<std::int32_t>::max()) {
-        return NSError(fmt::format("date {} is outside the years 1933 to 2068 that can be written", date.description()));
-    }
-    auto microseconds = static_cast<std::int32_t>(std::lround((seconds - whole) * 1e6));
-    if (microseconds >= 1000000) {
-        microseconds = 999999;
-    }
-    return Node(plist_new_date(static_cast<std::int32_t>(whole), microseconds));
-}
-
-Result<Node> nodeFromValue(const id& value);
-
-Result<Node> nodeFromArray(const NSArray& array)
-{
-    Node node(plist_new_array());
-    for (const id& item : array.objects()) {
-        auto child = nodeFromValue(item);
-        if (!child) {
-            return child.error();
-        }
-        plist_array_append_item(node.get(), child.value().release());
-    }
-    return node;
-}
-
-Result<Node> nodeFromDictionary(const NSDictionary& dictionary)
-{
-    Node node(plist_new_dict());
-    for (const auto& [key, value] : dictionary.entries()) {
-        auto child = nodeFromValue(value);
-        if (!child) {
-            return child.error();
-        }
-        plist_dict_set_item(node.get(), TextSanitizer::sanitizedForXML(key).c_str(), child.value().release());
-    }
-    return node;
-}
-
-Result<Node> nodeFromValue(const id& value)
-{
-    if (!value) {
-        return NSError("a null value cannot be written");
-    }
-    if (const auto string = as<NSString>(value)) {
-        return Node(plist_new_string(TextSanitizer::sanitizedForXML(string->string()).c_str()));
-    }
-    if (const auto number = as<NSNumber>(value)) {
-        return nodeFromNumber(*number);
-    }
-    if (const auto date = as<NSDate>(value)) {
-        return nodeFromDate(*date);
-    }
-    if (const auto data = as<NSData>(value)) {
-        return Node(plist_new_data(reinterpret_cast<const char*>(data->bytes().data()), data->length()));
-    }
-    if (const auto array = as<NSArray>(value)) {
-        return nodeFromArray(*array);
-    }
-    if (const auto dictionary = as<NSDictionary>(value)) {
-        return nodeFromDictionary(*dictionary);
-    }
-    return NSError(fmt::format("a {} is not a property-list value", value->className()));
-}
-
-} // namespace
+#include "XMLPropertyListWriter.h"
 
 Result<id> NSPropertyListSerialization::propertyListWithData(std::string_view bytes, const PropertyListLimits& limits)
 {
-    if (PropertyListGuard::detectFormat(bytes) == PropertyListGuard::Format::Binary) {
-        if (auto refused = PropertyListGuard::check(bytes, limits)) {
-            return *refused;
-        }
-        return LibplistPropertyListReader::fromBinary(bytes);
-    }
-    // The XML reader keeps the depth and object caps itself, in its one pass.
+    // Both readers keep the depth and object caps themselves, before they make a value.
     if (auto refused = PropertyListGuard::checkSize(bytes, limits)) {
         return *refused;
+    }
+    if (PropertyListGuard::detectFormat(bytes) == PropertyListGuard::Format::Binary) {
+        return BinaryPropertyListReader::read(bytes, limits);
     }
     return XMLPropertyListReader::propertyList(bytes, limits);
 }
@@ -183,24 +24,10 @@ Result<id> NSPropertyListSerialization::propertyListWithData(const NSData& data,
 
 Result<std::string> NSPropertyListSerialization::dataWithPropertyList(const id& plist, const PropertyListLimits& limits)
 {
-    const std::size_t maxDepth = limits.effectiveMaxDepth();
-    if (depthOf(plist, maxDepth) > maxDepth) {
-        return NSError(fmt::format("nested deeper than {} levels", maxDepth));
-    }
-    auto tree = nodeFromValue(plist);
-    if (!tree) {
-        return tree.error();
-    }
-    char* xml = nullptr;
-    std::uint32_t length = 0;
-    plist_to_xml(tree.value().get(), &xml, &length);
-    const MallocText owned(xml);
-    if (!xml) {
-        return NSError("the property-list library produced no XML");
-    }
-    // A file the reader would refuse is not worth writing: what is written must read back.
-    if (length > limits.maxBytes) {
-        return NSError(fmt::format("larger than {} bytes", limits.maxBytes));
-    }
-    return std::string(xml, length);
+    return XMLPropertyListWriter::write(plist, limits);
+}
+
+std::optional<NSError> NSPropertyListSerialization::refusalToWrite(const id& plist, const PropertyListLimits& limits)
+{
+    return XMLPropertyListWriter::refusalFor(plist, limits);
 }

@@ -1,6 +1,6 @@
 #include "PropertyListGuard.h"
 
-#include "BinaryPropertyListChecker.h"
+#include "BinaryPropertyListReader.h"
 #include "XMLPropertyListScanner.h"
 
 #include <fmt/format.h>
@@ -27,7 +27,7 @@ std::optional<NSError> PropertyListGuard::check(std::string_view bytes, const Pr
         return refused;
     }
     if (detectFormat(bytes) == Format::Binary) {
-        return BinaryPropertyListChecker::check(bytes, limits);
+        return BinaryPropertyListReader::check(bytes, limits);
     }
     return XMLPropertyListScanner::check(bytes, limits);
 }

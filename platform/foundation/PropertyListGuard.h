@@ -6,11 +6,12 @@
 #include <optional>
 #include <string_view>
 
-// The gate a property-list read passes before libplist 2.2 sees the bytes (NSPropertyListSerialization's
-// XML reader needs only checkSize, as it keeps the other caps itself; the value trees both build are
-// freed recursively, and libplist's own trees are too). libplist overflows its stack when it frees or writes a tree nested some 100,000 levels deep, expands
-// every shared reference of a binary list into a copy, and its binary reader does not check every length
-// and offset against the buffer. So the guard refuses, on the raw bytes and without recursion:
+// The checks a property-list read makes before any value is built, on the raw bytes and without
+// recursion. NSPropertyListSerialization needs only detectFormat and checkSize: its XML reader keeps the
+// depth and object caps itself as it reads, and its binary reader (BinaryPropertyListReader) checks the
+// whole structure before it makes a value. check() is the whole gate, for a parser that recurses or trusts
+// the bytes (libplist 2.2, which the tests compare with, overflows its stack on deep trees, expands every
+// shared reference of a binary list into a copy and does not check every length and offset). It refuses:
 // - input larger than the size cap;
 // - XML nested deeper than the depth cap, or with more elements than the object cap (a linear scan of
 //   the markup; it may overestimate, never underestimate);

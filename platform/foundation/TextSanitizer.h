@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,9 @@ public:
     // validUTF8, then without the characters XML 1.0 forbids (controls other than tab, line feed and
     // carriage return, NUL, U+FFFE and U+FFFF).
     static std::string sanitizedForXML(std::string_view text);
+    // Appends the code point's UTF-8 bytes. A surrogate code point is encoded like any other (validUTF8
+    // turns it into U+FFFD afterwards). REQUIRES: codePoint <= 0x10FFFF.
+    static void appendUTF8(std::string& out, std::uint32_t codePoint);
     // Whether validUTF8 would change nothing.
     static bool isValidUTF8(std::string_view text);
 };

@@ -1,8 +1,10 @@
 #include "XMLPropertyListText.h"
 
+#include "CivilDateTime.h"
 #include "NSData.h"
 #include "NSDate.h"
 #include "NSNumber.h"
+#include "TextSanitizer.h"
 
 #include <fmt/format.h>
 
@@ -23,26 +25,6 @@ std::string_view trimmed(std::string_view text)
         text.remove_suffix(1);
     }
     return text;
-}
-
-void appendUTF8(std::string& out, std::uint32_t codePoint)
-{
-    // Surrogate code points are encoded like any other; TextSanitizer turns them into U+FFFD afterwards.
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
 }
 
 int digitValue(char c, int base)
@@ -103,24 +85,6 @@ std::optional<std::uint64_t> magnitudeOf(std::string_view digits, int base)
     return value;
 }
 
-// Days from 1970-01-01 to the given civil date (proleptic Gregorian).
-std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day)
-{
-    year -= month <= 2;
-    const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
-    const auto yearOfEra = static_cast<unsigned>(year - era * 400);
-    const unsigned dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
-    const unsigned dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
-    return era * 146097 + static_cast<std::int64_t>(dayOfEra) - 719468;
-}
-
-unsigned daysInMonth(unsigned year, unsigned month)
-{
-    static constexpr unsigned kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : kDays[month - 1];
-}
-
 // "YYYY-MM-DDTHH:MM:SSZ" as seconds since 1970, or nothing.
 std::optional<std::int64_t> secondsSince1970(std::string_view text)
 {
@@ -143,11 +107,11 @@ std::optional<std::int64_t> secondsSince1970(std::string_view text)
     const unsigned hour = field(11, 2), minute = field(14, 2), second = field(17, 2);
     wellFormed &= text[4] == '-' && text[7] == '-' && text[10] == 'T' && text[13] == ':' && text[16] == ':' &&
                   text[19] == 'Z';
-    if (!wellFormed || month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 || minute > 59 ||
+    if (!wellFormed || month < 1 || month > 12 || day < 1 || day > CivilDateTime::daysInMonth(year, month) || hour > 23 || minute > 59 ||
         second > 59) {
         return std::nullopt;
     }
-    return daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
+    return CivilDateTime::daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
 }
 
 int base64Value(char c)
@@ -239,7 +203,7 @@ bool XMLPropertyListText::appendDecoded(std::string& out, std::string_view text)
         } else if (reference == "apos") {
             out += '\'';
         } else if (const auto codePoint = characterReference(reference)) {
-            appendUTF8(out, *codePoint);
+            TextSanitizer::appendUTF8(out, *codePoint);
         } else {
             return false;
         }

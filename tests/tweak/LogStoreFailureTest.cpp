@@ -200,8 +200,8 @@ TEST_F(LogStoreFailures, ARecordThatCannotBeWrittenIsLoggedAndWrittenWithTheNext
 TEST_F(LogStoreFailures, ARecordTheFileCannotHoldIsDroppedWithoutHoldingUpTheOthers)
 {
     SystemLogLines systemLog;
-    constexpr double kCenturyAway = 3.5e9; // the XML form keeps dates within about 68 years of 2001
-    runJob([] { PLWriter::write(makeRecord("Far", "too late", "", kCenturyAway)); });
+    constexpr double kMillenniaAway = 3.2e11; // about year 12141: the XML form keeps the years 0001 to 9999
+    runJob([] { PLWriter::write(makeRecord("Far", "too late", "", kMillenniaAway)); });
     runJob([] { PLWriter::write(makeRecord("Chat", "fine")); });
     runJob([] { PLWriter::write(makeRecord("Chat", "fine too")); });
     EXPECT_EQ(bodies(readLog(kNew)), (std::vector<std::string>{"fine too", "fine"}));

@@ -142,10 +142,27 @@ TEST(PropertyListSerialization, RefusesWhatCannotBeWrittenWithAReason)
     };
     EXPECT_EQ(reasonFor(std::make_shared<NotAValue>()).find("is not a property-list value") != std::string::npos, true);
     EXPECT_NE(reasonFor(NSArray::arrayWithObjects({str("a"), nullptr})).find("null"), std::string::npos);
-    EXPECT_NE(reasonFor(NSNumber::numberWithDouble(std::nan(""))).find("not finite"), std::string::npos);
-    // 2100 does not fit the library's 32-bit seconds.
-    EXPECT_NE(reasonFor(NSDate::dateWithISO8601String("2100-01-01T00:00:00Z")).find("outside"), std::string::npos);
-    EXPECT_EQ(reasonFor(NSDate::dateWithISO8601String("2068-12-31T00:00:00Z")), "written");
+    EXPECT_EQ(reasonFor(NSNumber::numberWithDouble(std::nan(""))), "written");
+    EXPECT_EQ(reasonFor(NSDate::dateWithISO8601String("2100-01-01T00:00:00Z")), "written");
+    // XML dates have four-digit years; the second before year 1 and the one after 9999 have no text.
+    const double year1 = NSDate::dateWithISO8601String("0001-01-01T00:00:00Z")->timeIntervalSinceReferenceDate();
+    const double year10000 = NSDate::dateWithISO8601String("9999-12-31T23:59:59Z")->timeIntervalSinceReferenceDate() + 1;
+    EXPECT_EQ(reasonFor(NSDate::dateWithTimeIntervalSinceReferenceDate(year1)), "written");
+    EXPECT_EQ(reasonFor(NSDate::dateWithTimeIntervalSinceReferenceDate(year10000 - 0.5)), "written");
+    // Cut toward 2001, half a second before year 1 is its first second.
+    EXPECT_EQ(reasonFor(NSDate::dateWithTimeIntervalSinceReferenceDate(year1 - 0.5)), "written");
+    EXPECT_EQ(reasonFor(NSDate::dateWithTimeIntervalSinceReferenceDate(year1 - 1)),
+              "date 0000-12-31 23:59:59 +0000 is outside the years 0001 to 9999 that XML can hold");
+    EXPECT_EQ(reasonFor(NSDate::dateWithTimeIntervalSinceReferenceDate(year10000)),
+              "date 10000-01-01 00:00:00 +0000 is outside the years 0001 to 9999 that XML can hold");
+    EXPECT_EQ(reasonFor(NSDate::dateWithTimeIntervalSinceReferenceDate(std::nan(""))),
+              "date nan seconds from 2001-01-01 is outside the years 0001 to 9999 that XML can hold");
+    // The check without writing gives the same reason, for a value anywhere in the tree.
+    const auto refused = NSPropertyListSerialization::refusalToWrite(NSDictionary::dictionaryWithEntries(
+        {{"a", NSArray::arrayWithObjects({NSDate::dateWithTimeIntervalSinceReferenceDate(INFINITY)})}}));
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_EQ(refused->reason(), "date inf seconds from 2001-01-01 is outside the years 0001 to 9999 that XML can hold");
+    EXPECT_FALSE(NSPropertyListSerialization::refusalToWrite(NSArray::arrayWithObjects({str("a")})).has_value());
 
     // Deep enough to pass the hard ceiling; value trees release recursively, so not deeper.
     id deep = str("leaf");

@@ -1,7 +1,16 @@
-#include "BinaryPropertyListChecker.h"
+#include "BinaryPropertyListReader.h"
+
+#include "NSArray.h"
+#include "NSData.h"
+#include "NSDate.h"
+#include "NSDictionary.h"
+#include "NSNumber.h"
+#include "NSString.h"
+#include "TextSanitizer.h"
 
 #include <fmt/format.h>
 
+#include <bit>
 #include <cstdint>
 #include <vector>
 
@@ -10,14 +19,14 @@ namespace {
 constexpr std::size_t kHeaderSize = 8;
 constexpr std::size_t kTrailerSize = 32;
 
-// A string holding NUL cannot be a dictionary key: libplist asserts that a key's length is its strlen()
-// and aborts the process otherwise.
+// A string holding NUL is not taken as a dictionary key: no other form of the list could hold that key.
 enum class Kind { Scalar, String, StringWithNul, Array, Dictionary };
 
 struct Object {
     Kind kind = Kind::Scalar;
     std::size_t references = 0; // where the references of a container start
     std::uint64_t count = 0;    // number of references (both halves of a dictionary)
+    id value;                   // a scalar's value, when values are made
 };
 
 std::uint64_t readBigEndian(std::string_view bytes, std::size_t at, std::size_t width)
@@ -34,12 +43,60 @@ bool isValidWidth(unsigned width)
     return width == 1 || width == 2 || width == 4 || width == 8;
 }
 
-class Checker {
+// Big-endian UTF-16 as UTF-8; a surrogate without its other half becomes U+FFFD.
+std::string utf8FromUTF16(std::string_view units)
+{
+    std::string out;
+    out.reserve(units.size());
+    const auto unitAt = [&](std::size_t i) { return static_cast<std::uint32_t>(readBigEndian(units, 2 * i, 2)); };
+    const std::size_t count = units.size() / 2;
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t unit = unitAt(i);
+        if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < count && unitAt(i + 1) >= 0xDC00 && unitAt(i + 1) < 0xE000) {
+            TextSanitizer::appendUTF8(out, 0x10000 + ((unit - 0xD800) << 10) + (unitAt(i + 1) - 0xDC00));
+            ++i;
+        } else {
+            TextSanitizer::appendUTF8(out, unit >= 0xD800 && unit < 0xE000 ? 0xFFFD : unit);
+        }
+    }
+    return out;
+}
+
+// A 1-, 2- or 4-byte integer is unsigned, an 8-byte one signed; a 16-byte one is a signed 128-bit integer,
+// which the system holds from -2^63 to 2^64-1.
+Result<id> integerAt(std::string_view bytes, std::size_t at, unsigned width)
+{
+    if (width < 8) {
+        return id(NSNumber::numberWithInteger(static_cast<std::int64_t>(readBigEndian(bytes, at, width))));
+    }
+    const std::uint64_t low = readBigEndian(bytes, at + width - 8, 8);
+    const std::uint64_t high = width == 16 ? readBigEndian(bytes, at, 8) : (low >> 63 ? ~0ull : 0);
+    if (high == 0 && low > static_cast<std::uint64_t>(INT64_MAX)) {
+        return id(NSNumber::numberWithUnsignedInteger(low));
+    }
+    if ((high == 0 && low >> 63 == 0) || (high == ~0ull && low >> 63 == 1)) {
+        return id(NSNumber::numberWithInteger(static_cast<std::int64_t>(low)));
+    }
+    return NSError("binary property list integer beyond 64 bits");
+}
+
+double realAt(std::string_view bytes, std::size_t at, unsigned width)
+{
+    if (width == 4) {
+        return static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(readBigEndian(bytes, at, 4))));
+    }
+    return std::bit_cast<double>(readBigEndian(bytes, at, 8));
+}
+
+class Reader {
 public:
-    Checker(std::string_view bytes, const PropertyListLimits& limits)
-        : bytes_(bytes), maxDepth_(limits.effectiveMaxDepth()), maxObjects_(limits.maxObjects)
+    Reader(std::string_view bytes, const PropertyListLimits& limits, bool build)
+        : bytes_(bytes), maxDepth_(limits.effectiveMaxDepth()), maxObjects_(limits.maxObjects), build_(build)
     {
     }
+
+    // The top object's value; only after run() succeeded with values made.
+    id top() const { return values_[top_]; }
 
     std::optional<NSError> run()
     {
@@ -154,22 +211,47 @@ private:
         switch (type) {
         case 0x0:
             if (info == 0x8 || info == 0x9) {
+                if (build_) {
+                    object.value = NSNumber::numberWithBool(info == 0x9);
+                }
                 return std::nullopt;
             }
             break;
         case 0x1:
             if (info <= 4) {
-                return requirePayload(at, 1u << info);
+                if (auto error = requirePayload(at, 1u << info)) {
+                    return error;
+                }
+                auto integer = integerAt(bytes_, at, 1u << info);
+                if (!integer) {
+                    return integer.error();
+                }
+                if (build_) {
+                    object.value = std::move(integer).value();
+                }
+                return std::nullopt;
             }
             break;
         case 0x2:
             if (info == 2 || info == 3) {
-                return requirePayload(at, 1u << info);
+                if (auto error = requirePayload(at, 1u << info)) {
+                    return error;
+                }
+                if (build_) {
+                    object.value = NSNumber::numberWithDouble(realAt(bytes_, at, 1u << info));
+                }
+                return std::nullopt;
             }
             break;
         case 0x3:
             if (info == 3) {
-                return requirePayload(at, 8);
+                if (auto error = requirePayload(at, 8)) {
+                    return error;
+                }
+                if (build_) {
+                    object.value = NSDate::dateWithTimeIntervalSinceReferenceDate(realAt(bytes_, at, 8));
+                }
+                return std::nullopt;
             }
             break;
         case 0x4:
@@ -189,6 +271,9 @@ private:
                 object.kind = Kind::Scalar;
             } else {
                 object.kind = holdsNul(at, size, type == 0x6 ? 2 : 1) ? Kind::StringWithNul : Kind::String;
+            }
+            if (build_) {
+                object.value = scalarText(type, bytes_.substr(at, static_cast<std::size_t>(size)));
             }
             return std::nullopt;
         }
@@ -213,6 +298,15 @@ private:
             break;
         }
         return NSError(fmt::format("binary property list object of unsupported type 0x{:02x}", marker));
+    }
+
+    static id scalarText(unsigned type, std::string_view payload)
+    {
+        if (type == 0x4) {
+            return NSData::dataWithBytes(payload);
+        }
+        return NSString::stringWithString(type == 0x6 ? TextSanitizer::validUTF8(utf8FromUTF16(payload))
+                                                       : TextSanitizer::validUTF8(payload));
     }
 
     std::optional<NSError> referenceAt(const Object& object, std::uint64_t which, std::size_t& target) const
@@ -247,6 +341,9 @@ private:
         depths_.assign(objectCount_, 0);
         sizes_.assign(objectCount_, 0);
         kinds_.assign(objectCount_, Kind::Scalar);
+        if (build_) {
+            values_.assign(objectCount_, nullptr);
+        }
         std::vector<Frame> stack;
         if (auto error = open(top_, stack)) {
             return error;
@@ -323,12 +420,68 @@ private:
         if (size > maxObjects_) {
             return NSError(fmt::format("more than {} values", maxObjects_));
         }
+        if (build_) {
+            if (auto error = spendKeyBytes(frame)) {
+                return error;
+            }
+            values_[frame.index] = valueOf(frame);
+        }
         return std::nullopt;
+    }
+
+    // Values are shared wherever they are referenced, but every dictionary holds its own copy of its keys:
+    // the bytes copied are bounded by a multiple of the file's size, so that one long key referenced from
+    // many dictionaries cannot make memory grow with the product of the two.
+    std::optional<NSError> spendKeyBytes(const Frame& frame)
+    {
+        const std::uint64_t keys = frame.object.kind == Kind::Dictionary ? frame.object.count / 2 : 0;
+        for (std::uint64_t i = 0; i < keys; ++i) {
+            std::size_t child = 0;
+            (void)referenceAt(frame.object, i, child);
+            const std::size_t length = static_cast<const NSString&>(*values_[child]).string().size();
+            if (length > keyBytesLeft_) {
+                return NSError("binary property list whose keys, copied into every dictionary, outgrow the file");
+            }
+            keyBytesLeft_ -= length;
+        }
+        return std::nullopt;
+    }
+
+    // The value of an object whose children all have theirs. REQUIRES: close() checked the references.
+    id valueOf(const Frame& frame) const
+    {
+        const auto childAt = [&](std::uint64_t which) {
+            std::size_t child = 0;
+            (void)referenceAt(frame.object, which, child);
+            return values_[child];
+        };
+        if (frame.object.kind == Kind::Array) {
+            std::vector<id> items;
+            items.reserve(static_cast<std::size_t>(frame.object.count));
+            for (std::uint64_t i = 0; i < frame.object.count; ++i) {
+                items.push_back(childAt(i));
+            }
+            return NSArray::arrayWithObjects(std::move(items));
+        }
+        if (frame.object.kind == Kind::Dictionary) {
+            const auto pairs = static_cast<std::size_t>(frame.object.count / 2);
+            std::vector<std::string> keys;
+            std::vector<id> values;
+            keys.reserve(pairs);
+            values.reserve(pairs);
+            for (std::size_t i = 0; i < pairs; ++i) {
+                keys.push_back(static_cast<const NSString&>(*childAt(i)).string());
+                values.push_back(childAt(pairs + i));
+            }
+            return NSDictionary::dictionaryWithEntries(NSDictionary::Entries::fromKeysAndValues(keys, values));
+        }
+        return frame.object.value;
     }
 
     const std::string_view bytes_;
     const std::size_t maxDepth_;
     const std::size_t maxObjects_;
+    const bool build_;
     unsigned offsetWidth_ = 0;
     unsigned referenceWidth_ = 0;
     std::size_t objectCount_ = 0;
@@ -339,11 +492,22 @@ private:
     std::vector<std::uint64_t> depths_;
     std::vector<std::uint64_t> sizes_;
     std::vector<Kind> kinds_;
+    std::vector<id> values_;
+    std::size_t keyBytesLeft_ = bytes_.size() * 8 + (std::size_t{1} << 20);
 };
 
 } // namespace
 
-std::optional<NSError> BinaryPropertyListChecker::check(std::string_view bytes, const PropertyListLimits& limits)
+Result<id> BinaryPropertyListReader::read(std::string_view bytes, const PropertyListLimits& limits)
 {
-    return Checker(bytes, limits).run();
+    Reader reader(bytes, limits, true);
+    if (auto refused = reader.run()) {
+        return *refused;
+    }
+    return reader.top();
+}
+
+std::optional<NSError> BinaryPropertyListReader::check(std::string_view bytes, const PropertyListLimits& limits)
+{
+    return Reader(bytes, limits, false).run();
 }
