@@ -8,6 +8,7 @@
 #include "NSRecursiveLockHolder.h"
 #include "NSString-UIStringDrawing.h"
 #include "NSString.h"
+#include "NSThread.h"
 #include "PLWriter.h"
 #include "SpringBoard-Vantle.h"
 #include "UITableView.h"
@@ -333,8 +334,12 @@ void VTSorter::flush()
 {
     ++generation_;
     phase_ = Phase::Flushed;
-    rawNotifications_.clear();
-    notifications_.clear();
+    // Releasing a long list (every entry, group and record) takes longer than a frame, so a job thread
+    // does it; nothing in the lists is tied to the main thread.
+    if (!rawNotifications_.empty() || !notifications_.empty()) {
+        NSThread::detachNewThread(
+            [records = std::exchange(rawNotifications_, {}), groups = std::exchange(notifications_, {})] {});
+    }
     collapsedList_.reset();
     arrivedDuringLoad_.clear();
     unread_ = 0;
