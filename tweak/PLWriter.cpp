@@ -12,6 +12,7 @@
 #include "SpringBoard-Vantle.h"
 #include "UIApplication.h"
 #include "VTAppendQueue.h"
+#include "VTLogChangeQueue.h"
 #include "VTLogFile.h"
 #include "VTWindowLink.h"
 
@@ -35,6 +36,7 @@ struct Store {
     // Records whose write failed, oldest first. Each later append writes them again, behind its own newer
     // records, until one succeeds; until then they are neither counted nor announced.
     std::vector<Entry> unwritten VT_GUARDED_BY(lock);
+    VTLogChangeQueue laterChanges{lock};
 };
 
 Store& store()
@@ -91,11 +93,9 @@ Result<VTEncodedLog> encodeDroppingWhatCannotBeWritten(std::vector<Entry>& oldes
 std::optional<NSError> prependRecords(VTLogFile& file, VTEncodedLog&& records)
 {
     const auto state = file.load();
-    if (!state) {
-        return state.error();
-    }
-    if (state.value() == VTLogFile::State::Unreadable) {
-        // Its bytes are kept beside it; replacing it unread would destroy them.
+    if (!state || state.value() == VTLogFile::State::Unreadable) {
+        // Its bytes are kept beside it, and the log starts again; replacing it unread would destroy them,
+        // and leaving it would stop every append after this one.
         if (auto error = file.moveAside()) {
             return error;
         }
@@ -180,6 +180,12 @@ void broadcastInProcess(const std::shared_ptr<NSDictionary>& record, bool waitUn
 {
     const auto notification = NSNotification::notificationWithName(PLWriter::kNewNotificationBroadcast, nullptr, record);
     NSNotificationCenter::defaultCenter().postNotificationOnMainThread(notification, waitUntilDone);
+}
+
+std::optional<std::string> refusalOfPlainRecord(const std::shared_ptr<NSDictionary>& plainRecord)
+{
+    const auto alone = VTEncodedLog::encode({plainRecord});
+    return alone ? std::nullopt : std::optional<std::string>("cannot log the record: " + alone.error().reason());
 }
 
 // Writes the records that have arrived (taken once the lock is held, so that all that gathered while it
@@ -268,6 +274,16 @@ void PLWriter::resetStore()
     state.oldFile = VTLogFile(kOldNotificationsPath);
 }
 
+void PLWriter::changeLogLater(std::function<void()> change)
+{
+    store().laterChanges.enqueue(std::move(change));
+}
+
+void PLWriter::waitForLaterChanges()
+{
+    store().laterChanges.waitForQueued();
+}
+
 std::optional<NSError> PLWriter::replaceOldNotifications(const std::vector<std::shared_ptr<NSDictionary>>& records)
 {
     Store& state = store();
@@ -301,13 +317,25 @@ std::uint64_t PLWriter::appendNumberBeingHandedOver()
     return appendBeingHandedOver;
 }
 
+std::optional<std::string> PLWriter::refusalOf(const NSDictionary& record)
+{
+    return refusalOfPlainRecord(NSDictionaryVantle::simpleNotification(record));
+}
+
 void PLWriter::write(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply)
 {
     if (!record) {
         reply.succeed();
         return;
     }
-    if (!appendQueue().add({record, NSDictionaryVantle::simpleNotification(*record), reply})) {
+    auto plainRecord = NSDictionaryVantle::simpleNotification(*record);
+    if (const auto refusal = refusalOfPlainRecord(plainRecord)) {
+        // Queued, it would fail the rewrite of every record written with it.
+        NSLog("Vantle: {} of {}", *refusal, record->stringForKey("Application").value_or("?"));
+        reply.refuse(*refusal);
+        return;
+    }
+    if (!appendQueue().add({record, std::move(plainRecord), reply})) {
         return; // the thread writing now takes it with its next rewrite
     }
     while (const auto written = commitArrivedRecords()) {
@@ -328,6 +356,8 @@ void PLWriter::writeReplacing(const std::shared_ptr<NSDictionary>& record, const
     bool replacedInPlace = false;
     {
         Store& state = store();
+        // A panel's close handed in before moves what it showed out of the new file first.
+        state.laterChanges.waitForQueued();
         const NSRecursiveLockHolder hold(state.lock);
         // Asked under the lock, as a deletion asks: an open panel has read the file and keeps what it read.
         if (!VTWindowLink::isSharedWindowShown()) {
@@ -352,6 +382,8 @@ void PLWriter::writeReplacing(const std::shared_ptr<NSDictionary>& record, const
 void PLWriter::deleteNotificationsForApplication(const std::string& bundleIdentifier)
 {
     Store& state = store();
+    // A panel's close handed in before must be written first, or its list would bring the records back.
+    state.laterChanges.waitForQueued();
     const NSRecursiveLockHolder hold(state.lock);
     // Asked under the lock: a panel that opens meanwhile reads the files only after this deletion is done,
     // so it never shows records that then vanish under it.

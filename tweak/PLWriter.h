@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -62,7 +63,11 @@ public:
     // record that cannot be written waits in memory for the next append (see Failures above). `reply` is
     // completed once the rewrite that holds the record has returned (refused when the record cannot be
     // written at all).
+    // A record that no file form can hold (a date no property list can write, say) is refused at once, before
+    // anything else: the reason goes to the system log and to `reply`.
     static void write(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply = CPMessageReply());
+    // Why the record's plain form cannot be logged; nothing when it can. Any thread.
+    static std::optional<std::string> refusalOf(const NSDictionary& record);
     // An update of a record written before (`replaced`, as it was handed to write): while the new-notifications
     // file still holds the replaced record, one rewrite takes it out and puts `record` in front, announced as
     // write announces; otherwise (the panel is shown, or the replaced record was read and moved on, deleted,
@@ -80,6 +85,14 @@ public:
     static void resetStore();
     // The lock that serialises every read-modify-write of the two log files.
     static NSRecursiveLock& storeLock();
+    // A change to the log files that the caller does not wait for (the panel's close writes its list back
+    // so): `change` runs on a job thread holding storeLock(), after every change handed in before it (see
+    // VTLogChangeQueue). A deletion of an application's records waits for the changes handed in before it,
+    // and so must every reader that needs their effect. Any thread.
+    static void changeLogLater(std::function<void()> change);
+    // Returns once every change handed to changeLogLater before the call has been made. REQUIRES: the caller
+    // does not hold storeLock(). Any thread.
+    static void waitForLaterChanges();
 
     // The list manager's changes to the log files when the panel closes or is cleared. They go through the
     // store, which keeps what it wrote (see Speed above), so the store's next append or deletion reads

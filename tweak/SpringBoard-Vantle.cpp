@@ -3,6 +3,7 @@
 #include "NSDictionary-Vantle.h"
 #include "NSDictionary.h"
 #include "NSFileManager.h"
+#include "NSLog.h"
 #include "NSString.h"
 #include "NSThread.h"
 #include "PLWriter.h"
@@ -53,6 +54,13 @@ namespace UIApplicationVantle {
 bool registerNotification(const id& record, const CPMessageReply& reply)
 {
     if (!notificationIsConsistent(record)) {
+        return false;
+    }
+    const auto dictionary = as<NSDictionary>(record);
+    if (const auto refusal = PLWriter::refusalOf(*dictionary)) {
+        // Refused here, while the caller still waits for the answer, instead of by the writer later.
+        NSLog("Vantle: {} of {}", *refusal, dictionary->stringForKey("Application").value_or("?"));
+        reply.refuse(*refusal);
         return false;
     }
     NSThread::detachNewThread([record = as<NSDictionary>(record), reply] { PLWriter::write(record, reply); });

@@ -15,7 +15,9 @@ namespace UIApplicationVantle {
 
 // Hands a record in for logging: when it is consistent, starts PLWriter::write on a new job thread of its
 // own (which completes `reply` once the record is written) and answers true at once; otherwise logs
-// nothing, leaves `reply` alone and answers false.
+// nothing, leaves `reply` alone and answers false. A consistent record that no file form can hold (see
+// PLWriter::refusalOf) is refused at once: the reason goes to the system log and to `reply`, and the answer
+// is false.
 bool registerNotification(const id& record, const CPMessageReply& reply = CPMessageReply());
 // True exactly when the object is a dictionary with "Application", "Body" and "Date" all present. Only
 // presence is tested, not the values' types.

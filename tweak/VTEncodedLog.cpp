@@ -93,7 +93,8 @@ std::optional<std::vector<VTEncodedLog::Piece>> VTEncodedLog::piecesOf(std::stri
         if (!pieceFits(found[index], records[index])) {
             return std::nullopt;
         }
-        pieces.push_back(Piece{std::string(found[index]), bundleIdentifierOf(records[index])});
+        pieces.push_back(Piece{std::string(found[index]), bundleIdentifierOf(records[index]),
+                               as<NSDictionary>(records[index]) != nullptr});
     }
     return pieces;
 }
@@ -162,6 +163,12 @@ std::size_t VTEncodedLog::keepNewest(std::size_t count)
     const std::size_t dropped = oldestFirst_.size() > count ? oldestFirst_.size() - count : 0;
     oldestFirst_.erase(oldestFirst_.begin(), oldestFirst_.begin() + static_cast<std::ptrdiff_t>(dropped));
     return dropped;
+}
+
+bool VTEncodedLog::othersAmongOldest(std::size_t count) const
+{
+    const auto end = oldestFirst_.begin() + static_cast<std::ptrdiff_t>(std::min(count, oldestFirst_.size()));
+    return std::any_of(oldestFirst_.begin(), end, [](const Piece& piece) { return !piece.isRecord; });
 }
 
 std::string VTEncodedLog::bytes() const

@@ -40,6 +40,11 @@ public:
     // Keeps only the newest `count` records. Answers how many went.
     std::size_t keepNewest(std::size_t count);
 
+    // Whether any element is not a dictionary (so not a record the list shows), among all of them or among
+    // those keepNewest(count) would drop.
+    bool holdsOtherElements() const { return othersAmongOldest(oldestFirst_.size()); }
+    bool othersAmongOldest(std::size_t count) const;
+
     std::size_t count() const { return oldestFirst_.size(); }
     bool empty() const { return oldestFirst_.empty(); }
     // The whole file. REQUIRES: !empty() (the store removes a log file that holds no record).
@@ -49,6 +54,7 @@ private:
     struct Piece {
         std::string xml;
         std::optional<std::string> bundleIdentifier;
+        bool isRecord = true;
     };
 
     static std::optional<std::vector<Piece>> piecesOf(std::string_view elements, const std::vector<id>& records);

@@ -1,8 +1,8 @@
 #include "VTLogFile.h"
 
 #include "NSArray.h"
+#include "NSLog.h"
 #include "NSPropertyListSerialization.h"
-#include "PropertyListLimits.h"
 
 #include <cerrno>
 
@@ -31,12 +31,15 @@ Result<VTLogFile::State> VTLogFile::readAfresh()
     const auto contents = files().contentsAtPath(path_);
     if (!contents) {
         const int code = contents.error().code();
-        return code == ENOENT || code == ENOTDIR ? State::Missing : State::Unreadable;
+        if (code == ENOENT || code == ENOTDIR) {
+            return State::Missing;
+        }
+        return unreadable(contents.error().reason());
     }
     const auto value = NSPropertyListSerialization::propertyListWithData(contents.value());
     const auto list = value ? as<NSArray>(value.value()) : nullptr;
     if (!list) {
-        return State::Unreadable;
+        return unreadable(value ? std::string("not a list") : value.error().reason());
     }
     const auto& records = list->objects();
     // Files this system wrote are cut into pieces as they are; only others need encoding again.
@@ -46,6 +49,7 @@ Result<VTLogFile::State> VTLogFile::readAfresh()
     }
     auto encoded = VTEncodedLog::encode(records);
     if (!encoded) {
+        unreadableReason_ = "its records cannot be written again: " + encoded.error().reason();
         return encoded.error();
     }
     log_ = std::move(encoded).value();
@@ -55,10 +59,6 @@ Result<VTLogFile::State> VTLogFile::readAfresh()
 std::optional<NSError> VTLogFile::save()
 {
     const std::string bytes = log_.bytes();
-    if (bytes.size() > PropertyListLimits{}.maxBytes) {
-        forget();
-        return NSError("the log would be larger than a property list may be", EFBIG);
-    }
     // Replaced but not flushed counts as written: every reader sees the new file, and so does this
     // process after a crash.
     if (auto error = NSFileManager::failureToChange(files().createFileAtPath(path_, bytes))) {
@@ -79,11 +79,33 @@ std::optional<NSError> VTLogFile::remove()
     return error;
 }
 
+Result<VTLogFile::State> VTLogFile::unreadable(std::string reason)
+{
+    unreadableReason_ = std::move(reason);
+    return State::Unreadable;
+}
+
 std::optional<NSError> VTLogFile::moveAside()
 {
     forget();
     const auto moved = files().moveAsideUnreadableFileAtPath(path_);
-    return moved ? std::nullopt : std::optional<NSError>(moved.error());
+    if (!moved) {
+        return moved.error();
+    }
+    NSLog("Vantle: {} does not read as a log ({}); its records are kept in {}", path_, unreadableReason_, moved.value());
+    return std::nullopt;
+}
+
+std::optional<NSError> VTLogFile::setAsideWithOtherElements()
+{
+    // The log in memory stays: what the caller writes next is taken from it.
+    written_.reset();
+    const auto moved = files().moveAsideFileAtPath(path_, kOtherElementsTag);
+    if (!moved) {
+        return moved.error();
+    }
+    NSLog("Vantle: {} holds elements that are not records; the file is kept as {}", path_, moved.value());
+    return std::nullopt;
 }
 
 std::optional<NSError> VTLogFile::replace(VTEncodedLog log)
@@ -92,8 +114,13 @@ std::optional<NSError> VTLogFile::replace(VTEncodedLog log)
     if (log.empty()) {
         return takeOffPath(found);
     }
-    if (found && found.value() == State::Unreadable) {
+    if (!found || found.value() == State::Unreadable) {
+        // Its records could not be kept in memory: replacing it unread would destroy them.
         if (auto error = moveAside()) {
+            return error;
+        }
+    } else if (found.value() == State::Ok && log_.holdsOtherElements()) {
+        if (auto error = setAsideWithOtherElements()) {
             return error;
         }
     }
@@ -111,6 +138,11 @@ std::optional<NSError> VTLogFile::keepNewest(std::size_t count)
         // Also a file that reads but whose records could not be written again: it goes whole.
         return takeOffPath(found);
     }
+    if (log_.count() > count && log_.othersAmongOldest(log_.count() - count)) {
+        if (auto error = setAsideWithOtherElements()) {
+            return error;
+        }
+    }
     const std::size_t dropped = log_.keepNewest(count);
     if (log_.empty()) {
         return remove();
@@ -123,7 +155,15 @@ std::optional<NSError> VTLogFile::takeOffPath(const Result<State>& found)
     if (found && found.value() == State::Missing) {
         return std::nullopt;
     }
-    return found && found.value() == State::Unreadable ? moveAside() : remove();
+    if (found && found.value() == State::Ok && log_.holdsOtherElements()) {
+        if (auto error = setAsideWithOtherElements()) {
+            return error;
+        }
+        forget();
+        return std::nullopt;
+    }
+    // A file whose records could not be kept in memory goes aside whole, never removed.
+    return found && found.value() == State::Ok ? remove() : moveAside();
 }
 
 void VTLogFile::remember(std::size_t size)

@@ -50,15 +50,22 @@ public:
     [[nodiscard]] std::optional<NSError> moveAside();
 
     // Makes `log` the file's whole content, or takes the file off its path when `log` is empty. A file there
-    // that does not read is moved aside first. A failure leaves the file as it was.
+    // that does not read is moved aside first, and so is one holding elements that are not records (a
+    // record list never holds them, and they would be lost). A failure leaves the file as it was.
     [[nodiscard]] std::optional<NSError> replace(VTEncodedLog log);
-    // Leaves the file holding only its newest `count` records, or takes it off its path when that leaves
-    // none; a file that does not read is moved aside, a missing one stays missing. A failure leaves the file
-    // as it was.
+    // Leaves the file holding only its newest `count` elements, or takes it off its path when that leaves
+    // none; a file that does not read is moved aside, and so is one of whose elements that are not records
+    // some would go; a missing one stays missing. A failure leaves the file as it was.
     [[nodiscard]] std::optional<NSError> keepNewest(std::size_t count);
+
+    // The word in the name of a file set aside because it held elements that are not records.
+    static constexpr const char* kOtherElementsTag = "other-elements";
 
 private:
     Result<State> readAfresh();
+    Result<State> unreadable(std::string reason);
+    // Moves the file aside, for a change that would drop elements of it that are not records.
+    std::optional<NSError> setAsideWithOtherElements();
     // Moves the file aside when `found` says it does not read, leaves it when missing, else removes it.
     std::optional<NSError> takeOffPath(const Result<State>& found);
     void remember(std::size_t size);
@@ -68,4 +75,6 @@ private:
     VTEncodedLog log_;
     // The file's attributes after the last write of log_; absent when log_ may differ from the file.
     std::optional<NSFileManager::Attributes> written_;
+    // Why the last read found the file unreadable, for the system log when it is moved aside.
+    std::string unreadableReason_;
 };

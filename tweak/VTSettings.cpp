@@ -4,7 +4,9 @@
 #include "NSArray.h"
 #include "NSNumber.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <climits>
 #include <optional>
 
@@ -81,16 +83,57 @@ std::optional<std::int64_t> integerValue(const id& value)
     return std::nullopt;
 }
 
-std::optional<std::int32_t> intValue(const id& value)
+// "Items To Keep": any negative number keeps every record, 0 to 2^31-1 keeps that many, and anything
+// else (a number past 2^31-1, NaN, a value that is not a number, text without a leading integer) counts
+// as the default. Truncating such a value instead would turn "lots" into 0 or 2^32 + 3 into 3, and the
+// next close of the panel would delete the log down to that.
+std::int32_t itemLimitOf(std::int64_t value)
 {
+    if (value < 0) {
+        return static_cast<std::int32_t>(std::max<std::int64_t>(value, INT32_MIN));
+    }
+    return value <= INT32_MAX ? static_cast<std::int32_t>(value) : VTSettings::kDefaultItemsToKeep;
+}
+
+bool startsWithInteger(const std::string& text)
+{
+    std::size_t i = skipSpace(text, 0);
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    return i < text.size() && text[i] >= '0' && text[i] <= '9';
+}
+
+std::optional<std::int32_t> itemLimitValue(const id& value)
+{
+    if (!value) {
+        return std::nullopt;
+    }
     if (const auto number = as<NSNumber>(value)) {
-        return number->intValue();
+        switch (number->kind()) {
+        case NSNumber::Kind::Integer:
+            return itemLimitOf(number->integerValue());
+        case NSNumber::Kind::Unsigned:
+            return number->unsignedIntegerValue() <= INT32_MAX ? static_cast<std::int32_t>(number->unsignedIntegerValue())
+                                                               : VTSettings::kDefaultItemsToKeep;
+        case NSNumber::Kind::Real: {
+            const double real = number->doubleValue();
+            if (std::isnan(real) || real >= 2147483648.0) {
+                return VTSettings::kDefaultItemsToKeep;
+            }
+            if (real < 0) { // any negative number, -0.5 too, keeps everything
+                return real > -2147483648.0 ? std::min(-1, static_cast<std::int32_t>(real)) : INT32_MIN;
+            }
+            return static_cast<std::int32_t>(real);
+        }
+        case NSNumber::Kind::Boolean:
+            return VTSettings::kDefaultItemsToKeep;
+        }
     }
-    if (const auto string = as<NSString>(value)) {
-        const std::int64_t wide = stringIntegerValue(string->string());
-        return static_cast<std::int32_t>(wide > INT32_MAX ? INT32_MAX : wide < INT32_MIN ? INT32_MIN : wide);
+    if (const auto string = as<NSString>(value); string && startsWithInteger(string->string())) {
+        return itemLimitOf(stringIntegerValue(string->string()));
     }
-    return std::nullopt;
+    return VTSettings::kDefaultItemsToKeep;
 }
 
 template <class T, class Convert>
@@ -131,7 +174,7 @@ void VTSettings::reset()
     blockLockscreenAlerts_.store(false, std::memory_order_relaxed);
     customIcons_.store(true, std::memory_order_relaxed);
     hideRead_.store(true, std::memory_order_relaxed);
-    itemsToKeep_.store(50, std::memory_order_relaxed);
+    itemsToKeep_.store(kDefaultItemsToKeep, std::memory_order_relaxed);
     livePulldown_.store(true, std::memory_order_relaxed);
     statusbarIcons_.store(true, std::memory_order_relaxed);
     musicOnLockscreen_.store(true, std::memory_order_relaxed);
@@ -174,7 +217,7 @@ void VTSettings::applyScalars(const NSDictionary& file)
     setIfPresent(blockLockscreenAlerts_, file, "Block Lockscreen Alerts", boolValue);
     setIfPresent(customIcons_, file, "Custom Icons", boolValue);
     setIfPresent(hideRead_, file, "Hide Read", boolValue);
-    setIfPresent(itemsToKeep_, file, "Items To Keep", intValue);
+    setIfPresent(itemsToKeep_, file, "Items To Keep", itemLimitValue);
     setIfPresent(livePulldown_, file, "Live Pulldown", boolValue);
     setIfPresent(statusbarIcons_, file, "Statusbar Icons", boolValue);
     setIfPresent(musicOnLockscreen_, file, "Music Lockscreen", boolValue);

@@ -20,6 +20,9 @@ class VTSettings {
 public:
     using IgnoredSet = std::set<std::string>;
 
+    // "Items To Keep" before any file sets it, and for a stored value that is not a usable count.
+    static constexpr std::int32_t kDefaultItemsToKeep = 50;
+
     static VTSettings& shared();
 
     // Applies a loaded preference file; null stands for a file that exists but is not a dictionary.

@@ -1,8 +1,8 @@
 // The notification log store on a temporary device root, each figure beside its floor in the same run:
-// appending one record to a new-notifications file that already holds 10, 1,000 or 10,000 records, and
-// deleting one application's records (a tenth) from 10,000. The floor is the very bytes the store leaves in
-// the file, written crash-safely with plain system calls (temporary file in the same folder, write, fsync,
-// rename, fsync of the folder) and no property-list work. Every iteration times the store, then the floor,
+// appending one record to a new-notifications file that already holds 10 to 100,000 records, and deleting
+// one application's records (a tenth) from 10,000 or 100,000. The floor is the very bytes the store leaves
+// in the file, written crash-safely with plain system calls (temporary file in the same folder, write,
+// fsync, rename, fsync of the folder) and no property-list work. Every iteration times the store, then the floor,
 // then the baseline (the append as the store made it before: the whole file parsed and written again by
 // libplist), each from the same starting file, so the disk's moods touch all three alike; the counters give
 // each one's mean and its ratio to the floor ("ratio" is the store's).
@@ -22,6 +22,7 @@
 //
 //     build/default/bench/log_bench --benchmark_min_time=0.5
 #include "LogBenchSupport.h"
+#include "JobThreadTracker.h"
 #include "NSFileManager.h"
 #include "NSNumber.h"
 #include "VTSorterByDate.h"
@@ -108,21 +109,20 @@ void BM_AppendBesideFloor(benchmark::State& state)
 }
 BENCHMARK(BM_AppendBesideFloor)
     ->ArgNames({"records", "warm"})
-    ->ArgsProduct({{10, 1000, 10000}, {static_cast<int>(Cache::Warm), static_cast<int>(Cache::Cold)}})
+    ->ArgsProduct({{10, 1000, 10000, 100000}, {static_cast<int>(Cache::Warm), static_cast<int>(Cache::Cold)}})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
-constexpr int kDeletionLogSize = 10000;
-
-// Deleting a tenth of 10,000 records (one application's) from the new-notifications file; the
+// Deleting a tenth of the records (one application's) from the new-notifications file; the
 // old-notifications file is absent.
 void BM_DeleteOneApplicationBesideFloor(benchmark::State& state)
 {
     const auto cache = static_cast<Cache>(state.range(0));
+    const int records = static_cast<int>(state.range(1));
     StoreSetting setting(state);
-    const std::string expected = logBytes(kDeletionLogSize, true);
+    const std::string expected = logBytes(records, true);
 
-    prepareLog(state, setting.newFile(), kDeletionLogSize, cache);
+    prepareLog(state, setting.newFile(), records, cache);
     PLWriter::deleteNotificationsForApplication(kDeletedApplication);
     if (readWhole(setting.newFile()) != expected) {
         state.SkipWithError("the store did not delete the application's records");
@@ -130,12 +130,12 @@ void BM_DeleteOneApplicationBesideFloor(benchmark::State& state)
     }
     BesideFloor figures;
     for (auto _ : state) {
-        prepareLog(state, setting.newFile(), kDeletionLogSize, cache);
+        prepareLog(state, setting.newFile(), records, cache);
         const double store = secondsOf([&] {
             PLWriter::deleteNotificationsForApplication(kDeletedApplication);
             runQueuedMainThreadWork();
         });
-        resetLog(state, setting.newFile(), logBytes(kDeletionLogSize));
+        resetLog(state, setting.newFile(), logBytes(records));
         const double floor = secondsOf([&] { benchmark::DoNotOptimize(writeDurably(setting.newFile(), expected)); });
         state.SetIterationTime(store);
         figures.add(store, floor, 0);
@@ -143,9 +143,8 @@ void BM_DeleteOneApplicationBesideFloor(benchmark::State& state)
     figures.report(state, expected.size());
 }
 BENCHMARK(BM_DeleteOneApplicationBesideFloor)
-    ->ArgName("warm")
-    ->Arg(static_cast<int>(Cache::Warm))
-    ->Arg(static_cast<int>(Cache::Cold))
+    ->ArgNames({"warm", "records"})
+    ->ArgsProduct({{static_cast<int>(Cache::Warm), static_cast<int>(Cache::Cold)}, {10000, 100000}})
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 
@@ -187,6 +186,7 @@ public:
         return secondsOf([&] {
             panel->purge();
             panel->flush();
+            JobThreadTracker::waitForAll(); // the list is written back on a job thread
         });
     }
 

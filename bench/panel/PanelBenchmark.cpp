@@ -1,7 +1,11 @@
-// The panel as a person meets it: from the gesture to the first frame with rows drawn, with 1,000 and
-// 10,000 records in the log ("Hide Read" off, so both files are read), beside the floor of reading the same
-// files' bytes; the shell's resident memory with 10,000 records and the panel open; and the capture's cost
-// on the shell's main thread per alert, beside the shell's own work for that alert.
+// The panel as a person meets it: from the gesture to the first frame with rows drawn, with 1,000 to
+// 1,000,000 records in the log ("Hide Read" off, so both files are read), beside the floor of reading the
+// same files' bytes; the longest the main thread is blocked while the panel closes, beside one frame; the
+// shell's resident memory with the panel open, over several openings; and the capture's cost on the shell's
+// main thread per alert, beside the shell's own work for that alert.
+//
+//     build/default/bench/panel_bench --benchmark_filter='/100000|/1000000'
+
 #include "CKSMSMessage.h"
 #include "CrossProcessChannels.h"
 #include "DeviceRoot.h"
@@ -31,6 +35,8 @@
 #include <stdlib.h>
 #include <sys/types.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -143,6 +149,14 @@ void closeAndSettle()
     JobThreadTracker::waitForAll();
 }
 
+// The log sizes the panel is measured at.
+void logSizes(benchmark::internal::Benchmark* benchmark)
+{
+    for (const int records : {1'000, 10'000, 100'000, 1'000'000}) {
+        benchmark->Arg(records);
+    }
+}
+
 void BM_PanelOpenToFirstFrameWithRows(benchmark::State& state)
 {
     CrossProcessChannels::useLoopback();
@@ -163,7 +177,7 @@ void BM_PanelOpenToFirstFrameWithRows(benchmark::State& state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_PanelOpenToFirstFrameWithRows)->Arg(1'000)->Arg(10'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PanelOpenToFirstFrameWithRows)->Apply(logSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_FloorReadTheLogFilesBytes(benchmark::State& state)
 {
@@ -172,7 +186,39 @@ void BM_FloorReadTheLogFilesBytes(benchmark::State& state)
         benchmark::DoNotOptimize(device.readLogBytes());
     }
 }
-BENCHMARK(BM_FloorReadTheLogFilesBytes)->Arg(1'000)->Arg(10'000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_FloorReadTheLogFilesBytes)->Apply(logSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The panel's close as the shell runs it (the slide out, then the list written back as read), timed as the
+// longest single turn of the main run loop from the close until the list manager is gone: that is how long
+// the shell cannot draw a frame or take a touch. The floor is one frame at 60 Hz. Each iteration opens the
+// panel on the same log first.
+void BM_PanelCloseLongestMainThreadTurn(benchmark::State& state)
+{
+    CrossProcessChannels::useLoopback();
+    const PanelDevice device(static_cast<int>(state.range(0)));
+    const auto controller = VTWindowController::sharedController();
+    PLWriter::reloadSettings();
+    double longest = 0;
+    for (auto _ : state) {
+        device.restoreLog();
+        controller->setShowWindow(true);
+        NSRunLoop::mainRunLoop().runUntil(panelHasRows);
+        JobThreadTracker::waitForAll();
+        controller->setShowWindow(false);
+        double turn = 0;
+        while (controller->window()->listManager()) {
+            const auto start = std::chrono::steady_clock::now();
+            NSRunLoop::mainRunLoop().runOnce();
+            turn = std::max(turn, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        }
+        longest = std::max(longest, turn);
+        state.SetIterationTime(turn);
+        JobThreadTracker::waitForAll();
+    }
+    state.counters["floor_ms"] = 1000.0 / 60;
+    state.counters["longest_turn_ms"] = longest * 1e3;
+}
+BENCHMARK(BM_PanelCloseLongestMainThreadTurn)->Apply(logSizes)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 // VmRSS and VmHWM (the peak) of a process, in megabytes, from its /proc entry.
 struct ResidentMemory {
@@ -217,27 +263,43 @@ void BM_ShellResidentMemoryWithThePanelOpen(benchmark::State& state)
         state.SkipWithError(shell.failure().c_str());
         return;
     }
+    const int cycles = static_cast<int>(state.range(2));
+    const auto run = [&](const std::vector<std::string>& arguments) {
+        const ToolRun tool = shell.sbctl(arguments);
+        if (tool.status != 0) {
+            state.SkipWithError(("sbctl failed: " + tool.all()).c_str());
+        }
+        return tool.status == 0;
+    };
+    const auto swipe = [&] { return run({"activator", "libactivator.statusbar.swipe.down"}) && run({"idle"}); };
     ResidentMemory closed;
+    ResidentMemory firstOpen;
     ResidentMemory open;
     for (auto _ : state) {
         closed = residentMemoryOf(shell.pid());
-        const ToolRun gesture = shell.sbctl({"activator", "libactivator.statusbar.swipe.down"});
-        const ToolRun idle = shell.sbctl({"idle"});
-        // A frame drawn, as a display would have it.
-        const ToolRun frame = shell.sbctl({"screenshot", (shell.device().path() / "panel.png").string()});
-        if (gesture.status != 0 || idle.status != 0 || frame.status != 0) {
-            state.SkipWithError(("sbctl failed: " + gesture.all() + idle.all() + frame.all()).c_str());
-            return;
+        for (int cycle = 0; cycle < cycles; ++cycle) {
+            // The swipe toggles: after the first cycle one closes the panel, the next opens it again. A frame
+            // is drawn, as a display would have it.
+            if ((cycle > 0 && !swipe()) || !swipe() || !run({"screenshot", (shell.device().path() / "panel.png").string()})) {
+                return;
+            }
+            open = residentMemoryOf(shell.pid());
+            if (cycle == 0) {
+                firstOpen = open;
+            }
         }
-        open = residentMemoryOf(shell.pid());
     }
     state.counters["closed_rss_MB"] = closed.current;
+    state.counters["first_open_rss_MB"] = firstOpen.current;
     state.counters["open_rss_MB"] = open.current;
     state.counters["peak_rss_MB"] = open.peak;
 }
+// Records, screen scale, openings ("Items To Keep" is off, so every opening shows every record).
 BENCHMARK(BM_ShellResidentMemoryWithThePanelOpen)
-    ->Args({10'000, 1})
-    ->Args({10'000, 2})
+    ->Args({10'000, 1, 1})
+    ->Args({10'000, 2, 1})
+    ->Args({100'000, 1, 5})
+    ->Args({1'000'000, 1, 1})
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdint>
+#include <fstream>
 #include <map>
 #include <vector>
 
@@ -104,6 +105,11 @@ Urgency urgencyHint(const std::map<std::string, sdbus::Variant>& hints)
     }
 }
 
+bool isNameTaken(const sdbus::Error& error)
+{
+    return error.getName() == "org.freedesktop.DBus.Error.FileExists" || error.getName() == "System.Error.EEXIST";
+}
+
 void sendQuietly(const sdbus::MethodReply& reply)
 {
     try {
@@ -137,15 +143,11 @@ std::optional<NSError> DesktopNotificationServer::start()
         // The object first, so that a client that sees the name can call it at once.
         object_ = sdbus::createObject(*connection.value(), kObjectPath);
         exportObject(*object_);
-        connection.value()->requestName(kBusName);
+        takeName(*connection.value());
         ownsName_ = true;
-        if (const auto problem = confirmOwnership(*connection.value())) {
-            stop();
-            return problem;
-        }
     } catch (const sdbus::Error& error) {
         object_.reset();
-        if (error.getName() == "org.freedesktop.DBus.Error.FileExists" || error.getName() == "System.Error.EEXIST") {
+        if (isNameTaken(error)) {
             return NSError(std::string("another notification server owns ") + kBusName);
         }
         return NSError(std::string("cannot serve ") + kBusName + ": " + error.getMessage());
@@ -153,18 +155,41 @@ std::optional<NSError> DesktopNotificationServer::start()
     return std::nullopt;
 }
 
-std::optional<NSError> DesktopNotificationServer::confirmOwnership(sdbus::IConnection& connection)
+void DesktopNotificationServer::takeName(sdbus::IConnection& connection)
 {
-    // The bus daemon answers in order, so once it names this connection as the owner, every client that
-    // asks after the shell says it is ready finds the name owned.
-    auto bus = sdbus::createProxy(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus");
-    std::string owner;
-    bus->callMethod("GetNameOwner").onInterface("org.freedesktop.DBus").withArguments(std::string(kBusName))
-        .storeResultsTo(owner);
-    if (owner != connection.getUniqueName()) {
-        return NSError(std::string("another notification server owns ") + kBusName);
+    // A server whose process has just ended (a shell killed a moment ago) holds the name until the bus
+    // daemon has seen its connection close, which it does in its own time; until then the name is asked
+    // for again. Each ask is a round trip, so the bound is generous.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            connection.requestName(kBusName); // answers once the bus has made this connection the owner
+            return;
+        } catch (const sdbus::Error& error) {
+            if (!isNameTaken(error) || attempt >= kNameAttempts || ownerIsRunning(connection)) {
+                throw;
+            }
+        }
     }
-    return std::nullopt;
+}
+
+bool DesktopNotificationServer::ownerIsRunning(sdbus::IConnection& connection)
+{
+    auto bus = sdbus::createProxy(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus");
+    std::uint32_t pid = 0;
+    try {
+        bus->callMethod("GetConnectionUnixProcessID").onInterface("org.freedesktop.DBus")
+            .withArguments(std::string(kBusName)).storeResultsTo(pid);
+    } catch (const sdbus::Error&) {
+        return false; // no owner any more
+    }
+    // A process that has ended is gone from /proc, or a zombie ('Z' after the command's closing parenthesis).
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) {
+        return false;
+    }
+    const std::size_t end = line.rfind(')');
+    return end == std::string::npos || end + 2 >= line.size() || line[end + 2] != 'Z';
 }
 
 void DesktopNotificationServer::stop()

@@ -57,8 +57,9 @@ public:
     DesktopNotificationServer(const DesktopNotificationServer&) = delete;
     DesktopNotificationServer& operator=(const DesktopNotificationServer&) = delete;
 
-    // Exports the object, then takes the bus name, and returns once the bus says this connection owns it.
-    // Fails (and serves nothing) when there is no bus or when another notification server owns the name.
+    // Exports the object, then takes the bus name: returns once the bus has made this connection its owner,
+    // so a client that asks after start() finds it. Fails (and serves nothing) when there is no bus or when
+    // another notification server owns the name (one whose process has ended is waited for).
     [[nodiscard]] std::optional<NSError> start();
     // Releases the name and withdraws the object. Also done on destruction.
     void stop();
@@ -77,7 +78,11 @@ private:
     // Signals go to the client that sent the notification, not to the whole bus.
     template <class... Arguments>
     void emitTo(const std::string& destination, const char* signal, const Arguments&... arguments);
-    std::optional<NSError> confirmOwnership(sdbus::IConnection& connection);
+    static constexpr int kNameAttempts = 1000;
+    // Requests the name; an error when it stays taken (see the definition).
+    static void takeName(sdbus::IConnection& connection);
+    // Whether the process that owns the name still runs.
+    static bool ownerIsRunning(sdbus::IConnection& connection);
 
     DBusSession session_;
     std::unique_ptr<sdbus::IObject> object_;

@@ -404,9 +404,14 @@ Result<std::vector<std::string>> NSFileManager::contentsOfDirectoryAtPath(std::s
 
 Result<std::string> NSFileManager::moveAsideUnreadableFileAtPath(std::string_view path)
 {
+    return moveAsideFileAtPath(path, "unreadable");
+}
+
+Result<std::string> NSFileManager::moveAsideFileAtPath(std::string_view path, std::string_view tag)
+{
     const auto syscalls = calls();
     const std::string devicePath = DeviceRoot::normalise(path);
-    const std::string stem = devicePath + ".unreadable-" + unixTimestamp(Clock::current()->referenceTime());
+    const std::string stem = fmt::format("{}.{}-{}", devicePath, tag, unixTimestamp(Clock::current()->referenceTime()));
     const fs::path from = DeviceRoot::resolve(devicePath);
     for (int attempt = 1; attempt <= 1000; ++attempt) {
         const std::string candidate = attempt == 1 ? stem : fmt::format("{}-{}", stem, attempt);
@@ -416,10 +421,10 @@ Result<std::string> NSFileManager::moveAsideUnreadableFileAtPath(std::string_vie
             return candidate;
         }
         if (errno != EEXIST) {
-            return NSError::fromErrno("cannot move the unreadable file aside", errno);
+            return NSError::fromErrno("cannot move the file aside", errno);
         }
     }
-    return NSError("cannot move the unreadable file aside: every name is taken", EEXIST);
+    return NSError("cannot move the file aside: every name is taken", EEXIST);
 }
 
 PropertyListRead NSFileManager::readPropertyListAtPath(std::string_view path, const PropertyListLimits& limits) const

@@ -90,6 +90,9 @@ public:
     // (for example "NewNotifications.plist.unreadable-20261207T203335Z", with "-2", "-3", ... added if
     // taken) in the same folder, so a rewrite of the path destroys nothing. Answers the new device path.
     Result<std::string> moveAsideUnreadableFileAtPath(std::string_view path);
+    // The same for a file set aside for another reason, named "<name>.<tag>-<UTC time>" (tag: a word such
+    // as "unreadable").
+    Result<std::string> moveAsideFileAtPath(std::string_view path, std::string_view tag);
 
     // Removes the temporary files in a folder whose writers have died.
     void removeStaleTemporaryFiles(std::string_view directoryPath);

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 using namespace logtest;
@@ -195,4 +196,30 @@ TEST_F(ApplicationServices, APlugInInTheShellReachesTheServicesByNameThroughTheA
     using Delete = bool(const std::shared_ptr<UIApplication>&, const std::shared_ptr<NSDictionary>&);
     EXPECT_TRUE(application.send<Delete>("deleteNotification:", shared, makeRecord("Weather", "Rain at 5")));
     EXPECT_EQ(bodies(readLog(PLWriter::kNewNotificationsPath)).size(), 1u) << "deleting removes nothing";
+}
+
+TEST_F(ApplicationServices, ARecordNoFileCanHoldIsRefusedWithItsReasonBeforeItIsTakenByEveryWayIn)
+{
+    const auto unholdable = makeRecord("Weather", "never", {}, std::nan(""));
+    std::vector<std::string> refusals;
+    const auto reply = [&refusals] {
+        return CPMessageReply([&refusals](const std::optional<CPMessagingError>& error) {
+            refusals.push_back(error ? error->reason() : "taken");
+        });
+    };
+
+    EXPECT_FALSE(UIApplicationVantle::registerNotification(unholdable, reply())) << "a plug-in in the shell";
+    PLWriter::sharedListener()->receiveNotificationNamed(PLWriter::kNewNotificationMessage, unholdable, reply());
+    PLWriter::write(unholdable, reply()); // as the capture does
+    drain();
+    ASSERT_EQ(refusals.size(), 3u);
+    for (const auto& refusal : refusals) {
+        EXPECT_EQ(refusal.rfind("cannot log the record: ", 0), 0u) << refusal;
+    }
+    EXPECT_FALSE(NSFileManager::defaultManager().fileExistsAtPath(PLWriter::kNewNotificationsPath));
+
+    EXPECT_TRUE(UIApplicationVantle::registerNotification(makeRecord("Weather", "Rain at 5"), reply()));
+    drain();
+    EXPECT_EQ(bodies(readLog(PLWriter::kNewNotificationsPath)), std::vector<std::string>{"Rain at 5"})
+        << "the store goes on";
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cmath>
 #include <fstream>
 
 using namespace logtest;
@@ -163,6 +165,40 @@ TEST_F(Settings, StoredValuesConvertLikeThePlatformAndOddOnesAreSkipped)
     EXPECT_EQ(PLWriter::groupBy(), nullptr) << "a Group By that is not text groups by application";
     EXPECT_EQ(PLWriter::redirections()->count(), 0u);
     EXPECT_EQ(ignored(), (std::set<std::string>{"com.example.a", "com.example.b"}));
+}
+
+TEST_F(Settings, ItemsToKeepCountsAsFiftyUnlessItIsANumberThatFitsWhileNegativeKeepsEverything)
+{
+    const struct {
+        const char* name;
+        id value;
+        std::int32_t expected;
+    } cases[] = {
+        {"0", integer(0), 0},
+        {"2^31 - 1", integer(INT32_MAX), INT32_MAX},
+        {"2^31", integer(1LL << 31), 50},
+        {"2^32 + 3", integer((1LL << 32) + 3), 50},
+        {"2^40", integer(1LL << 40), 50},
+        {"-7", integer(-7), -7},
+        {"-2^40", integer(-(1LL << 40)), INT32_MIN},
+        {"unsigned 2^63", NSNumber::numberWithUnsignedInteger(1ULL << 63), 50},
+        {"NaN", NSNumber::numberWithDouble(std::nan("")), 50},
+        {"1e12", NSNumber::numberWithDouble(1e12), 50},
+        {"-0.5", NSNumber::numberWithDouble(-0.5), -1},
+        {"a boolean", yes(), 50},
+        {"text", string("lots"), 50},
+        {"text with a number", string(" 12 items"), 12},
+        {"text past 2^31", string("4294967299"), 50},
+        {"a date", NSDate::dateWithTimeIntervalSinceReferenceDate(0), 50},
+    };
+    // Applied as a reload applies the file it read (not every value here can be written to a file).
+    auto& settings = VTSettings::shared();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.apply(NSDictionary::dictionaryWithEntries({{"Items To Keep", integer(10)}}));
+        settings.apply(NSDictionary::dictionaryWithEntries({{"Items To Keep", c.value}}));
+        EXPECT_EQ(PLWriter::itemsToKeep(), c.expected);
+    }
 }
 
 TEST_F(Settings, ABinaryPreferenceFileReadsToo)

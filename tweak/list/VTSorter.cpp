@@ -8,6 +8,7 @@
 #include "NSRecursiveLockHolder.h"
 #include "NSString-UIStringDrawing.h"
 #include "NSString.h"
+#include "NSThread.h"
 #include "PLWriter.h"
 #include "SpringBoard-Vantle.h"
 #include "UITableView.h"
@@ -164,6 +165,7 @@ void VTSorter::reloadNotifications(bool fromDisk)
 
 std::optional<VTSorter::Loaded> VTSorter::readNotificationsFromDisk(std::uint64_t generation) const
 {
+    PLWriter::waitForLaterChanges(); // an earlier panel's close, so its records read as old
     const NSRecursiveLockHolder hold(PLWriter::storeLock());
     if (generation != generation_.load()) {
         return std::nullopt; // purged or flushed before the read began
@@ -283,40 +285,47 @@ void VTSorter::purge()
 {
     busy_ = true;
     ++generation_;
-    {
-        const NSRecursiveLockHolder hold(PLWriter::storeLock());
-        if (accounted_) {
-            if (moreToShow_ && phase_ == Phase::Shown) {
-                appendRecords(rawNotifications_, readLog(PLWriter::kOldNotificationsPath));
-                moreToShow_ = false; // held now, so a second purge does not add them again
-            }
-            trimToItemsToKeep();
-            // The old file first, and the new one only once the old one holds the shown records.
-            const bool oldWritten = !PLWriter::replaceOldNotifications(rawNotifications_);
-            if (oldWritten) {
-                keepUnaccountedNewNotifications();
-            }
-            if (collapsedList_) {
-                writeCollapsedList(*collapsedList_);
-            }
+    if (accounted_) {
+        Closing closing{rawNotifications_, moreToShow_ && phase_ == Phase::Shown, readThroughAppend_,
+                        takenAfterRead_, collapsedList_};
+        if (closing.readOldNotifications) {
+            moreToShow_ = false; // the close holds them now, so a second purge does not add them again
         }
+        // The rewrite of a long log takes far longer than a frame: it runs on a job thread, holding the
+        // store's lock, before any later load, deletion or clear (each waits for it).
+        PLWriter::changeLogLater([closing = std::move(closing)]() mutable { writeBack(std::move(closing)); });
     }
     busy_ = false;
 }
 
-void VTSorter::trimToItemsToKeep()
+void VTSorter::writeBack(Closing closing)
 {
-    const std::int64_t limit = PLWriter::itemsToKeep();
-    if (limit >= 0 && static_cast<std::int64_t>(rawNotifications_.size()) > limit) {
-        rawNotifications_.resize(static_cast<std::size_t>(limit));
-        unread_ = std::min<unsigned>(unread_, static_cast<unsigned>(limit));
+    if (closing.readOldNotifications) {
+        appendRecords(closing.records, readLog(PLWriter::kOldNotificationsPath));
+    }
+    trimToItemsToKeep(closing.records);
+    // The old file first, and the new one only once the old one holds the shown records.
+    const bool oldWritten = !PLWriter::replaceOldNotifications(closing.records);
+    if (oldWritten) {
+        keepUnaccountedNewNotifications(closing.readThroughAppend, closing.takenAfterRead);
+    }
+    if (closing.collapsedList) {
+        writeCollapsedList(*closing.collapsedList);
     }
 }
 
-void VTSorter::keepUnaccountedNewNotifications() const
+void VTSorter::trimToItemsToKeep(Records& records)
 {
-    const std::uint64_t appended = PLWriter::appendCount() - readThroughAppend_;
-    const std::uint64_t unaccounted = appended > takenAfterRead_ ? appended - takenAfterRead_ : 0;
+    const std::int64_t limit = PLWriter::itemsToKeep();
+    if (limit >= 0 && static_cast<std::int64_t>(records.size()) > limit) {
+        records.resize(static_cast<std::size_t>(limit));
+    }
+}
+
+void VTSorter::keepUnaccountedNewNotifications(std::uint64_t readThroughAppend, std::uint64_t takenAfterRead)
+{
+    const std::uint64_t appended = PLWriter::appendCount() - readThroughAppend;
+    const std::uint64_t unaccounted = appended > takenAfterRead ? appended - takenAfterRead : 0;
     // A failure leaves the file as it was (the store logs it): its records stay, none is lost.
     (void)PLWriter::keepNewestNewNotifications(static_cast<std::size_t>(unaccounted));
 }
@@ -325,8 +334,12 @@ void VTSorter::flush()
 {
     ++generation_;
     phase_ = Phase::Flushed;
-    rawNotifications_.clear();
-    notifications_.clear();
+    // Releasing a long list (every entry, group and record) takes longer than a frame, so a job thread
+    // does it; nothing in the lists is tied to the main thread.
+    if (!rawNotifications_.empty() || !notifications_.empty()) {
+        NSThread::detachNewThread(
+            [records = std::exchange(rawNotifications_, {}), groups = std::exchange(notifications_, {})] {});
+    }
     collapsedList_.reset();
     arrivedDuringLoad_.clear();
     unread_ = 0;
@@ -335,6 +348,7 @@ void VTSorter::flush()
 void VTSorter::clear()
 {
     flush();
+    PLWriter::waitForLaterChanges(); // a close handed in before is written first, then cleared with the rest
     const NSRecursiveLockHolder hold(PLWriter::storeLock());
     if (!accounted_) {
         // Cleared while loading: everything logged so far goes.
@@ -342,7 +356,7 @@ void VTSorter::clear()
         readThroughAppend_ = PLWriter::appendCount();
         takenAfterRead_ = 0;
     }
-    keepUnaccountedNewNotifications();
+    keepUnaccountedNewNotifications(readThroughAppend_, takenAfterRead_);
     (void)PLWriter::replaceOldNotifications({}); // a failure is logged by the store; the tweak reports nothing
     (void)NSFileManager::defaultManager().removeItemAtPath(kCollapsedPath);
 }

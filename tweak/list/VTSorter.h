@@ -49,7 +49,9 @@
 // Closing. `purge` and `clear` change the log files under the store's lock, so a write cannot fall between
 // their read and their rewrite, and through the store (PLWriter::replaceOldNotifications and
 // keepNewestNewNotifications), which so keeps knowing the files and needs no read for its next append or
-// deletion. `purge` writes the old-notifications file first and changes the new one only once that is
+// deletion. `purge` takes a copy of the list and the counts on the main thread and writes them back on a job
+// thread (PLWriter::changeLogLater), so a long log does not stop the shell for the rewrite; the next load,
+// a deletion and a clear wait for it, so they see the files as the close left them. `purge` writes the old-notifications file first and changes the new one only once that is
 // written: a crash between them leaves the shown records in both files, and when the old file cannot be
 // written neither file changes. The records appended after the load's count whose hand-over the manager
 // did not take (still on its way to the main thread, or handed in after the panel began to close) are the
@@ -185,10 +187,20 @@ private:
     void doneSortingNoReload();
     // Lists the record first, as new, unless its append number says the load read it; answers whether it did.
     bool insertReceived(const std::shared_ptr<NSDictionary>& record, std::uint64_t appendNumber);
+    // What a close writes back, taken on the main thread and written on a job thread.
+    struct Closing {
+        Records records;
+        bool readOldNotifications = false;
+        std::uint64_t readThroughAppend = 0;
+        std::uint64_t takenAfterRead = 0;
+        std::optional<std::set<std::string>> collapsedList;
+    };
+    // Under the store's lock, on the close's job thread: touches nothing of the manager, which may be gone.
+    static void writeBack(Closing closing);
     // Under the store's lock: leaves in the new-notifications file only the records appended after the
     // load's count that the manager did not take, and removes it when there are none.
-    void keepUnaccountedNewNotifications() const;
-    void trimToItemsToKeep();
+    static void keepUnaccountedNewNotifications(std::uint64_t readThroughAppend, std::uint64_t takenAfterRead);
+    static void trimToItemsToKeep(Records& records);
     void deleteGroupEntries(const VTNotificationGroup& group);
     void deleteRow(const NSIndexPath& path);
     std::shared_ptr<VTNotificationGroup> groupAt(int section) const;
