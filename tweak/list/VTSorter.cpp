@@ -18,6 +18,8 @@
 #include "VTNotificationListWindow.h"
 #include "VTShowMoreCell.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cmath>
 #include <string_view>
@@ -312,6 +314,8 @@ void VTSorter::writeBack(Closing closing)
     if (closing.collapsedList) {
         writeCollapsedList(*closing.collapsedList);
     }
+    closing.records.clear();
+    (void)::malloc_trim(0); // the rewrite's buffers, as the release of the list does
 }
 
 void VTSorter::trimToItemsToKeep(Records& records)
@@ -338,7 +342,12 @@ void VTSorter::flush()
     // does it; nothing in the lists is tied to the main thread.
     if (!rawNotifications_.empty() || !notifications_.empty()) {
         NSThread::detachNewThread(
-            [records = std::exchange(rawNotifications_, {}), groups = std::exchange(notifications_, {})] {});
+            [records = std::exchange(rawNotifications_, {}), groups = std::exchange(notifications_, {})]() mutable {
+                records.clear();
+                groups.clear();
+                // What a long list took goes back to the system, so the shell does not grow with each opening.
+                (void)::malloc_trim(0);
+            });
     }
     collapsedList_.reset();
     arrivedDuringLoad_.clear();
