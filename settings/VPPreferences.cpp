@@ -13,7 +13,8 @@ constexpr const char* kGroupByApplication = "Application";
 } // namespace
 
 VPPreferences::VPPreferences(NSFileManager& files)
-    : files_(files), file_(kDomain, files)
+    : files_(files)
+    , file_(kDomain, files)
 {
 }
 
@@ -51,10 +52,13 @@ bool VPPreferences::saveValueForKey(const id& value, const std::string& key)
         return true;
     }
     NSLog("Vantle Settings: cannot save {}: {}", key, error->reason());
-    std::make_shared<UIAlertView>("Error", "There was an error saving the settings, please report it.", nullptr,
-                                  "Okay", std::vector<std::string> {})
+    std::make_shared<UIAlertView>("Error", "There was an error saving the settings, please report it.", nullptr, "Okay",
+        std::vector<std::string>{})
         ->show();
     return false;
 }
 
-void VPPreferences::announceChange() { CFNotificationCenter::getDarwinNotifyCenter().postNotification(kReloadNotification); }
+void VPPreferences::announceChange()
+{
+    CFNotificationCenter::getDarwinNotifyCenter().postNotification(kReloadNotification);
+}

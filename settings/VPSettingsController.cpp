@@ -22,9 +22,9 @@ namespace {
 
 bool isGroupBy(const PSSpecifier& specifier)
 {
-    return specifier.isBoundToPreference() &&
-           specifier.stringPropertyForKey(PSSpecifier::kDefaults) == VPPreferences::kDomain &&
-           specifier.stringPropertyForKey(PSSpecifier::kKey) == VPPreferences::kGroupByKey;
+    return specifier.isBoundToPreference()
+        && specifier.stringPropertyForKey(PSSpecifier::kDefaults) == VPPreferences::kDomain
+        && specifier.stringPropertyForKey(PSSpecifier::kKey) == VPPreferences::kGroupByKey;
 }
 
 } // namespace
@@ -39,8 +39,8 @@ id VPSettingsController::readPreferenceValue(const PSSpecifier& specifier)
 
 void VPSettingsController::setPreferenceValue(const id& value, PSSpecifier& specifier)
 {
-    if (specifier.isBoundToPreference() && !isGroupBy(specifier) &&
-        specifier.stringPropertyForKey(PSSpecifier::kDefaults) == VPPreferences::kDomain) {
+    if (specifier.isBoundToPreference() && !isGroupBy(specifier)
+        && specifier.stringPropertyForKey(PSSpecifier::kDefaults) == VPPreferences::kDomain) {
         if (const auto failure = VPPreferences(files_).keepGroupingInForce()) {
             // The value itself is still saved: the panel may then change its grouping, nothing is lost.
             NSLog("Vantle Settings: cannot save {}: {}", VPPreferences::kGroupByKey, failure->reason());

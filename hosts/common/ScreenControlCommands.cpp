@@ -18,8 +18,8 @@ CGPoint readPoint(sdbus::MethodCall& call, const ControlNames& names)
     double x = 0;
     double y = 0;
     call >> x >> y;
-    const bool onScreen = std::isfinite(x) && std::isfinite(y) && x >= 0 && x <= Names::kScreenWidth && y >= 0 &&
-                          y <= Names::kScreenHeight;
+    const bool onScreen = std::isfinite(x) && std::isfinite(y) && x >= 0 && x <= Names::kScreenWidth && y >= 0
+        && y <= Names::kScreenHeight;
     if (!onScreen) {
         throw sdbus::Error(names.refusedError, fmt::format("({}, {}) is not a point of the 320 x 480 screen", x, y));
     }
@@ -35,7 +35,7 @@ ControlObject::Command oneStep(std::function<Step(sdbus::MethodCall&)> read)
 } // namespace
 
 void ScreenControlCommands::registerOn(ControlObject& control, const ControlNames& names, UIHostScreen& screen,
-                                       std::function<Result<std::string>()> stateXml)
+    std::function<Result<std::string>()> stateXml)
 {
     control.registerCommand(Names::kTap, "dd", "", oneStep([names, &screen](sdbus::MethodCall& call) {
         const CGPoint point = readPoint(call, names);

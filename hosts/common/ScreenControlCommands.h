@@ -15,5 +15,5 @@ class UIHostScreen;
 class ScreenControlCommands {
 public:
     static void registerOn(ControlObject& control, const ControlNames& names, UIHostScreen& screen,
-                           std::function<Result<std::string>()> stateXml);
+        std::function<Result<std::string>()> stateXml);
 };

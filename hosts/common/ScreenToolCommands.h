@@ -12,21 +12,21 @@
 class ScreenToolCommands {
 public:
     struct Texts {
-        std::string hostName;          // "shell"
-        std::string stateDescription;  // the help line of `state`
-        std::string idleDescription;   // the help line of `idle`
-        std::string busyReason;        // what may not have finished when `idle` waited in vain
+        std::string hostName; // "shell"
+        std::string stateDescription; // the help line of `state`
+        std::string idleDescription; // the help line of `idle`
+        std::string busyReason; // what may not have finished when `idle` waited in vain
     };
     // `stateJson` turns the host's state XML into the JSON that `state` prints.
-    ScreenToolCommands(ControlCommandTable& table, std::function<Result<std::string>(const std::string&)> stateJson,
-                       Texts texts);
+    ScreenToolCommands(
+        ControlCommandTable& table, std::function<Result<std::string>(const std::string&)> stateJson, Texts texts);
     ScreenToolCommands(const ScreenToolCommands&) = delete;
     ScreenToolCommands& operator=(const ScreenToolCommands&) = delete;
 
 private:
     void addTouches(ControlCommandTable& table);
     void addViews(ControlCommandTable& table, std::function<Result<std::string>(const std::string&)> stateJson,
-                  const Texts& texts);
+        const Texts& texts);
 
     std::string file_;
     int steps_ = 10, idleTimeout_ = 120;

@@ -5,7 +5,10 @@
 
 std::shared_ptr<UIImage> WindowScreen::picture() const { return screen_.uprightImage(); }
 
-int WindowScreen::beginTouch(CGPoint point) { return screen_.touches().beginTouch(screen_.screenPointForUprightPoint(point)); }
+int WindowScreen::beginTouch(CGPoint point)
+{
+    return screen_.touches().beginTouch(screen_.screenPointForUprightPoint(point));
+}
 
 void WindowScreen::moveTouch(int touch, CGPoint point)
 {

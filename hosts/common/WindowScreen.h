@@ -15,7 +15,8 @@ class WindowScreen {
 public:
     // `isAnimating`: whether the picture changes with time by itself now (an animation or a slide runs).
     WindowScreen(UIHostScreen& screen, std::function<bool()> isAnimating)
-        : screen_(screen), isAnimating_(std::move(isAnimating))
+        : screen_(screen)
+        , isAnimating_(std::move(isAnimating))
     {
     }
 

@@ -5,8 +5,8 @@
 
 SettingsWindowScreen::SettingsWindowScreen(PreferencesAppController& settings)
     : WindowScreen(settings.screen(), [&settings] {
-          return CAAnimationScheduler::shared().hasRunningAnimations() || settings.rootController().isInTransition();
-      })
+        return CAAnimationScheduler::shared().hasRunningAnimations() || settings.rootController().isInTransition();
+    })
 {
 }
 
@@ -17,4 +17,3 @@ std::vector<WindowKey> SettingsWindowScreen::keys(PreferencesAppController* sett
         {{"Escape", "Backspace"}, "the back button of the navigation bar", [settings] { (void)settings->back(); }},
     };
 }
-

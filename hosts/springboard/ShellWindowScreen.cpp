@@ -44,13 +44,12 @@ std::vector<WindowKey> ShellWindowScreen::keys(SBShell* shell)
         {{"H", "Escape", "Home"}, "the home button", [shell] { report(shell->pressHome()); }},
         {{"S"}, "a double press of the home button: the app switcher", [shell] { report(shell->openSwitcher()); }},
         {{"L"}, "the lock button (on the lock screen it unlocks)",
-         [shell] { report(shell->state().locked ? shell->unlock() : shell->lock()); }},
+            [shell] { report(shell->state().locked ? shell->unlock() : shell->lock()); }},
         {{"Up"}, "turn the phone to portrait", rotateTo(1)},
         {{"Down"}, "turn the phone upside down", rotateTo(2)},
         {{"Left"}, "turn the phone to landscape, home button on the left", rotateTo(4)},
         {{"Right"}, "turn the phone to landscape, home button on the right", rotateTo(3)},
         {{"R"}, "turn the phone a quarter clockwise",
-         [shell] { report(shell->rotate(nextOrientationClockwise(shell->state().orientation))); }},
+            [shell] { report(shell->rotate(nextOrientationClockwise(shell->state().orientation))); }},
     };
 }
-

@@ -1,5 +1,6 @@
 #include "SBApplicationView.h"
 
+#include "CGContextStateSaver.h"
 #include "CGGradient.h"
 #include "NSString-UIStringDrawing.h"
 #include "SBIcon.h"
@@ -39,11 +40,10 @@ void SBApplicationView::drawRect(CGRect)
     context->addRoundedRect(CGRectOffset(CGRectInset(art, -2, -2), 0, 3), 22);
     context->fillPath();
     if (icon_) {
-        context->saveGState();
+        CGContextStateSaver saved(*context);
         context->addRoundedRect(art, 20);
         context->clip();
         icon_->drawInRect(art);
-        context->restoreGState();
     }
     context->setGrayFillColor(0.25, 1);
     drawInRectWithFontLineBreakModeAlignment(application_->displayName(),
@@ -57,10 +57,11 @@ void SBApplicationView::drawTitleBar(CGContext& context) const
     const CGRect bar = CGRectMake(0, SBStatusBar::kHeight, bounds().size.width, kTitleBarHeight);
     const auto steel = CGGradient::gradientWithColorComponents(
         {0.69, 0.74, 0.81, 1, 0.49, 0.56, 0.65, 1, 0.43, 0.51, 0.6, 1}, {0, 0.5, 1});
-    context.saveGState();
-    context.clipToRect(bar);
-    context.drawLinearGradient(steel, bar.origin, CGPointMake(0, CGRectGetMaxY(bar)), 0);
-    context.restoreGState();
+    {
+        CGContextStateSaver saved(context);
+        context.clipToRect(bar);
+        context.drawLinearGradient(steel, bar.origin, CGPointMake(0, CGRectGetMaxY(bar)), 0);
+    }
     context.setGrayFillColor(0.2, 1);
     context.fillRect(CGRectMake(0, CGRectGetMaxY(bar) - 1, bar.size.width, 1));
     const CGRect title = CGRectMake(10, bar.origin.y + 11, bar.size.width - 20, 24);

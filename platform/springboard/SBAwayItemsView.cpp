@@ -1,5 +1,6 @@
 #include "SBAwayItemsView.h"
 
+#include "CGContextStateSaver.h"
 #include "NSString-UIStringDrawing.h"
 #include "ObjCClass.h"
 #include "SBClasses.h"
@@ -64,14 +65,15 @@ void SBAwayItemsView::drawRect(CGRect)
         // A red badge with a white handset stands for a call.
         context->setRGBFillColor(0.85, 0.12, 0.1, 1);
         context->fillEllipseInRect(CGRectMake(10, top + 9, 18, 18));
-        context->saveGState();
-        context->setGrayStrokeColor(1, 1);
-        context->setLineWidth(3.2);
-        context->setLineCap(kCGLineCapRound);
-        context->beginPath();
-        context->addArc(19, top + 18, 4.6, 0.3 * 3.14159265, 1.2 * 3.14159265, 0);
-        context->strokePath();
-        context->restoreGState();
+        {
+            CGContextStateSaver saved(*context);
+            context->setGrayStrokeColor(1, 1);
+            context->setLineWidth(3.2);
+            context->setLineCap(kCGLineCapRound);
+            context->beginPath();
+            context->addArc(19, top + 18, 4.6, 0.3 * 3.14159265, 1.2 * 3.14159265, 0);
+            context->strokePath();
+        }
         context->setGrayFillColor(1, 1);
         drawInRectWithFontLineBreakModeAlignment(labels_[row], CGRectMake(36, top + 9, width - 46, 20), font,
                                                  UILineBreakModeTailTruncation, UITextAlignmentLeft);

@@ -1,5 +1,6 @@
 #include "SBHomeScreenView.h"
 
+#include "CGContextStateSaver.h"
 #include "CGGradient.h"
 #include "SBStatusBar.h"
 #include "SBWallpaper.h"
@@ -102,10 +103,11 @@ void SBHomeScreenView::drawRect(CGRect)
     const CGRect dock = CGRectMake(0, area.size.height - kDockHeight, area.size.width, kDockHeight);
     const auto glass = CGGradient::gradientWithColorComponents(
         {0.85, 0.88, 0.95, 0.34, 0.55, 0.6, 0.7, 0.28, 0.2, 0.22, 0.28, 0.5}, {0, 0.35, 1});
-    context->saveGState();
-    context->clipToRect(dock);
-    context->drawLinearGradient(glass, dock.origin, CGPointMake(0, CGRectGetMaxY(dock)), 0);
-    context->restoreGState();
+    {
+        CGContextStateSaver saved(*context);
+        context->clipToRect(dock);
+        context->drawLinearGradient(glass, dock.origin, CGPointMake(0, CGRectGetMaxY(dock)), 0);
+    }
     context->setGrayFillColor(1, 0.45);
     context->fillRect(CGRectMake(0, dock.origin.y, dock.size.width, 1));
     // The page dot above the dock.

@@ -1,5 +1,6 @@
 #include "SBIconView.h"
 
+#include "CGContextStateSaver.h"
 #include "NSString-UIStringDrawing.h"
 #include "UIGraphics.h"
 #include "UIImage.h"
@@ -25,11 +26,10 @@ void SBIconView::drawRect(CGRect)
         context->fillPath();
     }
     if (image_) {
-        context->saveGState();
+        CGContextStateSaver saved(*context);
         context->addRoundedRect(art, 10);
         context->clip();
         image_->drawInRect(art);
-        context->restoreGState();
     } else {
         context->setGrayFillColor(0.6, 1);
         context->addRoundedRect(art, 10);

@@ -1,5 +1,6 @@
 #include "SBLockScreenView.h"
 
+#include "CGContextStateSaver.h"
 #include "CGGradient.h"
 #include "NSDate.h"
 #include "NSDateFormatter.h"
@@ -80,10 +81,11 @@ void SBLockScreenView::drawGlassBar(CGContext& context, CGRect bar)
 {
     const auto glass = CGGradient::gradientWithColorComponents(
         {0.35, 0.35, 0.38, 0.62, 0.12, 0.12, 0.14, 0.62, 0, 0, 0, 0.7, 0, 0, 0, 0.78}, {0, 0.5, 0.5, 1});
-    context.saveGState();
-    context.clipToRect(bar);
-    context.drawLinearGradient(glass, bar.origin, CGPointMake(bar.origin.x, CGRectGetMaxY(bar)), 0);
-    context.restoreGState();
+    {
+        CGContextStateSaver saved(context);
+        context.clipToRect(bar);
+        context.drawLinearGradient(glass, bar.origin, CGPointMake(bar.origin.x, CGRectGetMaxY(bar)), 0);
+    }
     context.setGrayFillColor(1, 0.18);
     context.fillRect(CGRectMake(bar.origin.x, bar.origin.y, bar.size.width, 1));
     context.setGrayFillColor(0, 0.6);
@@ -128,11 +130,12 @@ void SBLockScreenView::drawSliderBar(CGContext& context) const
     const CGRect knob = knobFrame();
     const auto metal = CGGradient::gradientWithColorComponents(
         {0.98, 0.98, 0.98, 1, 0.84, 0.84, 0.86, 1, 0.7, 0.7, 0.72, 1}, {0, 0.5, 1});
-    context.saveGState();
-    context.addRoundedRect(knob, 8);
-    context.clip();
-    context.drawLinearGradient(metal, knob.origin, CGPointMake(knob.origin.x, CGRectGetMaxY(knob)), 0);
-    context.restoreGState();
+    {
+        CGContextStateSaver saved(context);
+        context.addRoundedRect(knob, 8);
+        context.clip();
+        context.drawLinearGradient(metal, knob.origin, CGPointMake(knob.origin.x, CGRectGetMaxY(knob)), 0);
+    }
     // The arrow on the knob.
     const CGFloat cx = CGRectGetMidX(knob), cy = CGRectGetMidY(knob);
     context.setGrayFillColor(0.45, 1);

@@ -1,5 +1,6 @@
 #include "SBStatusBar.h"
 
+#include "CGContextStateSaver.h"
 #include "CGGradient.h"
 #include "NSDate.h"
 #include "NSDateFormatter.h"
@@ -102,7 +103,7 @@ CGFloat SBStatusBar::drawImages(CGContext& context, CGFloat right) const
 
 void SBStatusBar::drawImageGlyph(CGContext& context, const std::string& name, CGRect box)
 {
-    context.saveGState();
+    CGContextStateSaver saved(context);
     context.setGrayFillColor(1, 1);
     if (name == "Vantle") {
         // A bell: a dome widening into a flared rim, with the clapper below.
@@ -124,7 +125,6 @@ void SBStatusBar::drawImageGlyph(CGContext& context, const std::string& name, CG
         drawInRectWithFontLineBreakModeAlignment(name.substr(0, 1), CGRectMake(box.origin.x, box.origin.y, box.size.width, box.size.height),
                                                  UIFont::boldSystemFontOfSize(10), UILineBreakModeClip, UITextAlignmentCenter);
     }
-    context.restoreGState();
 }
 
 void SBStatusBar::touchesBeganWithEvent(const UITouchSet& touches, UIEvent*)

@@ -2,7 +2,9 @@
 
 #include "UIScreen.h"
 
-SBStatusBarWindow::SBStatusBarWindow() : UIWindow(UIScreen::mainScreen()->bounds()), statusBar_(std::make_shared<SBStatusBar>())
+SBStatusBarWindow::SBStatusBarWindow()
+    : UIWindow(UIScreen::mainScreen()->bounds())
+    , statusBar_(std::make_shared<SBStatusBar>())
 {
     setOpaque(false);
     setWindowLevel(UIWindowLevelStatusBar);

@@ -1,5 +1,6 @@
 #include "SBSwitcherView.h"
 
+#include "CGContextStateSaver.h"
 #include "CGGradient.h"
 #include "UIGraphics.h"
 
@@ -52,15 +53,16 @@ void SBSwitcherView::drawRect(CGRect)
     const CGRect tray = CGRectMake(0, area.size.height - kTrayHeight, area.size.width, kTrayHeight);
     const auto linen = CGGradient::gradientWithColorComponents(
         {0.2, 0.21, 0.24, 1, 0.32, 0.33, 0.37, 1, 0.28, 0.29, 0.33, 1}, {0, 0.12, 1});
-    context->saveGState();
-    context->clipToRect(tray);
-    context->drawLinearGradient(linen, tray.origin, CGPointMake(0, CGRectGetMaxY(tray)), 0);
-    // A fine weave over the shelf.
-    context->setGrayFillColor(1, 0.025);
-    for (CGFloat y = tray.origin.y; y < CGRectGetMaxY(tray); y += 2) {
-        context->fillRect(CGRectMake(0, y, area.size.width, 1));
+    {
+        CGContextStateSaver saved(*context);
+        context->clipToRect(tray);
+        context->drawLinearGradient(linen, tray.origin, CGPointMake(0, CGRectGetMaxY(tray)), 0);
+        // A fine weave over the shelf.
+        context->setGrayFillColor(1, 0.025);
+        for (CGFloat y = tray.origin.y; y < CGRectGetMaxY(tray); y += 2) {
+            context->fillRect(CGRectMake(0, y, area.size.width, 1));
+        }
     }
-    context->restoreGState();
     context->setGrayFillColor(0, 0.7);
     context->fillRect(CGRectMake(0, tray.origin.y, area.size.width, 2));
 }

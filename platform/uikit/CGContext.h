@@ -44,9 +44,10 @@ enum CGLineCap { kCGLineCapButt = 0, kCGLineCapRound = 1, kCGLineCapSquare = 2 }
 // A drawing context over a Cairo context, in points with y growing downwards (the toolkit's orientation,
 // so nothing is flipped). Mirrors the platform's context calls: a current path built by move/line/curve/
 // arc calls and consumed by fill, stroke or clip; fill and stroke colours, line width, global alpha and
-// blend mode, all saved and restored with saveGState/restoreGState. Rectangle fills and strokes leave the
-// current path alone. Arc angles are in radians from the x axis towards y; clockwise 0 draws towards
-// increasing angles (which turns clockwise on screen, as on the platform).
+// blend mode, all saved and restored with saveGState/restoreGState (hold a CGContextStateSaver rather than
+// pairing them by hand). Rectangle fills and strokes leave the current path alone. Arc angles are in
+// radians from the x axis towards y; clockwise 0 draws towards increasing angles (which turns clockwise on
+// screen, as on the platform).
 class CGContext {
 public:
     // Takes its own reference to the Cairo context.

@@ -1,5 +1,6 @@
 #include "UIActivityIndicatorView.h"
 
+#include "CGContextStateSaver.h"
 #include "Clock.h"
 #include "UIGraphics.h"
 
@@ -77,7 +78,7 @@ void UIActivityIndicatorView::drawRect(CGRect)
     const CGFloat radius = std::min(b.size.width, b.size.height) / 2;
     const CGFloat grey = style_ == UIActivityIndicatorViewStyleGray ? 0.5 : 1.0;
     const int lead = leadingSpoke();
-    context->saveGState();
+    CGContextStateSaver saved(*context);
     context->translateCTM(CGRectGetMidX(b), CGRectGetMidY(b));
     context->setLineWidth(radius * 0.2);
     context->setLineCap(kCGLineCapRound);
@@ -90,7 +91,6 @@ void UIActivityIndicatorView::drawRect(CGRect)
         context->addLineToPoint(std::cos(angle) * radius * 0.9, std::sin(angle) * radius * 0.9);
         context->strokePath();
     }
-    context->restoreGState();
 }
 
 CGSize UIActivityIndicatorView::sizeThatFits(CGSize) { return CGSizeMake(side(), side()); }

@@ -1,5 +1,6 @@
 #include "UIAlertButton.h"
 
+#include "CGContextStateSaver.h"
 #include "CGGradient.h"
 #include "UIGraphics.h"
 
@@ -34,13 +35,14 @@ void UIAlertButton::drawRect(CGRect)
     const CGRect shape = CGRectInset(bounds(), 0.5, 0.5);
     const CGFloat top = isHighlighted() ? 0.55 : (cancel_ ? 0.30 : 0.42);
     const CGFloat bottom = isHighlighted() ? 0.35 : (cancel_ ? 0.08 : 0.16);
-    context->saveGState();
-    context->addRoundedRect(shape, kCornerRadius);
-    context->clip();
-    context->drawLinearGradient(
-        CGGradient::gradientWithColorComponents({1, 1, 1, top, 1, 1, 1, bottom, 1, 1, 1, bottom}, {0, 0.5, 1}),
-        CGPointMake(0, shape.origin.y), CGPointMake(0, CGRectGetMaxY(shape)), 0);
-    context->restoreGState();
+    {
+        CGContextStateSaver saved(*context);
+        context->addRoundedRect(shape, kCornerRadius);
+        context->clip();
+        context->drawLinearGradient(
+            CGGradient::gradientWithColorComponents({1, 1, 1, top, 1, 1, 1, bottom, 1, 1, 1, bottom}, {0, 0.5, 1}),
+            CGPointMake(0, shape.origin.y), CGPointMake(0, CGRectGetMaxY(shape)), 0);
+    }
     context->setRGBStrokeColor(0.02, 0.06, 0.20, 0.9);
     context->setLineWidth(1);
     context->addRoundedRect(shape, kCornerRadius);

@@ -1,5 +1,6 @@
 #include "UIAlertView.h"
 
+#include "CGContextStateSaver.h"
 #include "NSString-UIStringDrawing.h"
 #include "UIGraphics.h"
 #include "UIScreen.h"
@@ -460,12 +461,13 @@ void UIAlertView::drawRect(CGRect)
     context->addRoundedRect(box, kCornerRadius);
     context->fillPath();
     // A gloss over the top of the box.
-    context->saveGState();
-    context->addRoundedRect(box, kCornerRadius);
-    context->clip();
-    context->setGrayFillColor(1, 0.14);
-    context->fillEllipseInRect(CGRectMake(-box.size.width * 0.5, -40, box.size.width * 2, 80));
-    context->restoreGState();
+    {
+        CGContextStateSaver saved(*context);
+        context->addRoundedRect(box, kCornerRadius);
+        context->clip();
+        context->setGrayFillColor(1, 0.14);
+        context->fillEllipseInRect(CGRectMake(-box.size.width * 0.5, -40, box.size.width * 2, 80));
+    }
     context->setGrayStrokeColor(1, 0.9);
     context->setLineWidth(2);
     context->addRoundedRect(box, kCornerRadius);

@@ -1,5 +1,6 @@
 #include "UIImage.h"
 
+#include "CGContextStateSaver.h"
 #include "DeviceRoot.h"
 #include "UIGraphics.h"
 
@@ -151,11 +152,10 @@ void UIImage::drawInRectBlendModeAlpha(CGRect rect, CGBlendMode mode, CGFloat al
     if (context == nullptr) {
         return;
     }
-    context->saveGState();
+    CGContextStateSaver saved(*context);
     context->setBlendMode(mode);
     context->setAlpha(context->alpha() * alpha);
     context->drawImage(rect, sharedSelf());
-    context->restoreGState();
 }
 
 std::shared_ptr<NSData> UIImage::pngRepresentation() const

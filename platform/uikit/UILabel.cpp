@@ -1,5 +1,6 @@
 #include "UILabel.h"
 
+#include "CGContextStateSaver.h"
 #include "UIGraphics.h"
 #include "UITextEngine.h"
 
@@ -148,7 +149,7 @@ void UILabel::drawText(CGRect rect, const std::shared_ptr<UIFont>& font, const s
     if (context == nullptr) {
         return;
     }
-    context->saveGState();
+    CGContextStateSaver saved(*context);
     context->setFillColorWithColor(color);
     if (numberOfLines_ == 1) {
         context->useFillColorAsSource();
@@ -159,7 +160,6 @@ void UILabel::drawText(CGRect rect, const std::shared_ptr<UIFont>& font, const s
     } else {
         drawInRectWithFontLineBreakModeAlignment(text_, rect, font, lineBreakMode_, textAlignment_);
     }
-    context->restoreGState();
 }
 
 CGSize UILabel::sizeThatFits(CGSize size)

@@ -1,5 +1,6 @@
 #include "UINavigationButton.h"
 
+#include "CGContextStateSaver.h"
 #include "CGGradient.h"
 #include "UIGraphics.h"
 
@@ -104,12 +105,13 @@ void UINavigationButton::drawRect(CGRect)
     const std::vector<CGFloat> colours =
         done ? std::vector<CGFloat>{0.36 * shade, 0.55 * shade, 0.90 * shade, 1, 0.13 * shade, 0.34 * shade, 0.80 * shade, 1}
              : std::vector<CGFloat>{0.55 * shade, 0.63 * shade, 0.74 * shade, 1, 0.33 * shade, 0.43 * shade, 0.57 * shade, 1};
-    context->saveGState();
-    addButtonPath(*context, shape);
-    context->clip();
-    context->drawLinearGradient(CGGradient::gradientWithColorComponents(colours, {0, 1}),
-                                CGPointMake(0, shape.origin.y), CGPointMake(0, CGRectGetMaxY(shape)), 0);
-    context->restoreGState();
+    {
+        CGContextStateSaver saved(*context);
+        addButtonPath(*context, shape);
+        context->clip();
+        context->drawLinearGradient(CGGradient::gradientWithColorComponents(colours, {0, 1}),
+                                    CGPointMake(0, shape.origin.y), CGPointMake(0, CGRectGetMaxY(shape)), 0);
+    }
     if (done) {
         context->setRGBStrokeColor(0.08, 0.20, 0.50, 1);
     } else {

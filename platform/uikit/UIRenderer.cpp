@@ -2,6 +2,7 @@
 
 #include "CALayer.h"
 #include "CATransaction.h"
+#include "CGContextStateSaver.h"
 #include "Clock.h"
 #include "UIGraphics.h"
 #include "UIPageCurl.h"
@@ -191,7 +192,7 @@ void UIRenderer::drawOwnContent(UIView& view, CGContext& context)
     if (bounds.size.width <= 0 || bounds.size.height <= 0) {
         return;
     }
-    context.saveGState();
+    CGContextStateSaver saved(context);
     cairo_rectangle(cairo, bounds.origin.x, bounds.origin.y, bounds.size.width, bounds.size.height);
     cairo_clip(cairo);
     cairo_push_group(cairo);
@@ -209,5 +210,4 @@ void UIRenderer::drawOwnContent(UIView& view, CGContext& context)
         cairo_paint(cairo);
     }
     cairo_pattern_destroy(content);
-    context.restoreGState();
 }

@@ -1,5 +1,6 @@
 #include "UISwitch.h"
 
+#include "CGContextStateSaver.h"
 #include "CGGradient.h"
 #include "NSString-UIStringDrawing.h"
 #include "UIFont.h"
@@ -14,13 +15,14 @@ void fillTrack(CGContext& context, CGRect track, bool on)
 {
     const std::vector<CGFloat> blue{0.00, 0.35, 0.80, 1, 0.20, 0.55, 0.95, 1};
     const std::vector<CGFloat> grey{0.82, 0.82, 0.82, 1, 0.99, 0.99, 0.99, 1};
-    context.saveGState();
-    context.beginPath();
-    context.addRoundedRect(track, kCornerRadius);
-    context.clip();
-    context.drawLinearGradient(CGGradient::gradientWithColorComponents(on ? blue : grey, {}), track.origin,
-                               CGPointMake(track.origin.x, CGRectGetMaxY(track)), 0);
-    context.restoreGState();
+    {
+        CGContextStateSaver saved(context);
+        context.beginPath();
+        context.addRoundedRect(track, kCornerRadius);
+        context.clip();
+        context.drawLinearGradient(CGGradient::gradientWithColorComponents(on ? blue : grey, {}), track.origin,
+                                   CGPointMake(track.origin.x, CGRectGetMaxY(track)), 0);
+    }
     context.setRGBStrokeColor(0.55, 0.55, 0.55, 1);
     context.setLineWidth(1);
     context.beginPath();
@@ -31,13 +33,14 @@ void fillTrack(CGContext& context, CGRect track, bool on)
 void drawKnob(CGContext& context, CGRect knob)
 {
     const std::vector<CGFloat> white{0.86, 0.86, 0.86, 1, 1, 1, 1, 1};
-    context.saveGState();
-    context.beginPath();
-    context.addRoundedRect(knob, kCornerRadius);
-    context.clip();
-    context.drawLinearGradient(CGGradient::gradientWithColorComponents(white, {}),
-                               CGPointMake(knob.origin.x, CGRectGetMaxY(knob)), knob.origin, 0);
-    context.restoreGState();
+    {
+        CGContextStateSaver saved(context);
+        context.beginPath();
+        context.addRoundedRect(knob, kCornerRadius);
+        context.clip();
+        context.drawLinearGradient(CGGradient::gradientWithColorComponents(white, {}),
+                                   CGPointMake(knob.origin.x, CGRectGetMaxY(knob)), knob.origin, 0);
+    }
     context.setRGBStrokeColor(0.60, 0.60, 0.60, 1);
     context.beginPath();
     context.addRoundedRect(CGRectInset(knob, 0.5, 0.5), kCornerRadius);

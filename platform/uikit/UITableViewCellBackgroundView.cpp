@@ -1,5 +1,6 @@
 #include "UITableViewCellBackgroundView.h"
 
+#include "CGContextStateSaver.h"
 #include "CGGradient.h"
 #include "UIGraphics.h"
 
@@ -87,11 +88,10 @@ void UITableViewCellBackgroundView::fillPiece(CGContext& context, CGRect rect) c
         context.fillPath();
         return;
     }
-    context.saveGState();
+    CGContextStateSaver saved(context);
     context.clip();
     context.drawLinearGradient(selectionGradient(fill_), CGPointMake(0, CGRectGetMinY(rect)),
                                CGPointMake(0, CGRectGetMaxY(rect)), 0);
-    context.restoreGState();
 }
 
 void UITableViewCellBackgroundView::drawRect(CGRect)

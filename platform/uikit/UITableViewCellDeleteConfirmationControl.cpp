@@ -1,5 +1,6 @@
 #include "UITableViewCellDeleteConfirmationControl.h"
 
+#include "CGContextStateSaver.h"
 #include "CGGradient.h"
 #include "UIGraphics.h"
 
@@ -34,13 +35,14 @@ void UITableViewCellDeleteConfirmationControl::drawRect(CGRect)
     }
     const CGRect pill = CGRectInset(bounds(), 0.5, 0.5);
     const CGFloat shade = isHighlighted() ? 0.8 : 1.0;
-    context->saveGState();
-    context->addRoundedRect(pill, 6);
-    context->clip();
-    context->drawLinearGradient(CGGradient::gradientWithColorComponents(
-                                    {0.93 * shade, 0.45 * shade, 0.43 * shade, 1, 0.80 * shade, 0.05, 0.04, 1}, {0, 1}),
-                                CGPointMake(0, pill.origin.y), CGPointMake(0, CGRectGetMaxY(pill)), 0);
-    context->restoreGState();
+    {
+        CGContextStateSaver saved(*context);
+        context->addRoundedRect(pill, 6);
+        context->clip();
+        context->drawLinearGradient(CGGradient::gradientWithColorComponents(
+                                        {0.93 * shade, 0.45 * shade, 0.43 * shade, 1, 0.80 * shade, 0.05, 0.04, 1}, {0, 1}),
+                                    CGPointMake(0, pill.origin.y), CGPointMake(0, CGRectGetMaxY(pill)), 0);
+    }
     context->setRGBStrokeColor(0.55, 0.05, 0.04, 1);
     context->setLineWidth(1);
     context->addRoundedRect(pill, 6);

@@ -1,5 +1,6 @@
 #include "UITableViewSectionTitleView.h"
 
+#include "CGContextStateSaver.h"
 #include "CGGradient.h"
 #include "NSString-UIStringDrawing.h"
 #include "UIFont.h"
@@ -76,12 +77,13 @@ void UITableViewSectionTitleView::drawRect(CGRect)
     const CGRect b = bounds();
     const auto font = fontForKind(kind_);
     if (!isGrouped(kind_)) {
-        context->saveGState();
-        context->setAlpha(0.9);
-        context->drawLinearGradient(
-            CGGradient::gradientWithColorComponents({0.56, 0.62, 0.69, 1, 0.70, 0.74, 0.79, 1}, {0, 1}),
-            CGPointMake(0, 0), CGPointMake(0, b.size.height), 0);
-        context->restoreGState();
+        {
+            CGContextStateSaver saved(*context);
+            context->setAlpha(0.9);
+            context->drawLinearGradient(
+                CGGradient::gradientWithColorComponents({0.56, 0.62, 0.69, 1, 0.70, 0.74, 0.79, 1}, {0, 1}),
+                CGPointMake(0, 0), CGPointMake(0, b.size.height), 0);
+        }
         context->setRGBFillColor(0.47, 0.53, 0.59, 1);
         context->fillRect(CGRectMake(0, 0, b.size.width, 1));
         context->fillRect(CGRectMake(0, b.size.height - 1, b.size.width, 1));

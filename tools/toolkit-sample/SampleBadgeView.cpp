@@ -1,6 +1,7 @@
 #include "SampleBadgeView.h"
 
 #include "CGContext.h"
+#include "CGContextStateSaver.h"
 #include "CGGradient.h"
 #include "NSString-UIStringDrawing.h"
 #include "UIColor.h"
@@ -44,13 +45,14 @@ void SampleBadgeView::drawRect(CGRect)
 
     // The red body with a gloss: lighter at the top, deeper at the bottom, inside the white rim.
     const CGRect body = CGRectInset(pill, kRim, kRim);
-    context->saveGState();
-    context->addRoundedRect(body, body.size.height / 2);
-    context->clip();
-    static const auto gloss =
-        CGGradient::gradientWithColorComponents({0.98, 0.45, 0.42, 1, 0.82, 0.06, 0.05, 1}, {0, 1});
-    context->drawLinearGradient(gloss, CGPointMake(0, body.origin.y), CGPointMake(0, CGRectGetMaxY(body)), 0);
-    context->restoreGState();
+    {
+        CGContextStateSaver saved(*context);
+        context->addRoundedRect(body, body.size.height / 2);
+        context->clip();
+        static const auto gloss =
+            CGGradient::gradientWithColorComponents({0.98, 0.45, 0.42, 1, 0.82, 0.06, 0.05, 1}, {0, 1});
+        context->drawLinearGradient(gloss, CGPointMake(0, body.origin.y), CGPointMake(0, CGRectGetMaxY(body)), 0);
+    }
 
     const auto font = digitsFont();
     const CGSize digits = sizeWithFont(count_, font);

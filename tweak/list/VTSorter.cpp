@@ -8,6 +8,7 @@
 #include "NSRecursiveLockHolder.h"
 #include "NSString-UIStringDrawing.h"
 #include "NSString.h"
+#include "NSThread.h"
 #include "PLWriter.h"
 #include "SpringBoard-Vantle.h"
 #include "UITableView.h"
@@ -16,6 +17,8 @@
 #include "VTNotificationCell.h"
 #include "VTNotificationListWindow.h"
 #include "VTShowMoreCell.h"
+
+#include <malloc.h>
 
 #include <algorithm>
 #include <cmath>
@@ -311,6 +314,8 @@ void VTSorter::writeBack(Closing closing)
     if (closing.collapsedList) {
         writeCollapsedList(*closing.collapsedList);
     }
+    closing.records.clear();
+    (void)::malloc_trim(0); // the rewrite's buffers, as the release of the list does
 }
 
 void VTSorter::trimToItemsToKeep(Records& records)
@@ -333,8 +338,17 @@ void VTSorter::flush()
 {
     ++generation_;
     phase_ = Phase::Flushed;
-    rawNotifications_.clear();
-    notifications_.clear();
+    // Releasing a long list (every entry, group and record) takes longer than a frame, so a job thread
+    // does it; nothing in the lists is tied to the main thread.
+    if (!rawNotifications_.empty() || !notifications_.empty()) {
+        NSThread::detachNewThread(
+            [records = std::exchange(rawNotifications_, {}), groups = std::exchange(notifications_, {})]() mutable {
+                records.clear();
+                groups.clear();
+                // What a long list took goes back to the system, so the shell does not grow with each opening.
+                (void)::malloc_trim(0);
+            });
+    }
     collapsedList_.reset();
     arrivedDuringLoad_.clear();
     unread_ = 0;

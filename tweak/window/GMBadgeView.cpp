@@ -1,6 +1,7 @@
 #include "GMBadgeView.h"
 
 #include "CGContext.h"
+#include "CGContextStateSaver.h"
 #include "NSString-UIStringDrawing.h"
 #include "UIGraphics.h"
 
@@ -40,14 +41,15 @@ void GMBadgeView::drawRect(CGRect)
     const CGSize pill = pillSizeForText(text_);
     const double radius = pill.height / 2;
 
-    context->saveGState();
-    context->setRGBFillColor(0.6, 0.65, 0.7, 1);
-    context->beginPath();
-    context->addArc(radius, radius, radius, std::numbers::pi / 2, 3 * std::numbers::pi / 2, 0);
-    context->addArc(pill.width - radius, radius, radius, 3 * std::numbers::pi / 2, std::numbers::pi / 2, 0);
-    context->closePath();
-    context->fillPath();
-    context->restoreGState();
+    {
+        CGContextStateSaver saved(*context);
+        context->setRGBFillColor(0.6, 0.65, 0.7, 1);
+        context->beginPath();
+        context->addArc(radius, radius, radius, std::numbers::pi / 2, 3 * std::numbers::pi / 2, 0);
+        context->addArc(pill.width - radius, radius, radius, 3 * std::numbers::pi / 2, std::numbers::pi / 2, 0);
+        context->closePath();
+        context->fillPath();
+    }
 
     // Cut the digits out of the pill.
     context->setBlendMode(kCGBlendModeClear);

@@ -79,7 +79,8 @@ void VTHeaderCell::layoutSubviews()
     const UIView* badge = badge_->isHidden() ? nullptr : badge_.get();
     const double end = badge ? badge->frame().origin.x - kTitleGap : bounds().size.width - kTitleGap;
     const CGRect title = title_->frame();
-    title_->setFrame(CGRectMake(title.origin.x, title.origin.y, std::max(0.0, end - title.origin.x), title.size.height));
+    title_->setFrame(
+        CGRectMake(title.origin.x, title.origin.y, std::max(0.0, end - title.origin.x), title.size.height));
 }
 
 void VTHeaderCell::drawRect(CGRect rect)
