@@ -54,7 +54,8 @@ set(VANTLE_PREFERENCE_BUNDLES_DIR "${PROJECT_BINARY_DIR}/preference-bundles")
 # A preference bundle for the Settings application, staged for `vantle-device install`: the shared library
 # TARGET as System/Library/PreferenceBundles/<NAME>.bundle/<NAME> (the name it keeps on the device), the
 # RESOURCES (Info.plist, specifier files, images) beside it, and ENTRY (a property list with an "entry"
-# dictionary) as Library/PreferenceLoader/Preferences/<NAME>.plist. vantle-device then depends on it.
+# dictionary) as Library/PreferenceLoader/Preferences/<NAME>.plist. vantle-device then depends on it. The
+# library TARGET is named <NAME> in the build too, and the same tree is installed (cmake/Install.cmake).
 # Usage: vantle_preference_bundle(NAME <Name> TARGET <library> ENTRY <file> RESOURCES <files...>)
 function(vantle_preference_bundle)
   cmake_parse_arguments(ARG "" "NAME;TARGET;ENTRY" "RESOURCES" ${ARGN})
@@ -71,6 +72,12 @@ function(vantle_preference_bundle)
     DEPENDS ${ARG_TARGET} ${ARG_RESOURCES} ${ARG_ENTRY}
     VERBATIM)
   add_custom_target(${ARG_NAME}_staged ALL DEPENDS "${_stamp}")
+  # Installed the same shape under the prefix, where an installed vantle-device finds it.
+  set(_installed "${VANTLE_INSTALL_PREFERENCE_BUNDLES_DIR}")
+  set_target_properties(${ARG_TARGET} PROPERTIES PREFIX "" SUFFIX "" OUTPUT_NAME "${ARG_NAME}" INSTALL_RPATH "")
+  install(TARGETS ${ARG_TARGET} LIBRARY DESTINATION "${_installed}/System/Library/PreferenceBundles/${ARG_NAME}.bundle")
+  install(FILES ${ARG_RESOURCES} DESTINATION "${_installed}/System/Library/PreferenceBundles/${ARG_NAME}.bundle")
+  install(FILES "${ARG_ENTRY}" DESTINATION "${_installed}/Library/PreferenceLoader/Preferences" RENAME "${ARG_NAME}.plist")
   # vantle-device may be defined after the bundle; tie them once every folder has been read (the name is
   # put into the deferred call now, as a deferred call reads its variables only when it runs).
   cmake_language(EVAL CODE

@@ -13,6 +13,7 @@ packages=(
   dbus libglib2.0-bin librsvg2-bin fonts-liberation2 fontconfig
   xvfb xdotool x11-utils libnotify-bin
   python3
+  help2man file dpkg-dev
 )
 
 missing=()

@@ -2,6 +2,7 @@
 
 #include "CFNotificationCenter.h"
 #include "CPDistributedMessagingCenter.h"
+#include "CrossProcessLock.h"
 #include "NSDictionary-Vantle.h"
 #include "NSFileManager.h"
 #include "NSLog.h"
@@ -28,9 +29,11 @@ namespace {
 
 using Entry = VTAppendQueue::Entry;
 
-// Everything the store keeps, under its lock.
+// Everything the store keeps, under its lock. The lock also holds the log folder's cross-process lock, so a
+// program that changes the log files from outside the shell (vantlectl) never interleaves with the store.
 struct Store {
-    NSRecursiveLock lock;
+    CrossProcessLock folderLock{PLWriter::kLogFolder};
+    NSRecursiveLock lock{&folderLock};
     VTLogFile newFile VT_GUARDED_BY(lock){PLWriter::kNewNotificationsPath};
     VTLogFile oldFile VT_GUARDED_BY(lock){PLWriter::kOldNotificationsPath};
     // Records whose write failed, oldest first. Each later append writes them again, behind its own newer

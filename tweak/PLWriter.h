@@ -83,7 +83,8 @@ public:
     // Back to the store's state at library load: no record waiting to be written, nothing remembered of
     // the files. For tests and for a host that starts over on another device root.
     static void resetStore();
-    // The lock that serialises every read-modify-write of the two log files.
+    // The lock that serialises every read-modify-write of the two log files. Its outermost hold also holds
+    // the log folder's CrossProcessLock, which keeps other processes that change the files out meanwhile.
     static NSRecursiveLock& storeLock();
     // A change to the log files that the caller does not wait for (the panel's close writes its list back
     // so): `change` runs on a job thread holding storeLock(), after every change handed in before it (see

@@ -1,5 +1,7 @@
 #include "ControlCommandTable.h"
 
+#include "CommandLine.h"
+
 #include <CLI/CLI.hpp>
 
 #include <cerrno>
@@ -29,15 +31,9 @@ const ControlRequest& ControlCommandTable::chosen() const
 
 int ControlCommandTable::run(int argc, char** argv, const ControlNames& names, const std::string& toolName)
 {
-    try {
-        app_.parse(argc, argv);
-    } catch (const CLI::CallForHelp& help) {
-        return app_.exit(help);
-    } catch (const CLI::CallForAllHelp& help) {
-        return app_.exit(help);
-    } catch (const CLI::ParseError& error) {
-        (void)app_.exit(error); // CLI11's own codes vary; every usage error is status 2
-        return 2;
+    CommandLine::addVersionFlag(app_, toolName);
+    if (const auto status = CommandLine::parse(app_, toolName, argc, argv)) {
+        return *status;
     }
 
     const ControlRequest& request = chosen();

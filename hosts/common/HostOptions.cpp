@@ -1,13 +1,16 @@
 #include "HostOptions.h"
 
+#include "CommandLine.h"
 #include "DeviceRoot.h"
 
 #include <CLI/CLI.hpp>
 
-std::optional<int> HostOptions::parse(const std::string& description, int argc, char** argv, HostOptions& options,
-                                      const std::string& footer, const std::function<void(CLI::App&)>& addHostOptions)
+std::optional<int> HostOptions::parse(const std::string& program, const std::string& description, int argc, char** argv,
+                                      HostOptions& options, const std::string& footer,
+                                      const std::function<void(CLI::App&)>& addHostOptions)
 {
-    CLI::App app{description};
+    CLI::App app{description, program};
+    CommandLine::addVersionFlag(app, program);
     app.footer(footer);
     options.root = DeviceRoot::defaultRoot().string();
     app.add_option("--root", options.root, "The device root folder (made by vantle-device install)")->capture_default_str();
@@ -17,13 +20,5 @@ std::optional<int> HostOptions::parse(const std::string& description, int argc, 
     if (addHostOptions) {
         addHostOptions(app);
     }
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& help) {
-        return app.exit(help);
-    } catch (const CLI::ParseError& error) {
-        (void)app.exit(error); // CLI11's own codes vary; every usage error is status 2
-        return 2;
-    }
-    return std::nullopt;
+    return CommandLine::parse(app, program, argc, argv);
 }

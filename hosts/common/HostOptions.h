@@ -15,10 +15,12 @@ struct HostOptions {
     int scale = 1;
     bool window = false;
 
-    // Parses the command line under the host's description; `footer` ends --help (the window's keys), and
-    // `addHostOptions`, when given, adds the host's own options. Answers the exit status when the host must
-    // not go on (0 after --help, 2 for a bad argument, with CLI11's message printed), otherwise nothing.
-    static std::optional<int> parse(const std::string& description, int argc, char** argv, HostOptions& options,
+    // Parses the command line of the host `program` under its description; `footer` ends --help (the
+    // window's keys), and `addHostOptions`, when given, adds the host's own options. Answers the exit status
+    // when the host must not go on (0 after --help or --version, 2 for a bad argument, with the message
+    // printed; see CommandLine), otherwise nothing.
+    static std::optional<int> parse(const std::string& program, const std::string& description, int argc, char** argv,
+                                    HostOptions& options,
                                     const std::string& footer = "",
                                     const std::function<void(CLI::App&)>& addHostOptions = {});
 };

@@ -36,7 +36,7 @@ int main(int argc, char** argv)
     TerminationSignals::block();
 
     HostOptions options;
-    if (const auto status = HostOptions::parse(kDescription, argc, argv, options,
+    if (const auto status = HostOptions::parse("preferences", kDescription, argc, argv, options,
                                                WindowKey::helpText(SettingsWindowScreen::keys(nullptr)))) {
         return *status;
     }

@@ -72,7 +72,7 @@ int main(int argc, char** argv)
                      "Also serve the desktop's notifications (org.freedesktop.Notifications): each is logged and "
                      "shown as a push notification");
     };
-    if (const auto status = HostOptions::parse(kDescription, argc, argv, options,
+    if (const auto status = HostOptions::parse("springboard", kDescription, argc, argv, options,
                                                WindowKey::helpText(ShellWindowScreen::keys(nullptr)), addShellOptions)) {
         return *status;
     }

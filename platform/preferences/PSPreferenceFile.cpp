@@ -28,6 +28,11 @@ id PSPreferenceFile::valueForKey(const std::string& key) const
 
 std::optional<NSError> PSPreferenceFile::setValueForKey(const id& value, const std::string& key)
 {
+    return setValuesForKeys({{key, value}});
+}
+
+std::optional<NSError> PSPreferenceFile::setValuesForKeys(const std::vector<std::pair<std::string, id>>& values)
+{
     const auto path = pathForDomain(domain_);
     if (!path) {
         return NSError("\"" + domain_ + "\" is not a preference domain");
@@ -41,10 +46,12 @@ std::optional<NSError> PSPreferenceFile::setValueForKey(const id& value, const s
         }
     }
     NSDictionary::Entries entries = current ? current->entries() : NSDictionary::Entries();
-    if (value) {
-        entries.insert_or_assign(key, value);
-    } else {
-        entries.erase(key);
+    for (const auto& [key, value] : values) {
+        if (value) {
+            entries.insert_or_assign(key, value);
+        } else {
+            entries.erase(key);
+        }
     }
     if (auto failure = files_.createDirectoryAtPath(kPreferencesFolder, true)) {
         return failure;

@@ -6,6 +6,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 class NSFileManager;
 
@@ -29,6 +31,9 @@ public:
 
     id valueForKey(const std::string& key) const;
     [[nodiscard]] std::optional<NSError> setValueForKey(const id& value, const std::string& key);
+    // Replaces several keys with one write, so a reader sees all of them changed or none (a null value
+    // removes its key).
+    [[nodiscard]] std::optional<NSError> setValuesForKeys(const std::vector<std::pair<std::string, id>>& values);
 
 private:
     std::string domain_;

@@ -1,5 +1,7 @@
 #include "PrivateBus.h"
 
+#include "TestDeadline.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
@@ -40,7 +42,8 @@ std::string readLine(int fd)
 
 } // namespace
 
-PrivateBus::PrivateBus(std::vector<std::string> otherUsers)
+PrivateBus::PrivateBus(std::vector<std::string> otherUsers, std::string serviceFolder)
+    : serviceFolder_(std::move(serviceFolder))
 {
     start(otherUsers);
 }
@@ -65,12 +68,17 @@ std::string PrivateBus::configuration(const std::vector<std::string>& otherUsers
     for (const auto& user : otherUsers) {
         users += "    <allow user=\"" + user + "\"/>\n";
     }
+    // A start on demand waits for the service as long as a test would.
+    const std::string services = serviceFolder_.empty() ? std::string()
+                                                        : "  <servicedir>" + serviceFolder_ + "</servicedir>\n"
+                                                          "  <limit name=\"service_start_timeout\">" +
+                                                              std::to_string(kTestDeadline.count() * 1000) + "</limit>\n";
     return "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
            " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
            "<busconfig>\n"
            "  <type>session</type>\n"
            "  <listen>unix:dir=" + folder_ + "</listen>\n"
-           "  <auth>EXTERNAL</auth>\n"
+           "  <auth>EXTERNAL</auth>\n" + services +
            "  <policy context=\"default\">\n" + users +
            "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
            "    <allow eavesdrop=\"true\"/>\n"

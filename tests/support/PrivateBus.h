@@ -10,13 +10,17 @@
 // calling user may connect, plus the users named at construction (for tests that check what a peer of
 // another uid is refused; the socket folder is then opened to them).
 //
+// The bus starts services on demand only from the service folder named (a prefix's
+// share/dbus-1/services): none of the system's stock service folders is read, so what a test starts is
+// what it installed.
+//
 //     PrivateBus bus;
 //     ASSERT_TRUE(bus.isRunning()) << bus.failure();
 //     CrossProcessChannels::useSessionBus(bus.address());
 //     // child processes: put bus.address() in their DBUS_SESSION_BUS_ADDRESS
 class PrivateBus {
 public:
-    explicit PrivateBus(std::vector<std::string> otherUsers = {});
+    explicit PrivateBus(std::vector<std::string> otherUsers = {}, std::string serviceFolder = {});
     ~PrivateBus();
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
@@ -30,6 +34,8 @@ public:
 private:
     void start(const std::vector<std::string>& otherUsers);
     std::string configuration(const std::vector<std::string>& otherUsers) const;
+
+    std::string serviceFolder_;
 
     std::string folder_;
     std::string address_;

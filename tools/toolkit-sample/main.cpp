@@ -1,5 +1,7 @@
 // toolkit-sample: renders a sample screen of the view toolkit to a PNG, for a person to look at.
+#include "CommandLine.h"
 #include "DeviceRoot.h"
+#include "InstallLayout.h"
 #include "SampleScreen.h"
 #include "UIRenderer.h"
 #include "UIScreen.h"
@@ -12,13 +14,15 @@ int main(int argc, char** argv)
 {
     CLI::App app{"Renders a sample screen of the view toolkit to a PNG of 320 x 480 points: a grouped table with "
                  "headers, footers and cells of the default, title-and-detail and subtitle styles, a label, an "
-                 "image, a push button and a badge whose digits are cut out with the clear blend mode."};
+                 "image, a push button and a badge whose digits are cut out with the clear blend mode.",
+                 "toolkit-sample"};
+    CommandLine::addVersionFlag(app, "toolkit-sample");
     app.footer("Exit status: 0 when the picture was written; 1 when the artwork is missing or the file cannot be\n"
                "written (the reason on stderr); 2 for a bad argument.");
 
     std::string out;
     int scale = 1;
-    std::string artwork = VANTLE_ARTWORK_DIR;
+    std::string artwork = InstallLayout::artwork(VANTLE_ARTWORK_DIR).string();
     app.add_option("--out", out, "The PNG file to write")->required()->type_name("FILE");
     app.add_option("--scale", scale, "Pixels per point: 1 gives 320 x 480 pixels, 2 gives 640 x 960")
         ->check(CLI::IsMember({1, 2}))
@@ -26,10 +30,8 @@ int main(int argc, char** argv)
     app.add_option("--artwork", artwork, "The rendered artwork, a tree shaped like a device root")
         ->type_name("DIR")
         ->capture_default_str();
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::ParseError& error) {
-        return app.exit(error) == 0 ? 0 : 2;
+    if (const auto status = CommandLine::parse(app, "toolkit-sample", argc, argv)) {
+        return *status;
     }
 
     UIScreen::mainScreen()->setScale(scale);

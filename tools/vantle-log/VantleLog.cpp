@@ -28,10 +28,10 @@ std::string rootProblem(const std::filesystem::path& root)
     return "not a directory";
 }
 
-void reportUnreadable(const LogFile& file, std::ostream& err)
+void reportUnreadable(const LogFile& file, const std::string& program, std::ostream& err)
 {
     if (file.isUnreadable()) {
-        err << "vantle-log: " << file.hostPath().string() << ": unreadable: " << file.reason() << "\n";
+        err << program << ": " << file.hostPath().string() << ": unreadable: " << file.reason() << "\n";
     }
 }
 
@@ -40,14 +40,14 @@ void reportUnreadable(const LogFile& file, std::ostream& err)
 int VantleLog::run(const Options& options, std::ostream& out, std::ostream& err)
 {
     if (const std::string problem = rootProblem(options.root); !problem.empty()) {
-        err << "vantle-log: " << options.root.string() << ": " << problem << "\n";
+        err << options.program << ": " << options.root.string() << ": " << problem << "\n";
         return kBadRoot;
     }
     DeviceRoot::setRoot(options.root);
     const LogFile newFile = LogFile::read(PLWriter::kNewNotificationsPath);
     const LogFile oldFile = LogFile::read(PLWriter::kOldNotificationsPath);
-    reportUnreadable(newFile, err);
-    reportUnreadable(oldFile, err);
+    reportUnreadable(newFile, options.program, err);
+    reportUnreadable(oldFile, options.program, err);
 
     if (options.json) {
         out << JsonWriter::document(newFile, oldFile);
@@ -56,7 +56,7 @@ int VantleLog::run(const Options& options, std::ostream& out, std::ostream& err)
     }
     out.flush();
     if (!out) {
-        err << "vantle-log: cannot write the output\n";
+        err << options.program << ": cannot write the output\n";
         return kFileUnreadable;
     }
     return newFile.isUnreadable() || oldFile.isUnreadable() ? kFileUnreadable : kSucceeded;

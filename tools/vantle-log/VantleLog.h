@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <iosfwd>
+#include <string>
 
 // The vantle-log command: prints the notification log of a device root, the new records and then the old
 // ones, as tables or as JSON, without changing anything on the device.
@@ -14,6 +15,8 @@ public:
     struct Options {
         std::filesystem::path root;
         bool json = false;
+        // The name its messages begin with.
+        std::string program = "vantle-log";
     };
 
     static constexpr int kSucceeded = 0;

@@ -301,6 +301,27 @@ void VTSorter::purge()
     busy_ = false;
 }
 
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kMallocIsTheCLibrarys = false;
+#elif defined(__has_feature)
+constexpr bool kMallocIsTheCLibrarys = !__has_feature(address_sanitizer) && !__has_feature(thread_sanitizer);
+#else
+constexpr bool kMallocIsTheCLibrarys = true;
+#endif
+
+// Hands the C library's free memory back to the system. The sanitizers bring allocators of their own, and
+// trimming the C library's arenas under them reads arenas that were never set up.
+void returnFreedMemoryToTheSystem()
+{
+    if constexpr (kMallocIsTheCLibrarys) {
+        (void)::malloc_trim(0);
+    }
+}
+
+} // namespace
+
 void VTSorter::writeBack(Closing closing)
 {
     if (closing.readOldNotifications) {
@@ -316,7 +337,7 @@ void VTSorter::writeBack(Closing closing)
         writeCollapsedList(*closing.collapsedList);
     }
     closing.records.clear();
-    (void)::malloc_trim(0); // the rewrite's buffers, as the release of the list does
+    returnFreedMemoryToTheSystem(); // the rewrite's buffers, as the release of the list does
 }
 
 void VTSorter::trimToItemsToKeep(Records& records)
@@ -347,7 +368,7 @@ void VTSorter::flush()
                 records.clear();
                 groups.clear();
                 // What a long list took goes back to the system, so the shell does not grow with each opening.
-                (void)::malloc_trim(0);
+                returnFreedMemoryToTheSystem();
             });
     }
     collapsedList_.reset();

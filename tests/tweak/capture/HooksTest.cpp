@@ -128,7 +128,7 @@ TEST_F(Hooks, AHeldBackPopUpNeverShowsAndItsSoundIsPlayedByTheCapture)
 
 TEST_F(Hooks, TheLockScreensOwnListOfMissedEventsIsHidden)
 {
-    EXPECT_TRUE(SBAwayItemsView::initWithFrame({0, 0, 320, 100})->isHidden());
+    EXPECT_TRUE(SBAwayItemsView::initWithFrame(CGRectMake(0, 0, 320, 100))->isHidden());
 }
 
 TEST_F(Hooks, LaunchingAnApplicationDeletesItsRecordsOnlyWithAutoDeleteOnBadge)
