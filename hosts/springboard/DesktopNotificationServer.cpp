@@ -134,19 +134,27 @@ struct DesktopNotificationServer::OpenCalls {
         }
         const Call open = std::move(found->second);
         waiting.erase(found);
-        if (error) {
-            sendQuietly(open.call.createErrorReply(sdbus::Error(kFailedError, error->reason())));
-            return;
+        try {
+            if (error) {
+                sendQuietly(open.call.createErrorReply(sdbus::Error(kFailedError, error->reason())));
+                return;
+            }
+            auto reply = open.call.createReply();
+            reply << open.id;
+            sendQuietly(reply);
+        } catch (const sdbus::Error&) {
+            // the bus is gone; nobody is left to answer
         }
-        auto reply = open.call.createReply();
-        reply << open.id;
-        sendQuietly(reply);
     }
 
     void failAll(const std::string& reason)
     {
-        for (auto& [number, open] : std::exchange(waiting, {})) {
-            sendQuietly(open.call.createErrorReply(sdbus::Error(kFailedError, reason)));
+        for (const auto& [number, open] : std::exchange(waiting, {})) {
+            try {
+                sendQuietly(open.call.createErrorReply(sdbus::Error(kFailedError, reason)));
+            } catch (const sdbus::Error&) {
+                // the bus is gone; nobody is left to answer
+            }
         }
     }
 };

@@ -59,11 +59,11 @@ public:
     // process has ended holds the name until the bus daemon has seen its connection close, which it does in
     // its own time; until then the name is asked for again. Any other failure throws sdbus::Error.
     static std::optional<pid_t> requestName(sdbus::IConnection& connection, const std::string& name);
-    // The pid of the process owning the name on the bus, or nothing when none does.
-    static std::optional<pid_t> ownerPid(sdbus::IConnection& connection, const std::string& name);
 
 private:
     static constexpr int kNameAttempts = 1000;
+    // The pid of the process owning the name on the bus, or nothing when none does.
+    static std::optional<pid_t> ownerPid(sdbus::IConnection& connection, const std::string& name);
     static bool isRunning(pid_t pid);
     std::unique_ptr<sdbus::IConnection> connect() const;
     // The index of the sending connection the caller now holds (its slot emptied: the caller has it).
