@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets (the clang `fuzz` preset, fuzz targets only) and runs each one for a while on
+# Builds the libFuzzer targets (in the clang `asan` preset, fuzz targets only) and runs each one for a while on
 # its committed corpus, so that a target that no longer builds, or an input that now crashes, fails at once.
-# New inputs go to build/fuzz/runs/<target>/, never into fuzz/corpus. A crash, leak, sanitizer report,
+# New inputs go to build/asan/runs/<target>/, never into fuzz/corpus. A crash, leak, sanitizer report,
 # timeout or broken promise stops that target; its log is printed with the reproducer's path and bytes
 # (base64, so the reproducer can be made again from a CI log), and the script fails.
 # Usage: scripts/fuzz.sh [seconds per target, default 60]
@@ -10,10 +10,10 @@ seconds=${1:-60}
 cd "$(dirname "$0")/.."
 root=$PWD
 scripts/install-deps.sh
-cmake --preset fuzz
-cmake --build --preset fuzz -j "$(nproc)" --target fuzzers
+cmake --preset asan
+cmake --build --preset asan -j "$(nproc)" --target fuzzers
 
-work="$root/build/fuzz/runs"
+work="$root/build/asan/runs"
 rm -rf "$work"
 mkdir -p "$work"
 export LSAN_OPTIONS="suppressions=$root/fuzz/lsan.supp"
@@ -22,7 +22,7 @@ export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 # Runs one target; its exit status is in $work/<name>/status afterwards.
 run_target() {
   local name=$1
-  local fuzzer="$root/build/fuzz/fuzz/${name}_fuzzer"
+  local fuzzer="$root/build/asan/fuzz/${name}_fuzzer"
   local scratch="$work/$name"
   mkdir -p "$scratch/corpus" "$scratch/artifacts"
   # A target with its own dictionary (fuzz/<name>.dict) uses it; the others share the property-list one.
@@ -66,7 +66,7 @@ for name in "${names[@]}"; do
   for artifact in "$scratch"/artifacts/*; do
     [ -e "$artifact" ] || continue
     echo "fuzz: $name: reproducer $artifact ($(stat -c %s "$artifact") bytes); replay with" >&2
-    echo "  LSAN_OPTIONS=suppressions=fuzz/lsan.supp build/fuzz/fuzz/${name}_fuzzer $artifact" >&2
+    echo "  LSAN_OPTIONS=suppressions=fuzz/lsan.supp build/asan/fuzz/${name}_fuzzer $artifact" >&2
     echo "fuzz: its bytes in base64:" >&2
     head -c 4096 "$artifact" | base64 >&2
   done

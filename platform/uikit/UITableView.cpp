@@ -1,5 +1,6 @@
 #include "UITableView.h"
 
+#include "Assertions.h"
 #include "UIGraphics.h"
 #include "UITableViewSectionTitleView.h"
 #include "UITableViewUpdateAnimation.h"
@@ -202,6 +203,7 @@ UITableViewRowData::Section UITableView::loadSection(int section, const SectionT
 
 void UITableView::reloadData()
 {
+    VT_ASSERT_MAIN_THREAD();
     const auto anchor = estimatesRowHeights() ? topRowOnScreen() : std::nullopt;
     needsReload_ = false;
     dismissConfirmation();
@@ -298,6 +300,7 @@ std::optional<NSIndexPath> UITableView::indexPathForCell(const UITableViewCell* 
 
 std::shared_ptr<UITableViewCell> UITableView::cellForRowAtIndexPath(const NSIndexPath& path) const
 {
+    VT_ASSERT_MAIN_THREAD();
     const auto found = cells_.find(path);
     return found == cells_.end() ? nullptr : found->second;
 }
@@ -322,6 +325,7 @@ std::vector<NSIndexPath> UITableView::indexPathsForVisibleRows() const
 
 std::shared_ptr<UITableViewCell> UITableView::dequeueReusableCellWithIdentifier(const std::string& identifier)
 {
+    VT_ASSERT_MAIN_THREAD();
     return reuseQueue_.dequeue(identifier);
 }
 
@@ -341,6 +345,7 @@ UITableViewSectionTitleView* UITableView::footerViewForSection(int section) cons
 
 void UITableView::layoutSubviews()
 {
+    VT_ASSERT_MAIN_THREAD();
     if (needsReload_) {
         reloadData();
     }
@@ -527,10 +532,15 @@ void UITableView::drawRect(CGRect rect)
 
 // -------------------------------------------------------------------------------------------- updates
 
-void UITableView::beginUpdates() { ++updateDepth_; }
+void UITableView::beginUpdates()
+{
+    VT_ASSERT_MAIN_THREAD();
+    ++updateDepth_;
+}
 
 void UITableView::endUpdates()
 {
+    VT_ASSERT_MAIN_THREAD();
     if (updateDepth_ > 0) {
         --updateDepth_;
     }
@@ -548,6 +558,7 @@ void UITableView::updateFinished()
 
 void UITableView::insertRowsAtIndexPaths(const std::vector<NSIndexPath>& paths, UITableViewRowAnimation animation)
 {
+    VT_ASSERT_MAIN_THREAD();
     pending_.insertedRows.insert(pending_.insertedRows.end(), paths.begin(), paths.end());
     pending_.name(animation);
     updateFinished();
@@ -555,6 +566,7 @@ void UITableView::insertRowsAtIndexPaths(const std::vector<NSIndexPath>& paths, 
 
 void UITableView::deleteRowsAtIndexPaths(const std::vector<NSIndexPath>& paths, UITableViewRowAnimation animation)
 {
+    VT_ASSERT_MAIN_THREAD();
     pending_.deletedRows.insert(pending_.deletedRows.end(), paths.begin(), paths.end());
     pending_.name(animation);
     updateFinished();
@@ -562,6 +574,7 @@ void UITableView::deleteRowsAtIndexPaths(const std::vector<NSIndexPath>& paths, 
 
 void UITableView::reloadRowsAtIndexPaths(const std::vector<NSIndexPath>& paths, UITableViewRowAnimation animation)
 {
+    VT_ASSERT_MAIN_THREAD();
     pending_.reloadedRows.insert(pending_.reloadedRows.end(), paths.begin(), paths.end());
     pending_.name(animation);
     updateFinished();
@@ -569,6 +582,7 @@ void UITableView::reloadRowsAtIndexPaths(const std::vector<NSIndexPath>& paths, 
 
 void UITableView::insertSections(const std::vector<int>& sections, UITableViewRowAnimation animation)
 {
+    VT_ASSERT_MAIN_THREAD();
     pending_.insertedSections.insert(pending_.insertedSections.end(), sections.begin(), sections.end());
     pending_.name(animation);
     updateFinished();
@@ -576,6 +590,7 @@ void UITableView::insertSections(const std::vector<int>& sections, UITableViewRo
 
 void UITableView::deleteSections(const std::vector<int>& sections, UITableViewRowAnimation animation)
 {
+    VT_ASSERT_MAIN_THREAD();
     pending_.deletedSections.insert(pending_.deletedSections.end(), sections.begin(), sections.end());
     pending_.name(animation);
     updateFinished();
@@ -728,6 +743,7 @@ void UITableView::setEditing(bool editing) { setEditingAnimated(editing, false);
 
 void UITableView::setEditingAnimated(bool editing, bool)
 {
+    VT_ASSERT_MAIN_THREAD();
     if (editing == isEditing()) {
         return;
     }
@@ -807,6 +823,7 @@ void UITableView::cellDeleteConfirmationTapped(UITableViewCell& cell)
 
 void UITableView::selectRowAtIndexPath(const NSIndexPath& path, bool animated, UITableViewScrollPosition position)
 {
+    VT_ASSERT_MAIN_THREAD();
     if (!rows_.contains(path)) {
         return;
     }
@@ -824,6 +841,7 @@ void UITableView::selectRowAtIndexPath(const NSIndexPath& path, bool animated, U
 
 void UITableView::deselectRowAtIndexPath(const NSIndexPath& path, bool animated)
 {
+    VT_ASSERT_MAIN_THREAD();
     if (selected_ == path) {
         selected_.reset();
     }
@@ -834,6 +852,7 @@ void UITableView::deselectRowAtIndexPath(const NSIndexPath& path, bool animated)
 
 void UITableView::scrollToRowAtIndexPath(const NSIndexPath& path, UITableViewScrollPosition position, bool animated)
 {
+    VT_ASSERT_MAIN_THREAD();
     if (!rows_.contains(path)) {
         return;
     }

@@ -1,5 +1,6 @@
 #include "UIView.h"
 
+#include "Assertions.h"
 #include "CALayer.h"
 #include "CATransaction.h"
 #include "Clock.h"
@@ -65,6 +66,7 @@ CGRect UIView::frame() const
 
 void UIView::setFrame(CGRect frame)
 {
+    VT_ASSERT_MAIN_THREAD();
     const CGRect f = CGRectStandardize(frame);
     CGSize size = f.size;
     if (!CGAffineTransformIsIdentity(transform_)) {
@@ -82,6 +84,7 @@ void UIView::setBoundsSize(CGSize size) { applyBounds(CGRectMake(bounds_.origin.
 
 void UIView::applyBounds(CGRect bounds)
 {
+    VT_ASSERT_MAIN_THREAD();
     if (UIViewAnimationGroup* block = UIViewAnimationGroup::recording()) {
         block->noteChange(*this, "bounds", presentationBounds(), bounds);
     }
@@ -94,6 +97,7 @@ void UIView::applyBounds(CGRect bounds)
 
 void UIView::applyCenter(CGPoint center)
 {
+    VT_ASSERT_MAIN_THREAD();
     if (UIViewAnimationGroup* block = UIViewAnimationGroup::recording()) {
         block->noteChange(*this, "position", presentationCenter(), center);
     }
@@ -104,6 +108,7 @@ void UIView::setCenter(CGPoint center) { applyCenter(center); }
 
 void UIView::setTransform(CGAffineTransform transform)
 {
+    VT_ASSERT_MAIN_THREAD();
     if (UIViewAnimationGroup* block = UIViewAnimationGroup::recording()) {
         block->noteChange(*this, "transform", presentationTransform(), transform);
     }
@@ -112,6 +117,7 @@ void UIView::setTransform(CGAffineTransform transform)
 
 void UIView::setAlpha(CGFloat alpha)
 {
+    VT_ASSERT_MAIN_THREAD();
     const CGFloat clamped = std::clamp(alpha, 0.0, 1.0);
     if (UIViewAnimationGroup* block = UIViewAnimationGroup::recording()) {
         block->noteChange(*this, "opacity", presentationAlpha(), clamped);
@@ -121,6 +127,7 @@ void UIView::setAlpha(CGFloat alpha)
 
 void UIView::setHidden(bool hidden)
 {
+    VT_ASSERT_MAIN_THREAD();
     if (hidden != hidden_) {
         CATransaction::noteHiddenChange(this, hidden_, hidden);
     }
@@ -248,6 +255,7 @@ void UIView::notifyMovedToWindow(UIView* view)
 
 void UIView::attach(const std::shared_ptr<UIView>& view, std::size_t index)
 {
+    VT_ASSERT_MAIN_THREAD();
     if (!view || view.get() == this || isDescendantOfView(view.get())) {
         return;
     }
@@ -321,6 +329,7 @@ void UIView::detachFromSuperview()
 
 void UIView::removeFromSuperview()
 {
+    VT_ASSERT_MAIN_THREAD();
     if (superview_ == nullptr) {
         return;
     }
@@ -389,6 +398,7 @@ void UIView::layoutSubviews() {}
 
 void UIView::layoutIfNeeded()
 {
+    VT_ASSERT_MAIN_THREAD();
     if (needsLayout_) {
         needsLayout_ = false;
         layoutSubviews();

@@ -1,5 +1,6 @@
 #include "VTSorter.h"
 
+#include "Assertions.h"
 #include "NSArray.h"
 #include "NSDate.h"
 #include "NSDictionary-Vantle.h"
@@ -377,6 +378,7 @@ void VTSorter::flush()
 
 void VTSorter::clear()
 {
+    VT_ASSERT_MAIN_THREAD();
     flush();
     PLWriter::waitForLaterChanges(); // a close handed in before is written first, then cleared with the rest
     const NSRecursiveLockHolder hold(PLWriter::storeLock());
@@ -443,6 +445,7 @@ void VTSorter::expandGroup(VTNotificationGroup& group)
 
 void VTSorter::collapse()
 {
+    VT_ASSERT_MAIN_THREAD();
     for (const auto& group : notifications_) {
         collapseGroup(*group);
     }
@@ -450,6 +453,7 @@ void VTSorter::collapse()
 
 void VTSorter::expand()
 {
+    VT_ASSERT_MAIN_THREAD();
     for (const auto& group : notifications_) {
         expandGroup(*group);
     }
@@ -523,11 +527,13 @@ void VTSorter::deleteRow(const NSIndexPath& path)
 
 int VTSorter::numberOfSectionsInTableView(UITableView&)
 {
+    VT_ASSERT_MAIN_THREAD();
     return static_cast<int>(notifications_.size()) + (moreToShow_ ? 1 : 0);
 }
 
 int VTSorter::numberOfRowsInSection(UITableView&, int section)
 {
+    VT_ASSERT_MAIN_THREAD();
     if (isShowOlderSection(section)) {
         return 1;
     }
@@ -540,6 +546,7 @@ int VTSorter::numberOfRowsInSection(UITableView&, int section)
 
 double VTSorter::heightForRowAtIndexPath(UITableView&, const NSIndexPath& path)
 {
+    VT_ASSERT_MAIN_THREAD();
     if (isShowOlderSection(path.section())) {
         return kShowOlderRowHeight;
     }
@@ -570,6 +577,7 @@ double VTSorter::entryTextWidth() const { return (window_ ? window_->listWidth()
 
 std::shared_ptr<UITableViewCell> VTSorter::cellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
 {
+    VT_ASSERT_MAIN_THREAD();
     if (isShowOlderSection(path.section())) {
         return moreCell(table);
     }
@@ -625,6 +633,7 @@ std::shared_ptr<UITableViewCell> VTSorter::moreCell(UITableView& table)
 
 bool VTSorter::canEditRowAtIndexPath(UITableView&, const NSIndexPath& path)
 {
+    VT_ASSERT_MAIN_THREAD();
     return !isShowOlderSection(path.section());
 }
 
@@ -632,11 +641,13 @@ bool VTSorter::canMoveRowAtIndexPath(UITableView&, const NSIndexPath&) { return 
 
 void VTSorter::commitEditingStyleForRowAtIndexPath(UITableView&, UITableViewCellEditingStyle, const NSIndexPath& path)
 {
+    VT_ASSERT_MAIN_THREAD();
     deleteRow(path);
 }
 
 void VTSorter::didSelectRowAtIndexPath(UITableView& table, const NSIndexPath& path)
 {
+    VT_ASSERT_MAIN_THREAD();
     table.deselectRowAtIndexPath(path, true);
     if (isShowOlderSection(path.section())) {
         return;

@@ -1,5 +1,6 @@
 #include "VTWindow.h"
 
+#include "Assertions.h"
 #include "CALayer.h"
 #include "CATransaction.h"
 #include "CATransition.h"
@@ -159,6 +160,7 @@ void VTWindow::buildEmptyState()
 
 void VTWindow::setFrame(CGRect frame)
 {
+    VT_ASSERT_MAIN_THREAD();
     UIView::setFrame(frame);
     const CGFloat width = frame.size.width;
     const CGFloat height = frame.size.height;
@@ -188,6 +190,7 @@ void VTWindow::setFrame(CGRect frame)
 
 void VTWindow::activate()
 {
+    VT_ASSERT_MAIN_THREAD();
     if (UIApplication::instancesRespondToSelector("removeStatusBarImageNamed:")) {
         UIApplication::sharedApplication()->removeStatusBarImageNamed("Vantle");
     }
@@ -203,6 +206,7 @@ void VTWindow::activate()
 
 void VTWindow::deactivate()
 {
+    VT_ASSERT_MAIN_THREAD();
     setShowingActions(false);
     topCap_->setHidden(true);
     if (listManager_) {
@@ -215,6 +219,7 @@ void VTWindow::deactivate()
 
 void VTWindow::setListManager(std::shared_ptr<VTNotificationListManager> listManager)
 {
+    VT_ASSERT_MAIN_THREAD();
     // The table lets go of the old manager before the panel releases it.
     content_->setDataSource(listManager.get());
     content_->setDelegate(listManager.get());
@@ -227,16 +232,19 @@ void VTWindow::setListManager(std::shared_ptr<VTNotificationListManager> listMan
 
 void VTWindow::reloadContent()
 {
+    VT_ASSERT_MAIN_THREAD();
     content_->reloadData();
 }
 
 void VTWindow::finishedSorting()
 {
+    VT_ASSERT_MAIN_THREAD();
     loader_->stopAnimating();
 }
 
 void VTWindow::setCount(unsigned count)
 {
+    VT_ASSERT_MAIN_THREAD();
     count_ = count;
     countLabel_->setHidden(count == 0);
     // The text follows on the next pass of the main loop, after the sort's other reports.
@@ -251,6 +259,7 @@ void VTWindow::setCount(unsigned count)
 
 void VTWindow::setNoNotifications(bool noNotifications)
 {
+    VT_ASSERT_MAIN_THREAD();
     noNotifications_->setHidden(!noNotifications);
 }
 
@@ -275,6 +284,7 @@ void VTWindow::receivedNotification(const std::shared_ptr<NSDictionary>& record)
 
 void VTWindow::setShowingActions(bool showingActions)
 {
+    VT_ASSERT_MAIN_THREAD();
     if (showingActions == showingActions_) {
         return;
     }
@@ -347,6 +357,7 @@ void VTWindow::settingsItem()
 
 void VTWindow::clear()
 {
+    VT_ASSERT_MAIN_THREAD();
     if (listManager_) {
         listManager_->clear();
     }
@@ -359,6 +370,7 @@ void VTWindow::clear()
 
 void VTWindow::collapse()
 {
+    VT_ASSERT_MAIN_THREAD();
     if (listManager_) {
         listManager_->collapse();
     }
@@ -367,6 +379,7 @@ void VTWindow::collapse()
 
 void VTWindow::expand()
 {
+    VT_ASSERT_MAIN_THREAD();
     if (listManager_) {
         listManager_->expand();
     }
