@@ -191,6 +191,22 @@ std::optional<std::string> refusalOfPlainRecord(const std::shared_ptr<NSDictiona
     return alone ? std::nullopt : std::optional<std::string>("cannot log the record: " + alone.error().reason());
 }
 
+// After a failed rewrite: a sender that waits learns why at once and its record is dropped (written later,
+// a retry of its sender would log it twice); the rest wait for the next append.
+void keepUnwritten(Store& state, std::vector<Entry> batch, const NSError& error) VT_REQUIRES(state.lock)
+{
+    const std::string reason = "cannot write " + state.newFile.path() + ": " + error.reason();
+    const std::size_t answered = std::erase_if(batch, [&](const Entry& entry) {
+        if (entry.reply.isAwaited()) {
+            entry.reply.fail(reason);
+        }
+        return entry.reply.isAwaited();
+    });
+    NSLog("Vantle: {}; {} record(s) not logged, their senders told; {} kept to be written with the next one", reason,
+          answered, batch.size());
+    state.unwritten = std::move(batch);
+}
+
 // Writes the records that have arrived (taken once the lock is held, so that all that gathered while it
 // was awaited go together) and those an earlier failure left, with one rewrite of the new-notifications
 // file, and numbers and hands over each one written, in the file's order. Answers the records written,
@@ -212,9 +228,7 @@ std::optional<std::vector<Entry>> commitArrivedRecords()
     }
     const auto error = encoded ? prependRecords(state.newFile, std::move(encoded).value()) : encoded.error();
     if (error) {
-        NSLog("Vantle: cannot write {}: {}; {} record(s) kept to be written with the next one",
-              state.newFile.path(), error->reason(), batch.size());
-        state.unwritten = std::move(batch);
+        keepUnwritten(state, std::move(batch), *error);
         return std::vector<Entry>();
     }
     for (const auto& entry : batch) {
@@ -348,10 +362,11 @@ void PLWriter::write(const std::shared_ptr<NSDictionary>& record, const CPMessag
     }
 }
 
-void PLWriter::writeReplacing(const std::shared_ptr<NSDictionary>& record, const std::shared_ptr<NSDictionary>& replaced)
+void PLWriter::writeReplacing(const std::shared_ptr<NSDictionary>& record, const std::shared_ptr<NSDictionary>& replaced,
+                              const CPMessageReply& reply)
 {
     if (!record || !replaced) {
-        write(record);
+        write(record, reply);
         return;
     }
     const Entry entry{record, NSDictionaryVantle::simpleNotification(*record), CPMessageReply()};
@@ -376,9 +391,10 @@ void PLWriter::writeReplacing(const std::shared_ptr<NSDictionary>& record, const
         announce(*arrivedBefore);
     }
     if (replacedInPlace) {
+        reply.succeed();
         announce({entry});
     } else {
-        write(record);
+        write(record, reply);
     }
 }
 

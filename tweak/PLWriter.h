@@ -33,9 +33,11 @@
 // together by that writer with its next rewrite (see VTAppendQueue), so a burst costs a few rewrites.
 //
 // Failures. A record the store cannot write (a full disk, an I/O error, a missing log folder) is neither
-// counted nor announced; the failure goes to the system log with the path and the reason, and the record
-// stays in memory and is written with the next append that succeeds, behind the newer records. So a disk
-// that fills and frees again loses nothing while the process runs.
+// counted nor announced; the failure goes to the system log with the path and the reason. A record whose
+// sender waits for the answer (a reply that is awaited) is answered at once with that reason and dropped,
+// so the sender knows it was not kept and a retry cannot log it twice. Any other record (the shell's own
+// alerts) stays in memory and is written with the next append that succeeds, behind the newer records, so
+// a disk that fills and frees again loses none of them while the process runs.
 //
 // The settings are an in-memory copy of the preference file, read by `reloadSettings` on the main thread
 // and read through the getters from any thread (see VTSettings).
@@ -60,9 +62,9 @@ public:
     // Notification" with the full record, posted on the main thread while the writing thread waits. Runs
     // on a job thread. Returns once the record is written and announced, or at once when another thread is
     // writing: that thread then writes this record with its next rewrite and makes its announcements. A
-    // record that cannot be written waits in memory for the next append (see Failures above). `reply` is
-    // completed once the rewrite that holds the record has returned (refused when the record cannot be
-    // written at all).
+    // record that cannot be written waits in memory for the next append unless `reply` is awaited (see
+    // Failures above). `reply` is completed once the rewrite that holds the record has returned, and failed
+    // with the reason when that rewrite fails (refused when the record cannot be written at all).
     // A record that no file form can hold (a date no property list can write, say) is refused at once, before
     // anything else: the reason goes to the system log and to `reply`.
     static void write(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply = CPMessageReply());
@@ -72,8 +74,9 @@ public:
     // file still holds the replaced record, one rewrite takes it out and puts `record` in front, announced as
     // write announces; otherwise (the panel is shown, or the replaced record was read and moved on, deleted,
     // or never written) `record` is written as write writes it. Records handed to write before this call
-    // are written first. Runs on a job thread.
-    static void writeReplacing(const std::shared_ptr<NSDictionary>& record, const std::shared_ptr<NSDictionary>& replaced);
+    // are written first. `reply` is completed as write completes it. Runs on a job thread.
+    static void writeReplacing(const std::shared_ptr<NSDictionary>& record, const std::shared_ptr<NSDictionary>& replaced,
+                               const CPMessageReply& reply = CPMessageReply());
     // Removes every record whose "Bundle Identifier" equals the identifier exactly from both files and
     // from the records waiting to be written; nothing while the panel is shown (asked under the store's
     // lock, so a panel that opens meanwhile reads the files after the deletion). A file left empty is
@@ -126,9 +129,8 @@ public:
     // A plug-in's message. A consistent record is written as `write` writes it, on a job thread of its own,
     // and the reply is completed once the rewrite that holds the record has returned, so a sender that got
     // its answer knows its record is in the file. Anything else is logged nothing and answered at once.
-    // A record whose write fails waits in memory (see Failures) and is answered when a later append writes
-    // it; should none ever succeed, its sender's call ends with the bus's reply timeout
-    // (MessagingChannel::kReplyTimeout) as an error. Without a reply nobody is answered. Main thread.
+    // A record whose write fails is answered at once with the reason and not written later (see Failures).
+    // Without a reply nobody is answered. Main thread.
     void receiveNotificationNamed(const std::string& name, const id& userInfo,
                                   const CPMessageReply& reply = CPMessageReply());
 

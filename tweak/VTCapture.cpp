@@ -114,16 +114,18 @@ VTCapture::Outcome VTCapture::captureLowDiskSpace()
 
 VTCapture::Outcome VTCapture::capturePushNotification(const std::shared_ptr<SBApplication>& application,
                                                       const std::string& body, const id& alert,
-                                                      const std::string& notificationIdentifier)
+                                                      const std::string& notificationIdentifier,
+                                                      const CPMessageReply& logged)
 {
     if (!application) {
+        logged.succeed();
         return Outcome::Ignored; // no application to name the record after
     }
     const std::string identifier = application->bundleIdentifier();
     const auto data = NSDictionary::dictionaryWithEntries({{"Alert", alert}, {"Application", application}});
     const auto action = LaunchAction::actionWithType(LaunchAction::Alert, data);
     return logAlert(makeRecord(application->displayName(), joinedLines(body), identifier, action), identifier,
-                    identifier == kClockIdentifier, notificationIdentifier);
+                    identifier == kClockIdentifier, notificationIdentifier, logged);
 }
 
 VTCapture::Outcome VTCapture::captureVoicemail()
@@ -178,15 +180,17 @@ void VTCapture::reset()
 }
 
 VTCapture::Outcome VTCapture::logAlert(const std::shared_ptr<NSDictionary>& record, const std::string& ignoredTest,
-                                       bool neverHidden, const std::string& notificationIdentifier)
+                                       bool neverHidden, const std::string& notificationIdentifier,
+                                       const CPMessageReply& logged)
 {
     if (!ignoredTest.empty() && isIgnored(ignoredTest)) {
+        logged.succeed();
         return Outcome::Ignored;
     }
     if (notificationIdentifier.empty()) {
-        writeInBackground(record);
+        writeInBackground(record, logged);
     } else {
-        writeUpdateInBackground(record, notificationIdentifier);
+        writeUpdateInBackground(record, notificationIdentifier, logged);
     }
     setPermissions(neverHidden);
     return showAlert_ && showLockscreen_ ? Outcome::Logged : Outcome::LoggedPlaySound;
@@ -204,22 +208,22 @@ bool VTCapture::isIgnored(const std::string& bundleIdentifier)
     return ignored && ignored->contains(bundleIdentifier);
 }
 
-void VTCapture::writeInBackground(const std::shared_ptr<NSDictionary>& record)
+void VTCapture::writeInBackground(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& logged)
 {
-    NSThread::detachNewThread([record] { PLWriter::write(record); });
+    NSThread::detachNewThread([record, logged] { PLWriter::write(record, logged); });
 }
 
 void VTCapture::writeUpdateInBackground(const std::shared_ptr<NSDictionary>& record,
-                                        const std::string& notificationIdentifier)
+                                        const std::string& notificationIdentifier, const CPMessageReply& logged)
 {
     auto written = std::make_shared<std::promise<void>>();
     const auto replaced = updates_.exchange(notificationIdentifier, {record, written->get_future().share()});
-    NSThread::detachNewThread([record, replaced, written] {
+    NSThread::detachNewThread([record, replaced, written, logged] {
         if (replaced.record) {
             replaced.written.wait(); // the replaced record is in the store's hands once its write has returned
-            PLWriter::writeReplacing(record, replaced.record);
+            PLWriter::writeReplacing(record, replaced.record, logged);
         } else {
-            PLWriter::write(record);
+            PLWriter::write(record, logged);
         }
         written->set_value();
     });

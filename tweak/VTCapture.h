@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CPMessageReply.h"
 #include "NSDictionary.h"
 #include "NSObject.h"
 #include "VTNotificationUpdates.h"
@@ -39,9 +40,11 @@ public:
     Outcome captureLowBattery(int level);
     Outcome captureLowDiskSpace();
     // A push with a notification identifier that an earlier push carried is an update of it: its record
-    // replaces the earlier one's (see PLWriter::writeReplacing).
+    // replaces the earlier one's (see PLWriter::writeReplacing). `logged` is completed once the record is
+    // written (an error when it cannot be), and at once when nothing is logged.
     Outcome capturePushNotification(const std::shared_ptr<SBApplication>& application, const std::string& body,
-                                    const id& alert, const std::string& notificationIdentifier = {});
+                                    const id& alert, const std::string& notificationIdentifier = {},
+                                    const CPMessageReply& logged = CPMessageReply());
     Outcome captureVoicemail();
     // The lock screen labels its away item; a missed call is logged once, the first time its date (in
     // whole seconds since the reference date) is newer than every call logged before. Answers whether it
@@ -66,11 +69,14 @@ public:
 private:
     // `ignoredTest`: the bundle identifier tested against the ignored set; empty for kinds without the test.
     Outcome logAlert(const std::shared_ptr<NSDictionary>& record, const std::string& ignoredTest,
-                     bool neverHidden = false, const std::string& notificationIdentifier = {});
+                     bool neverHidden = false, const std::string& notificationIdentifier = {},
+                     const CPMessageReply& logged = CPMessageReply());
     void setPermissions(bool neverHidden);
     static bool isIgnored(const std::string& bundleIdentifier);
-    static void writeInBackground(const std::shared_ptr<NSDictionary>& record);
-    void writeUpdateInBackground(const std::shared_ptr<NSDictionary>& record, const std::string& notificationIdentifier);
+    static void writeInBackground(const std::shared_ptr<NSDictionary>& record,
+                                  const CPMessageReply& logged = CPMessageReply());
+    void writeUpdateInBackground(const std::shared_ptr<NSDictionary>& record, const std::string& notificationIdentifier,
+                                 const CPMessageReply& logged);
 
     const PanelShown panelShown_;
     bool showAlert_ = true;

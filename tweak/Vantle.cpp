@@ -202,7 +202,9 @@ std::shared_ptr<SBRemoteLocalNotificationAlert> $SBRemoteLocalNotificationAlert$
     const auto alert = (*_SBRemoteLocalNotificationAlert$initWithApplication$)(self, application, body,
                                                                               showActionButton, actionLabel);
     (void)VTCapture::shared().capturePushNotification(application, textOf(body), alert,
-                                                      alert ? alert->notificationIdentifier() : std::string());
+                                                      alert ? alert->notificationIdentifier() : std::string(),
+                                                      alert ? alert->takeLogReceipt().value_or(CPMessageReply())
+                                                            : CPMessageReply());
     return alert;
 }
 

@@ -12,6 +12,7 @@
 #include "PreferencesAppController.h"
 #include "PreferencesControlObject.h"
 #include "SettingsWindowScreen.h"
+#include "SystemLog.h"
 #include "TerminationSignals.h"
 #include "UIScreen.h"
 #include "WindowPresenter.h"
@@ -34,6 +35,9 @@ constexpr const char* kDescription =
 int main(int argc, char** argv)
 {
     TerminationSignals::block();
+    // Whoever started the host sees what went wrong (a failed write, a refused sender, a file set aside):
+    // without a syslog daemon the system log alone would show it to no one.
+    SystemLog::setMirrorsToStandardError(true);
 
     HostOptions options;
     if (const auto status = HostOptions::parse("preferences", kDescription, argc, argv, options,

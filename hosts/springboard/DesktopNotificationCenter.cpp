@@ -20,7 +20,7 @@ DesktopNotificationCenter::~DesktopNotificationCenter()
     }
 }
 
-std::uint32_t DesktopNotificationCenter::notify(const Request& request)
+std::uint32_t DesktopNotificationCenter::notify(const Request& request, const CPMessageReply& logged)
 {
     const std::uint32_t id = request.replacesId != 0 ? request.replacesId : newId();
     const std::string identifier = notificationIdentifier(id, request.replacesId != 0);
@@ -32,7 +32,7 @@ std::uint32_t DesktopNotificationCenter::notify(const Request& request)
     }
 
     Live live = makeLive(request, id);
-    initialise(live.alert, request, identifier);
+    initialise(live.alert, request, identifier, logged);
     SBAlertItemsController::sharedInstance()->activateAlertItem(live.alert);
 
     const bool heldBack = !isShownOrWaiting(*live.alert);
@@ -67,7 +67,8 @@ DesktopNotificationCenter::Live DesktopNotificationCenter::makeLive(const Reques
 }
 
 void DesktopNotificationCenter::initialise(const std::shared_ptr<DesktopNotificationAlert>& alert,
-                                           const Request& request, const std::string& identifier)
+                                           const Request& request, const std::string& identifier,
+                                           const CPMessageReply& logged)
 {
     const auto application =
         DesktopApplicationMatcher::applicationFor(DesktopNotificationText::truncated(request.appName, kMaxNameBytes),
@@ -78,10 +79,15 @@ void DesktopNotificationCenter::initialise(const std::shared_ptr<DesktopNotifica
     const auto actionLabel = labels.empty() ? nullptr : NSString::stringWithString(labels.front());
     if (request.transient) {
         alert->initWithoutHooks(application, body, !labels.empty(), actionLabel);
+        logged.succeed();
         return;
     }
     alert->setNotificationIdentifier(identifier);
+    alert->setLogReceipt(logged);
     (void)SBRemoteLocalNotificationAlert::initWithApplication(alert, application, body, !labels.empty(), actionLabel);
+    if (const auto untaken = alert->takeLogReceipt()) {
+        untaken->succeed(); // nothing in the shell logs pushes
+    }
 }
 
 bool DesktopNotificationCenter::close(std::uint32_t id)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CPMessageReply.h"
 #include "DesktopNotificationAlert.h"
 
 #include <cstddef>
@@ -79,8 +80,10 @@ public:
     DesktopNotificationCenter(const DesktopNotificationCenter&) = delete;
     DesktopNotificationCenter& operator=(const DesktopNotificationCenter&) = delete;
 
-    // Shows and logs the notification; answers its id (replacesId when that is not 0).
-    std::uint32_t notify(const Request& request);
+    // Shows and logs the notification; answers its id (replacesId when that is not 0). `logged` is completed
+    // once the notification's record is kept by whoever logs pushes (an error when it cannot be), and at once
+    // when nothing logs it (a transient notification, or no library in the shell logs pushes).
+    std::uint32_t notify(const Request& request, const CPMessageReply& logged = CPMessageReply());
     // Closes a live notification with CloseReason::Closed; false when there is none with this id.
     bool close(std::uint32_t id);
     std::size_t liveCount() const { return live_.size(); }
@@ -105,7 +108,7 @@ private:
     // The notification's pop-up, not yet initialised, with the actions it offers.
     Live makeLive(const Request& request, std::uint32_t id);
     static void initialise(const std::shared_ptr<DesktopNotificationAlert>& alert, const Request& request,
-                           const std::string& identifier);
+                           const std::string& identifier, const CPMessageReply& logged);
     static std::vector<Action> offeredActions(const std::vector<std::string>& actions);
     static double expirySeconds(const Request& request);
     static bool isShownOrWaiting(const SBAlertItem& alert);

@@ -1,6 +1,7 @@
 #include "DesktopNotificationServer.h"
 
 #include "DesktopNotificationImage.h"
+#include "NSRunLoop.h"
 
 #include <sdbus-c++/sdbus-c++.h>
 
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <fstream>
 #include <map>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -121,8 +123,43 @@ void sendQuietly(const sdbus::MethodReply& reply)
 
 } // namespace
 
+// Main thread only.
+struct DesktopNotificationServer::OpenCalls {
+    struct Call {
+        sdbus::MethodCall call;
+        std::uint32_t id = 0;
+    };
+    std::map<std::uint64_t, Call> waiting;
+    std::uint64_t lastNumber = 0;
+
+    void answer(std::uint64_t number, const std::optional<CPMessagingError>& error)
+    {
+        const auto found = waiting.find(number);
+        if (found == waiting.end()) {
+            return;
+        }
+        const Call open = std::move(found->second);
+        waiting.erase(found);
+        if (error) {
+            sendQuietly(open.call.createErrorReply(sdbus::Error(kFailedError, error->reason())));
+            return;
+        }
+        auto reply = open.call.createReply();
+        reply << open.id;
+        sendQuietly(reply);
+    }
+
+    void failAll(const std::string& reason)
+    {
+        for (auto& [number, open] : std::exchange(waiting, {})) {
+            sendQuietly(open.call.createErrorReply(sdbus::Error(kFailedError, reason)));
+        }
+    }
+};
+
 DesktopNotificationServer::DesktopNotificationServer(std::optional<std::string> busAddress)
     : session_(std::move(busAddress)),
+      openCalls_(std::make_shared<OpenCalls>()),
       center_({[this](std::uint32_t id, CloseReason reason) { emitClosed(id, reason); },
                [this](std::uint32_t id, const std::string& key) { emitActionInvoked(id, key); }})
 {
@@ -194,6 +231,7 @@ bool DesktopNotificationServer::ownerIsRunning(sdbus::IConnection& connection)
 
 void DesktopNotificationServer::stop()
 {
+    openCalls_->failAll("the notification server stopped before the notification was logged");
     if (ownsName_) {
         ownsName_ = false;
         try {
@@ -253,11 +291,19 @@ void DesktopNotificationServer::notify(sdbus::MethodCall& call)
     request.urgency = urgencyHint(hints);
     request.suppressSound = booleanHint(hints, "suppress-sound");
     request.transient = booleanHint(hints, "transient");
-    const std::uint32_t id = center_.notify(request);
+    const std::uint64_t number = ++openCalls_->lastNumber;
+    openCalls_->waiting.emplace(number, OpenCalls::Call{call, 0});
+    // Answered on a later turn of the main loop, whichever thread completes it, so never before the id is known.
+    const CPMessageReply logged([calls = std::weak_ptr<OpenCalls>(openCalls_), number](std::optional<CPMessagingError> error) {
+        NSRunLoop::mainRunLoop().performBlock([calls, number, error = std::move(error)] {
+            if (const auto open = calls.lock()) {
+                open->answer(number, error);
+            }
+        });
+    });
+    const std::uint32_t id = center_.notify(request, logged);
+    openCalls_->waiting.at(number).id = id;
     senders_[id] = call.getSender();
-    auto reply = call.createReply();
-    reply << id;
-    sendQuietly(reply);
 }
 
 void DesktopNotificationServer::closeNotification(sdbus::MethodCall& call)

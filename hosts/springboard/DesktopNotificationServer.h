@@ -41,6 +41,11 @@ class MethodCall;
 // offered: their text is kept, the links and pictures are not. "persistence": notifications are kept in the
 // log after their pop-up has gone.
 //
+// Notify is answered once the notification's record is in the log (DesktopNotificationCenter completes its
+// answer then), so a client that got its id knows its notification survives a crash; one that is not
+// logged (transient) is answered at once. A record that cannot be written gets kFailedError with the reason
+// and is not written later. Calls still waiting when the server stops get kFailedError.
+//
 // Main thread only: calls arrive on the main run loop, signals leave from it.
 class DesktopNotificationServer {
 public:
@@ -49,6 +54,7 @@ public:
     static constexpr const char* kInterface = "org.freedesktop.Notifications";
     static constexpr const char* kNotFoundError = "org.freedesktop.DBus.Error.InvalidArgs";
     static constexpr const char* kRefusedError = "org.freedesktop.DBus.Error.AccessDenied";
+    static constexpr const char* kFailedError = "org.freedesktop.DBus.Error.Failed";
     static constexpr const char* kProtocolVersion = "1.2";
 
     // `busAddress` absent: the session bus of the environment (DBUS_SESSION_BUS_ADDRESS).
@@ -84,8 +90,12 @@ private:
     // Whether the process that owns the name still runs.
     static bool ownerIsRunning(sdbus::IConnection& connection);
 
+    // The Notify calls not answered yet, shared with their answers, which may come after this has ended.
+    struct OpenCalls;
+
     DBusSession session_;
     std::unique_ptr<sdbus::IObject> object_;
+    const std::shared_ptr<OpenCalls> openCalls_;
     bool ownsName_ = false;
     // The bus name of each live notification's client (its latest, for a replaced one).
     std::map<std::uint32_t, std::string> senders_;

@@ -13,6 +13,7 @@
 #include "ShellWindowScreen.h"
 #include "SpringBoardControlObject.h"
 #include "SubstrateLoader.h"
+#include "SystemLog.h"
 #include "TerminationSignals.h"
 #include "UIScreen.h"
 #include "WindowPresenter.h"
@@ -64,6 +65,9 @@ constexpr const char* kDescription =
 int main(int argc, char** argv)
 {
     TerminationSignals::block();
+    // Whoever started the host sees what went wrong (a failed write, a refused sender, a file set aside):
+    // without a syslog daemon the system log alone would show it to no one.
+    SystemLog::setMirrorsToStandardError(true);
 
     HostOptions options;
     bool desktopNotifications = false;
@@ -116,8 +120,12 @@ int main(int argc, char** argv)
     std::cout << "springboard: ready" << std::endl;
     NSRunLoop::mainRunLoop().run();
 
-    notifications.reset();
+    // Records still being written finish first, and their senders get the answers the writes queued; only
+    // then do the servers stop (answering what is left with an error).
     JobThreadTracker::waitForAll();
+    while (NSRunLoop::mainRunLoop().runOnce()) {
+    }
+    notifications.reset();
     control.stop();
     return 0;
 }

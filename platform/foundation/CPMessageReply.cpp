@@ -45,6 +45,11 @@ void CPMessageReply::refuse(const std::string& reason) const
     complete(CPMessagingError(CPMessagingError::Kind::Refused, reason));
 }
 
+void CPMessageReply::fail(const std::string& reason) const
+{
+    complete(CPMessagingError(CPMessagingError::Kind::Failed, reason));
+}
+
 void CPMessageReply::complete(std::optional<CPMessagingError> error) const
 {
     if (state_) {

@@ -20,6 +20,10 @@ public:
 
     void succeed() const;
     void refuse(const std::string& reason) const;
+    // The work was taken but could not be done (a write that failed): the sender learns why.
+    void fail(const std::string& reason) const;
+    // Whether someone waits for this answer: false for a default-made reply.
+    bool isAwaited() const { return state_ != nullptr; }
 
 private:
     class State;

@@ -5,8 +5,8 @@
 #include <string_view>
 
 // The system log: each line goes to syslog (facility user, level notice) under the process's name, and is
-// mirrored to stderr as "name[pid]: line" when a host asks for it (its flag for seeing the log while it
-// runs). Tests watch the lines through an observer. Safe to call from any thread; a line is written to
+// mirrored to stderr as "name[pid]: line" when the program asks for it (every host does, as a phone's
+// console shows the log of what runs on it). Tests watch the lines through an observer. Safe to call from any thread; a line is written to
 // stderr with a single write, so lines of different threads never interleave.
 class SystemLog {
 public:

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "CPMessageReply.h"
 #include "NSString.h"
 #include "SBAlertItem.h"
 #include "SBApplication.h"
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 
 class ObjCClass;
 
@@ -42,6 +45,12 @@ public:
     // Set before the initialiser is sent; empty when none.
     const std::string& notificationIdentifier() const { return notificationIdentifier_; }
     void setNotificationIdentifier(std::string identifier) { notificationIdentifier_ = std::move(identifier); }
+    // The answer owed to whoever asked for this notification, which waits until the notification is kept:
+    // set before the initialiser is sent; whoever keeps what the alert announced takes it then and completes
+    // it once that is done (an error when it cannot be). One not taken by the time the initialiser returns
+    // is left to the setter to answer: nothing keeps that notification.
+    void setLogReceipt(CPMessageReply receipt) { logReceipt_ = std::move(receipt); }
+    std::optional<CPMessageReply> takeLogReceipt() { return std::exchange(logReceipt_, std::nullopt); }
 
     std::string alertTitle() const override { return application_ ? application_->displayName() : std::string(); }
     std::string alertMessage() const override { return body_ ? body_->string() : std::string(); }
@@ -66,4 +75,5 @@ private:
     bool showActionButton_ = false;
     std::shared_ptr<NSString> actionLabel_;
     std::string notificationIdentifier_;
+    std::optional<CPMessageReply> logReceipt_;
 };

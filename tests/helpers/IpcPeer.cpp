@@ -13,6 +13,7 @@
 //                                                        one after another; "acknowledged <i>" as each is
 //                                                        answered, the error for each thread that stopped at
 //                                                        one, then "done"
+//   vantle_ipc_peer notify-burst <count>                 the same with the desktop's Notify (summary "<i>")
 #include "CFNotificationCenter.h"
 #include "CPDistributedMessagingCenter.h"
 #include "CrossProcessChannels.h"
@@ -21,9 +22,14 @@
 #include "NSRunLoop.h"
 #include "NSString.h"
 
+#include <sdbus-c++/sdbus-c++.h>
+
 #include <atomic>
+#include <functional>
+#include <map>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -81,17 +87,19 @@ int postHeld(const std::string& name)
 // alone would wait for each in turn.
 constexpr long kBurstSenders = 16;
 
-int burst(const std::string& center, const std::string& message, long count)
+// Sends 0 ... count - 1 from kBurstSenders threads; `sendOne` answers the error, or nothing once answered.
+// `connect` runs first on each thread.
+int burst(long count, const std::function<std::function<std::optional<std::string>(long)>()>& connect)
 {
-    const auto centre = CPDistributedMessagingCenter::centerNamed(center);
     std::atomic<long> next{0};
     std::atomic<bool> failed{false};
     std::vector<std::thread> senders;
     for (long sender = 0; sender < kBurstSenders; ++sender) {
         senders.emplace_back([&] {
+            const auto sendOne = connect();
             for (long index = next++; index < count; index = next++) {
-                if (const auto error = centre->sendMessageName(message, record("Burst", std::to_string(index)))) {
-                    say(error->description());
+                if (const auto error = sendOne(index)) {
+                    say(*error);
                     failed = true;
                     return;
                 }
@@ -104,6 +112,39 @@ int burst(const std::string& center, const std::string& message, long count)
     }
     say("done");
     return failed ? 1 : 0;
+}
+
+int messageBurst(const std::string& center, const std::string& message, long count)
+{
+    const auto centre = CPDistributedMessagingCenter::centerNamed(center);
+    return burst(count, [&] {
+        return [&](long index) -> std::optional<std::string> {
+            const auto error = centre->sendMessageName(message, record("Burst", std::to_string(index)));
+            return error ? std::optional<std::string>(error->description()) : std::nullopt;
+        };
+    });
+}
+
+int notifyBurst(long count)
+{
+    return burst(count, [] {
+        std::shared_ptr<sdbus::IConnection> connection = sdbus::createSessionBusConnection();
+        std::shared_ptr<sdbus::IProxy> proxy =
+            sdbus::createProxy(*connection, "org.freedesktop.Notifications", "/org/freedesktop/Notifications");
+        return [connection, proxy](long index) -> std::optional<std::string> {
+            try {
+                std::uint32_t id = 0;
+                proxy->callMethod("Notify").onInterface("org.freedesktop.Notifications")
+                    .withArguments(std::string("Burst"), std::uint32_t(0), std::string(), std::to_string(index),
+                                   std::string(), std::vector<std::string>{}, std::map<std::string, sdbus::Variant>{},
+                                   std::int32_t(-1))
+                    .storeResultsTo(id);
+                return std::nullopt;
+            } catch (const sdbus::Error& error) {
+                return error.getName() + ": " + error.getMessage();
+            }
+        };
+    });
 }
 
 int observe(const std::string& name)
@@ -159,11 +200,14 @@ int main(int argc, char** argv)
         return send(args[1], args[2], record("Large", std::string(std::strtoul(args[3].c_str(), nullptr, 10), 'x')));
     }
     if (args.size() == 4 && args[0] == "burst") {
-        return burst(args[1], args[2], std::strtol(args[3].c_str(), nullptr, 10));
+        return messageBurst(args[1], args[2], std::strtol(args[3].c_str(), nullptr, 10));
+    }
+    if (args.size() == 2 && args[0] == "notify-burst") {
+        return notifyBurst(std::strtol(args[1].c_str(), nullptr, 10));
     }
     if (args.size() == 3 && args[0] == "serve") {
         return serve(args[1], args[2]);
     }
-    std::fprintf(stderr, "usage: vantle_ipc_peer post|post-held|observe|send|send-large|serve|burst …\n");
+    std::fprintf(stderr, "usage: vantle_ipc_peer post|post-held|observe|send|send-large|serve|burst|notify-burst …\n");
     return 2;
 }

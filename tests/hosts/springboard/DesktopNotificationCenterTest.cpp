@@ -229,3 +229,40 @@ TEST_F(DesktopNotifications, TheTextInvokesTheDefaultActionAndTheHintsSilenceThe
         }
     }
 }
+
+TEST_F(DesktopNotifications, TheAnswerWaitsForWhateverLogsPushesAndComesAtOnceWhenNothingDoes)
+{
+    std::vector<std::string> answers;
+    const auto answering = [&](const std::string& name) {
+        return CPMessageReply([&answers, name](const std::optional<CPMessagingError>& error) {
+            answers.push_back(error ? name + ": " + error->reason() : name);
+        });
+    };
+    center.notify(request("no logger"), answering("no logger"));
+    EXPECT_THAT(answers, ElementsAre("no logger")) << "no library in the shell logs pushes";
+
+    std::vector<std::optional<CPMessageReply>> taken;
+    std::function<SBRemoteLocalNotificationAlert::InitWithApplication> original;
+    const MSHookScope logger(
+        ObjCClass::lookUp("SBRemoteLocalNotificationAlert"), "initWithApplication:body:showActionButton:actionLabel:",
+        std::function<SBRemoteLocalNotificationAlert::InitWithApplication>(
+            [&](const std::shared_ptr<SBRemoteLocalNotificationAlert>& self, const std::shared_ptr<SBApplication>& app,
+                const std::shared_ptr<NSString>& body, bool button, const std::shared_ptr<NSString>& label) {
+                const auto alert = original(self, app, body, button, label);
+                taken.push_back(alert->takeLogReceipt());
+                return alert;
+            }),
+        &original);
+    Request transient = request("transient");
+    transient.transient = true;
+    center.notify(transient, answering("transient"));
+    EXPECT_THAT(answers, ElementsAre("no logger", "transient")) << "not logged: answered at once";
+    EXPECT_THAT(taken, IsEmpty());
+
+    center.notify(request("logged"), answering("logged"));
+    ASSERT_EQ(taken.size(), 1u);
+    ASSERT_TRUE(taken[0].has_value());
+    EXPECT_EQ(answers.size(), 2u) << "the library that logs it answers";
+    taken[0]->fail("disk full");
+    EXPECT_THAT(answers, ElementsAre("no logger", "transient", "logged: disk full"));
+}
