@@ -3,8 +3,12 @@
 #include "MutexLocker.h"
 #include "NSRunLoop.h"
 #include "NSThread.h"
+#include "SystemLog.h"
 
 #include <poll.h>
+#include <unistd.h>
+
+#include <fmt/format.h>
 
 #include <sdbus-c++/sdbus-c++.h>
 
@@ -159,7 +163,14 @@ std::optional<uid_t> DBusSession::senderUid(const sdbus::Message& message)
         uidBySender_[sender] = uid;
         return uid;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "D-Bus: cannot learn who %s is: %s\n", sender.c_str(), error.what());
+        if (!policy_ && receiving_) {
+            policy_ = DBusBusPolicy::ofBus(*receiving_, geteuid());
+        }
+        if (policy_ && policy_->onlyOwner) {
+            return geteuid(); // gone already, and nobody else can be on this bus
+        }
+        SystemLog::write(fmt::format("D-Bus: cannot learn who {} is: {}; taken for a stranger, as {}", sender,
+                                     error.what(), policy_ ? policy_->reason : "the bus is not known"));
         return std::nullopt;
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DBusBusPolicy.h"
 #include "Mutex.h"
 #include "NSError.h"
 #include "RunLoopFileSource.h"
@@ -48,7 +49,9 @@ public:
     // queued. An exception from `use` or from connecting becomes the error; the connection is then dropped
     // and made again by the next caller.
     std::optional<NSError> withSendingConnection(const std::function<void(sdbus::IConnection&)>& use);
-    // Main thread. The uid of the process that sent the message, as the bus daemon knows it.
+    // Main thread. The uid of the process that sent the message, as the bus daemon knows it. A sender that
+    // has left cannot be asked about any more: on a bus that admits only our user (see DBusBusPolicy) it is
+    // ours; elsewhere it is unknown (nothing), and the system log says why.
     std::optional<uid_t> senderUid(const sdbus::Message& message);
 
 private:
@@ -64,6 +67,7 @@ private:
     std::unique_ptr<sdbus::IConnection> receiving_;
     std::shared_ptr<RunLoopFileSource> receivingSource_;
     std::map<std::string, uid_t> uidBySender_;
+    std::optional<DBusBusPolicy::Verdict> policy_; // learnt when first needed
 
     struct SendingSlot {
         std::unique_ptr<sdbus::IConnection> connection; // null while a caller holds it, or before first use

@@ -14,11 +14,16 @@
 //                                                        answered, the error for each thread that stopped at
 //                                                        one, then "done"
 //   vantle_ipc_peer notify-burst <count>                 the same with the desktop's Notify (summary "<i>")
+//   vantle_ipc_peer send-and-leave <center> <message> <app> <count>
+//                                                        sends records "0" ... "<count - 1>" without waiting
+//                                                        for any answer and exits at once, as a script does
 #include "CFNotificationCenter.h"
 #include "CPDistributedMessagingCenter.h"
 #include "CrossProcessChannels.h"
+#include "DBusNames.h"
 #include "NSDate.h"
 #include "NSDictionary.h"
+#include "NSPropertyListSerialization.h"
 #include "NSRunLoop.h"
 #include "NSString.h"
 
@@ -69,8 +74,8 @@ int post(const std::string& name)
 }
 
 // A receiver checks the sender's uid with the bus when the signal arrives; a sender that has already gone
-// can no longer be checked, so its post is dropped. A test that needs the post heard keeps the sender
-// connected until it has been.
+// can no longer be checked, so on a bus that admits other users its post is dropped. A test that needs the
+// post heard there, or its refusal for the right reason, keeps the sender connected until it has been.
 int postHeld(const std::string& name)
 {
     bool released = false;
@@ -147,6 +152,19 @@ int notifyBurst(long count)
     });
 }
 
+int sendAndLeave(const std::string& center, const std::string& message, const std::string& application, long count)
+{
+    const auto connection = sdbus::createSessionBusConnection();
+    const auto proxy = sdbus::createProxy(*connection, center, DBusNames::kMessagingObjectPath);
+    for (long index = 0; index < count; ++index) {
+        auto call = proxy->createMethodCall(DBusNames::kMessagingInterface, DBusNames::kMessagingMethod);
+        call << message << NSPropertyListSerialization::dataWithPropertyList(record(application, std::to_string(index))).value();
+        call.dontExpectReply();
+        proxy->callMethod(call);
+    }
+    return 0; // the connection is flushed as it closes
+}
+
 int observe(const std::string& name)
 {
     bool received = false;
@@ -202,12 +220,15 @@ int main(int argc, char** argv)
     if (args.size() == 4 && args[0] == "burst") {
         return messageBurst(args[1], args[2], std::strtol(args[3].c_str(), nullptr, 10));
     }
+    if (args.size() == 5 && args[0] == "send-and-leave") {
+        return sendAndLeave(args[1], args[2], args[3], std::strtol(args[4].c_str(), nullptr, 10));
+    }
     if (args.size() == 2 && args[0] == "notify-burst") {
         return notifyBurst(std::strtol(args[1].c_str(), nullptr, 10));
     }
     if (args.size() == 3 && args[0] == "serve") {
         return serve(args[1], args[2]);
     }
-    std::fprintf(stderr, "usage: vantle_ipc_peer post|post-held|observe|send|send-large|serve|burst|notify-burst …\n");
+    std::fprintf(stderr, "usage: vantle_ipc_peer post|post-held|observe|send|send-large|serve|burst|notify-burst|send-and-leave …\n");
     return 2;
 }

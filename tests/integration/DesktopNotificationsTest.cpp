@@ -396,7 +396,7 @@ TEST(DesktopNotifications, HostileClientsNeitherCrashTheShellNorLoseAnAcknowledg
     ShellHost shell(serving());
     ASSERT_TRUE(shell.isRunning()) << shell.failure();
     {
-        // Gone before its answer comes (the shell cannot even learn its user then, so it is refused).
+        // Gone before its answer comes (the shell may not even be able to learn its user then).
         auto connection = sdbus::createSessionBusConnectionWithAddress(shell.busAddress());
         auto proxy = sdbus::createProxy(*connection, kName, kPath);
         auto call = proxy->createMethodCall(kName, "Notify");
