@@ -79,10 +79,9 @@ bool pieceFits(std::string_view piece, const id& record)
 
 } // namespace
 
-std::optional<std::vector<VTEncodedLog::Piece>> VTEncodedLog::piecesOf(std::string_view elements,
+std::optional<std::vector<VTEncodedLog::Piece>> VTEncodedLog::piecesOf(const std::vector<std::string_view>& found,
                                                                         const std::vector<id>& records)
 {
-    const auto found = elementsIn(elements);
     if (found.size() != records.size()) {
         return std::nullopt;
     }
@@ -99,14 +98,20 @@ std::optional<std::vector<VTEncodedLog::Piece>> VTEncodedLog::piecesOf(std::stri
     return pieces;
 }
 
-std::optional<VTEncodedLog> VTEncodedLog::split(std::string_view bytes, const std::vector<id>& records)
+std::optional<std::vector<std::string_view>> VTEncodedLog::elementsOf(std::string_view bytes)
 {
     const Frame& known = frame();
-    if (records.empty() || known.head.empty() || bytes.size() < known.head.size() + known.tail.size() ||
-        !bytes.starts_with(known.head) || !bytes.ends_with(known.tail)) {
+    if (known.head.empty() || bytes.size() < known.head.size() + known.tail.size() || !bytes.starts_with(known.head) ||
+        !bytes.ends_with(known.tail)) {
         return std::nullopt;
     }
-    auto pieces = piecesOf(bytes.substr(known.head.size(), bytes.size() - known.head.size() - known.tail.size()), records);
+    return elementsIn(bytes.substr(known.head.size(), bytes.size() - known.head.size() - known.tail.size()));
+}
+
+std::optional<VTEncodedLog> VTEncodedLog::split(std::string_view bytes, const std::vector<id>& records)
+{
+    const auto elements = records.empty() ? std::nullopt : elementsOf(bytes);
+    auto pieces = elements ? piecesOf(*elements, records) : std::nullopt;
     if (!pieces) {
         return std::nullopt;
     }

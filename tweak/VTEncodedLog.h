@@ -28,6 +28,14 @@ public:
     // lays out that list (as every file this system writes is); absent otherwise (another writer's XML, the
     // binary form), when only encode() gives the pieces.
     static std::optional<VTEncodedLog> split(std::string_view bytes, const std::vector<id>& records);
+    // The elements of `bytes`, newest first, each as the writer lays out an element of a list (its own lines,
+    // opened at the list's indentation), found by that layout alone without parsing anything: so cheap that
+    // a reader can count a long log's records, or read its newest ones, before it parses the whole. Absent
+    // when the bytes do not open and close as the writer's non-empty list does. A file of another writer can
+    // still be cut wrongly; only a parse of the whole tells for sure.
+    static std::optional<std::vector<std::string_view>> elementsOf(std::string_view bytes);
+    // Whether an element found by elementsOf is a dictionary (so a record, if it parses).
+    static bool isDictionaryElement(std::string_view element) { return element.starts_with("\t<dict"); }
 
     // Puts the records of `newer` in front of the ones held.
     void prepend(VTEncodedLog&& newer);
@@ -57,7 +65,8 @@ private:
         bool isRecord = true;
     };
 
-    static std::optional<std::vector<Piece>> piecesOf(std::string_view elements, const std::vector<id>& records);
+    static std::optional<std::vector<Piece>> piecesOf(const std::vector<std::string_view>& elements,
+                                                      const std::vector<id>& records);
 
     // Kept oldest first, so adding the newest records appends.
     std::vector<Piece> oldestFirst_;

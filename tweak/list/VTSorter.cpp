@@ -152,21 +152,35 @@ void VTSorter::reloadNotifications(bool fromDisk)
         return;
     }
     busy_ = true;
-    auto loaded = readNotificationsFromDisk(generation_.load());
-    if (!loaded) {
+    auto read = readNotificationsFromDisk(generation_.load());
+    if (!read) {
         busy_ = false;
         return;
     }
-    loaded->groups =
-        sortNotifications({loaded->records, loaded->unread, loaded->collapsedList ? &*loaded->collapsedList : nullptr});
-    main_.performBlock([weak = weak_from_this(), result = std::make_shared<Loaded>(std::move(*loaded))] {
+    Loaded& loaded = read->second;
+    {
+        const VTLogSnapshot snapshot = std::move(read->first);
+        if (auto first = firstScreen(snapshot, loaded)) {
+            post(std::move(*first));
+        }
+        loaded.records = snapshot.records(loaded.unread);
+    } // the files' bytes go before the sort makes its entries
+    loaded.groups =
+        sortNotifications({loaded.records, loaded.unread, loaded.collapsedList ? &*loaded.collapsedList : nullptr});
+    post(std::move(loaded));
+}
+
+void VTSorter::post(Loaded loaded)
+{
+    main_.performBlock([weak = weak_from_this(), result = std::make_shared<Loaded>(std::move(loaded))] {
         if (const auto self = weak.lock()) {
             self->publish(std::move(*result));
         }
     });
 }
 
-std::optional<VTSorter::Loaded> VTSorter::readNotificationsFromDisk(std::uint64_t generation) const
+std::optional<std::pair<VTLogSnapshot, VTSorter::Loaded>> VTSorter::readNotificationsFromDisk(
+    std::uint64_t generation) const
 {
     PLWriter::waitForLaterChanges(); // an earlier panel's close, so its records read as old
     const NSRecursiveLockHolder hold(PLWriter::storeLock());
@@ -176,21 +190,96 @@ std::optional<VTSorter::Loaded> VTSorter::readNotificationsFromDisk(std::uint64_
     Loaded loaded;
     loaded.generation = generation;
     loaded.appendCount = PLWriter::appendCount();
-    loaded.records = readLog(PLWriter::kNewNotificationsPath);
-    loaded.unread = static_cast<unsigned>(loaded.records.size());
-    if (!PLWriter::hideRead()) {
-        appendRecords(loaded.records, readLog(PLWriter::kOldNotificationsPath));
-    }
     loaded.moreToShow =
         PLWriter::hideRead() && NSFileManager::defaultManager().fileExistsAtPath(PLWriter::kOldNotificationsPath);
     loaded.collapsedList = readCollapsedList();
-    return loaded;
+    return std::pair(VTLogSnapshot::read(!PLWriter::hideRead()), std::move(loaded));
+}
+
+std::optional<VTSorter::Loaded> VTSorter::firstScreen(const VTLogSnapshot& snapshot, const Loaded& loaded) const
+{
+    if (!groupsFromNewestRecordsAlone()) {
+        return std::nullopt;
+    }
+    const auto outline = snapshot.outline();
+    if (!outline) {
+        return std::nullopt;
+    }
+    const std::set<std::string>* collapsed = loaded.collapsedList ? &*loaded.collapsedList : nullptr;
+    Records records;
+    for (std::size_t wanted = kFirstScreenRows; wanted <= kFirstScreenRecordsAtMost; wanted *= 4) {
+        if (!readWholeGroups(*outline, wanted, records) || records.size() > kFirstScreenRecordsAtMost) {
+            return std::nullopt;
+        }
+        if (records.size() == outline->count()) {
+            return std::nullopt; // the whole log: the complete load shows it as soon
+        }
+        auto groups = sortNotifications({records, outline->newRecords(), collapsed});
+        if (rowsOf(groups) >= kFirstScreenRows) {
+            Loaded first;
+            first.generation = loaded.generation;
+            first.firstScreen = true;
+            first.count = outline->count();
+            first.records = std::move(records);
+            first.unread = outline->newRecords();
+            first.moreToShow = loaded.moreToShow;
+            first.collapsedList = loaded.collapsedList;
+            first.groups = std::move(groups);
+            return first;
+        }
+    }
+    return std::nullopt;
+}
+
+bool VTSorter::readWholeGroups(const VTLogSnapshot::Outline& outline, std::size_t wanted, Records& records)
+{
+    while (records.size() < std::min(wanted, outline.count())) {
+        auto record = outline.recordAt(records.size());
+        if (!record) {
+            return false;
+        }
+        records.push_back(std::move(record));
+    }
+    // The last group must hold every record it will hold: its header counts them.
+    while (!records.empty() && records.size() < outline.count() && records.size() <= kFirstScreenRecordsAtMost) {
+        auto record = outline.recordAt(records.size());
+        if (!record) {
+            return false;
+        }
+        const auto name = applicationNameOf(*record);
+        if (!name || name != applicationNameOf(*records.back())) {
+            break;
+        }
+        records.push_back(std::move(record));
+    }
+    return true;
+}
+
+std::size_t VTSorter::rowsOf(const Groups& groups)
+{
+    std::size_t rows = 0;
+    for (const auto& group : groups) {
+        rows += 1 + (group->isCollapsed() ? 0 : group->count());
+    }
+    return rows;
 }
 
 void VTSorter::publish(Loaded loaded)
 {
-    if (loaded.generation != generation_.load() || phase_ != Phase::Loading) {
+    if (loaded.generation != generation_.load()) {
         return;
+    }
+    if (loaded.firstScreen) {
+        publishFirstScreen(std::move(loaded));
+        return;
+    }
+    if (phase_ != Phase::Loading && phase_ != Phase::FirstScreen) {
+        return;
+    }
+    const bool changedOnFirstScreen = phase_ == Phase::FirstScreen && (collapsedChangedOnFirstScreen_ ||
+                                                                       !deletedOnFirstScreen_.empty());
+    if (phase_ == Phase::FirstScreen) {
+        loaded.collapsedList = std::move(collapsedList_); // as read, with what the user changed since
     }
     phase_ = Phase::Shown;
     rawNotifications_ = std::move(loaded.records);
@@ -202,13 +291,34 @@ void VTSorter::publish(Loaded loaded)
     readThroughAppend_ = loaded.appendCount;
     takenAfterRead_ = 0;
 
+    // The first screen's records are the first of the whole list, at the same positions, so its deletions
+    // apply again in the order they were made.
+    for (const std::int32_t index : std::exchange(deletedOnFirstScreen_, {})) {
+        deleteNotificationAtIndex(index);
+    }
+    collapsedChangedOnFirstScreen_ = false;
     const auto arrived = std::exchange(arrivedDuringLoad_, {});
     for (const auto& [appendNumber, record] : arrived) {
         insertReceived(record, appendNumber);
     }
-    if (!arrived.empty()) {
+    if (!arrived.empty() || changedOnFirstScreen) {
         notifications_ = sortNotifications({rawNotifications_, unread_, collapsedList()});
     }
+    doneSorting();
+}
+
+void VTSorter::publishFirstScreen(Loaded loaded)
+{
+    if (phase_ != Phase::Loading) {
+        return;
+    }
+    phase_ = Phase::FirstScreen;
+    countBeingLoaded_ = loaded.count;
+    rawNotifications_ = std::move(loaded.records);
+    unread_ = loaded.unread;
+    moreToShow_ = loaded.moreToShow;
+    collapsedList_ = std::move(loaded.collapsedList);
+    notifications_ = std::move(loaded.groups);
     doneSorting();
 }
 
@@ -257,6 +367,7 @@ void VTSorter::receivedNotification(const std::shared_ptr<NSDictionary>& record)
     const std::uint64_t appendNumber = PLWriter::appendNumberBeingHandedOver();
     switch (phase_) {
     case Phase::Loading:
+    case Phase::FirstScreen:
         arrivedDuringLoad_.emplace_back(appendNumber, record);
         return;
     case Phase::Flushed:
@@ -373,6 +484,7 @@ void VTSorter::flush()
     }
     collapsedList_.reset();
     arrivedDuringLoad_.clear();
+    deletedOnFirstScreen_.clear();
     unread_ = 0;
 }
 
@@ -422,6 +534,7 @@ void VTSorter::loadAll()
 void VTSorter::collapseGroup(VTNotificationGroup& group)
 {
     group.setCollapsed(true);
+    collapsedChangedOnFirstScreen_ = collapsedChangedOnFirstScreen_ || phase_ == Phase::FirstScreen;
     if (!collapsedList_) {
         return;
     }
@@ -435,6 +548,7 @@ void VTSorter::collapseGroup(VTNotificationGroup& group)
 void VTSorter::expandGroup(VTNotificationGroup& group)
 {
     group.setCollapsed(false);
+    collapsedChangedOnFirstScreen_ = collapsedChangedOnFirstScreen_ || phase_ == Phase::FirstScreen;
     if (!collapsedList_) {
         return;
     }
@@ -496,6 +610,9 @@ void VTSorter::deleteNotificationAtIndex(std::int32_t index)
         --unread_;
     }
     rawNotifications_.erase(rawNotifications_.begin() + index);
+    if (phase_ == Phase::FirstScreen) {
+        deletedOnFirstScreen_.push_back(index);
+    }
 }
 
 void VTSorter::deleteGroupEntries(const VTNotificationGroup& group)

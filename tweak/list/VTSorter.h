@@ -5,6 +5,7 @@
 #include "RXRelativeDateFormatter.h"
 #include "VTNotificationCell.h"
 #include "VTNotificationGroup.h"
+#include "VTLogSnapshot.h"
 #include "VTNotificationListManager.h"
 
 #include <atomic>
@@ -26,11 +27,20 @@
 //
 // Threads. The lists (records, groups, collapsed keys) belong to the main thread: every table answer and
 // every change runs there, and the groups are replaced whole, never changed in place, so the table never
-// reads a list under construction. `loadNotifications` runs on a job thread: it reads the files under the
-// store's lock (PLWriter::storeLock), sorts into lists of its own and hands the result to the main thread
-// (performBlock), where it is published, unless the manager was purged, flushed or cleared meanwhile (each
-// of those advances a generation number, and a result of an older generation is dropped). Only one load
-// runs per manager; later sorts run on the main thread and never read the files again.
+// reads a list under construction. `loadNotifications` runs on a job thread: it reads the files' bytes
+// under the store's lock (PLWriter::storeLock), parses and sorts them into lists of its own once the lock
+// is released and hands the result to the main thread (performBlock), where it is published, unless the
+// manager was purged, flushed or cleared meanwhile (each of those advances a generation number, and a
+// result of an older generation is dropped). Only one load runs per manager; later sorts run on the main
+// thread and never read the files again.
+//
+// First screen. Parsing a long log takes far longer than the panel may take to show it. When the strategy
+// can group the newest records alone (date order) and the files are laid out as the store writes them, the
+// load first parses only the newest records, in whole groups, enough for a screen, and publishes them with
+// the whole log's count; the whole log follows and replaces them. Until then a record handed in waits as
+// during the load, "Show Older" waits, and a purge changes no file (the whole log was never held, so it
+// cannot be written back); deletions and collapsed states changed on the first screen are carried over to
+// the whole log, whose first records are the same at the same positions.
 //
 // Row heights. An entry's height costs a text measurement; the table asks it only for the rows it shows
 // when it has an estimated row height (the panel's has), and asks the estimate, which costs no
@@ -126,7 +136,12 @@ public:
     const Records& rawNotifications() const { return rawNotifications_; }
     const Groups& notifications() const { return notifications_; }
     unsigned unread() const { return unread_; }
-    unsigned count() const { return static_cast<unsigned>(rawNotifications_.size()); }
+    // While the first screen is shown, the count of the whole log being loaded.
+    unsigned count() const
+    {
+        return static_cast<unsigned>(phase_ == Phase::FirstScreen ? countBeingLoaded_ - deletedOnFirstScreen_.size()
+                                                                  : rawNotifications_.size());
+    }
     bool moreToShow() const { return moreToShow_; }
     // The date keys of collapsed entries; null when the collapsed file did not read as a dictionary.
     const std::set<std::string>* collapsedList() const { return collapsedList_ ? &*collapsedList_ : nullptr; }
@@ -147,6 +162,9 @@ protected:
     // The strategy: the groups of the input, each holding entries built by entryAt. Runs on the loading
     // thread for the first sort and on the main thread afterwards, so it reads nothing but its input.
     virtual Groups sortNotifications(const SortInput& input) const = 0;
+    // Whether the first groups of the whole list are the groups of its newest records alone (ending where a
+    // group ends), so that a long log's first screen can be shown before the rest is read.
+    virtual bool groupsFromNewestRecordsAlone() const { return false; }
 
     // Helpers of the strategies.
     // The entry of the record at position i: its body (empty when the body is not text), i, its date (null
@@ -166,11 +184,19 @@ private:
     // Whether the entry's date key is in the collapsed list (formatting the key only when there is a list).
     static bool isMarkedCollapsed(const SortInput& input, const VTNotification& entry);
 
-    enum class Phase { Loading, Shown, Flushed };
+    enum class Phase { Loading, FirstScreen, Shown, Flushed };
 
-    // A load's result, made on the loading thread and published on the main thread.
+    // The first screen of a long log holds at least this many rows (a screen shows fewer), taken from at most
+    // this many records.
+    static constexpr std::size_t kFirstScreenRows = 32;
+    static constexpr std::size_t kFirstScreenRecordsAtMost = 2048;
+
+    // A load's result, made on the loading thread and published on the main thread: the whole log, or first
+    // its first screen (the newest records, in whole groups), which the whole log then replaces.
     struct Loaded {
         std::uint64_t generation = 0;
+        bool firstScreen = false;
+        std::size_t count = 0; // of the whole log, for a first screen
         std::uint64_t appendCount = 0;
         Records records;
         unsigned unread = 0;
@@ -179,8 +205,20 @@ private:
         Groups groups;
     };
 
-    std::optional<Loaded> readNotificationsFromDisk(std::uint64_t generation) const;
+    // The files' bytes and what goes with them, read under the store's lock; nothing when the manager was
+    // purged or flushed before the read began.
+    std::optional<std::pair<VTLogSnapshot, Loaded>> readNotificationsFromDisk(std::uint64_t generation) const;
+    // The newest records in whole groups, as many as fill a screen; nothing when the strategy cannot group a
+    // part alone, when the files are not laid out as the store writes them, or when the part would be the
+    // whole log anyway.
+    std::optional<Loaded> firstScreen(const VTLogSnapshot& snapshot, const Loaded& loaded) const;
+    // Parses the outline's records into `records` through position `wanted`, then on to the end of the last
+    // record's group in date order; false when a record does not parse.
+    static bool readWholeGroups(const VTLogSnapshot::Outline& outline, std::size_t wanted, Records& records);
+    static std::size_t rowsOf(const Groups& groups);
+    void post(Loaded loaded);
     void publish(Loaded loaded);
+    void publishFirstScreen(Loaded loaded);
     void sortOnMainThread();
     void scheduleDoneSorting();
     void doneSorting();
@@ -224,6 +262,11 @@ private:
     bool moreToShow_ = false;
     // Records handed in while the load runs, with their append numbers.
     std::vector<std::pair<std::uint64_t, std::shared_ptr<NSDictionary>>> arrivedDuringLoad_;
+    // While the first screen is shown: the whole log's count, and the positions deleted and whether a collapsed
+    // state changed since, which the whole log gets too when it is published.
+    std::size_t countBeingLoaded_ = 0;
+    std::vector<std::int32_t> deletedOnFirstScreen_;
+    bool collapsedChangedOnFirstScreen_ = false;
     // Whether the append count below is known (a load was published, or a clear set it).
     bool accounted_ = false;
     std::uint64_t readThroughAppend_ = 0;

@@ -10,4 +10,6 @@ public:
 
 protected:
     Groups sortNotifications(const SortInput& input) const override;
+    // A group is a run of consecutive records, so the newest runs are the first groups.
+    bool groupsFromNewestRecordsAlone() const override { return true; }
 };

@@ -47,6 +47,17 @@ std::vector<std::string> numberedBodies(const std::string& prefix, int from, int
 
 bool exists(const char* path) { return NSFileManager::defaultManager().fileExistsAtPath(path); }
 
+// `count` records, newest first, in runs of seven of ten applications; the first bodies are `prefix`0, 1, ...
+std::vector<std::shared_ptr<NSDictionary>> runsOfSeven(const std::string& prefix, int count, double newest)
+{
+    std::vector<std::shared_ptr<NSDictionary>> records;
+    for (int i = 0; i < count; ++i) {
+        const std::string application = "App" + std::to_string(i / 7 % 10);
+        records.push_back(makeRecord(application, prefix + std::to_string(i), "com.example." + application, newest - i));
+    }
+    return records;
+}
+
 // The default file manager's system calls, counting the opens of one file and failing writes on request,
 // for as long as it is installed.
 class WatchedCalls final : public FileSystemCalls {
@@ -370,6 +381,68 @@ TEST_F(ListManager, ClosingBeforeTheLoadIsPublishedChangesNoFileAndDropsTheLoad)
 
     manager->clear(); // the user cleared what was logged, shown or not
     EXPECT_FALSE(exists(PLWriter::kNewNotificationsPath));
+    EXPECT_FALSE(exists(PLWriter::kOldNotificationsPath));
+}
+
+// A long log in date order shows its newest groups, whole, with the whole log's count, before the rest is
+// read; what the user deletes or collapses there holds in the whole log. In application order every group
+// may hold records from anywhere in the log, so it shows the whole log at once.
+TEST_F(ListManager, ALongLogShowsItsFirstScreenFirstAndKeepsWhatWasChangedThere)
+{
+    usePreferences({{"Hide Read", NSNumber::numberWithBool(false)}});
+    writeLog(PLWriter::kNewNotificationsPath, runsOfSeven("new", 200, 800000000.0));
+    writeLog(PLWriter::kOldNotificationsPath, runsOfSeven("old", 100, 700000000.0));
+    struct Shown {
+        std::size_t records = 0;
+        unsigned count = 0;
+        std::string shape;
+    };
+    std::vector<Shown> shown;
+    panel.onReload = [&] {
+        auto& manager = *panel.listManager;
+        if (!shown.empty()) {
+            return;
+        }
+        shown.push_back({manager.rawNotifications().size(), panel.count, shapeOf(manager.notifications())});
+        // On the first screen: delete the newest entry and collapse the second group.
+        manager.commitEditingStyleForRowAtIndexPath(*panel.table, UITableViewCellEditingStyle::Delete, NSIndexPath(1, 0));
+        manager.didSelectRowAtIndexPath(*panel.table, NSIndexPath(0, 1));
+    };
+    const auto byDate = open<VTSorterByDate>();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_LT(shown[0].records, 100u);
+    EXPECT_EQ(shown[0].count, 300u);
+    EXPECT_EQ(shown[0].shape.substr(0, 17), "App0:7 App1:7 App");
+    EXPECT_EQ(shapeOf(byDate->notifications()).substr(0, 13), "App0:6 App1-7");
+    EXPECT_EQ(byDate->count(), 299u);
+    EXPECT_EQ(byDate->unread(), 199u);
+    EXPECT_EQ(bodiesOf(byDate->rawNotifications())[0], "new1");
+    EXPECT_EQ(panel.count, 299u);
+    close();
+
+    shown.clear();
+    writeLog(PLWriter::kNewNotificationsPath, runsOfSeven("new", 200, 800000000.0));
+    panel.onReload = [&] { shown.push_back({panel.listManager->rawNotifications().size(), panel.count, ""}); };
+    const auto byApp = open<VTSorterByApp>();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_GT(shown[0].records, 200u);
+    EXPECT_EQ(shown[0].records, byApp->rawNotifications().size());
+}
+
+// A first screen is not the whole log, so a close while it shows writes nothing back.
+TEST_F(ListManager, ClosingOnTheFirstScreenChangesNoFile)
+{
+    writeLog(PLWriter::kNewNotificationsPath, runsOfSeven("new", 300, 800000000.0));
+    const std::string before = logtest::fileBytes(DeviceRoot::resolve(PLWriter::kNewNotificationsPath));
+    panel.onReload = [&] {
+        if (panel.listManager && panel.listManager->count() == 300u && panel.listManager->rawNotifications().size() < 300) {
+            panel.listManager->purge();
+            panel.listManager->flush();
+        }
+    };
+    const auto manager = open<VTSorterByDate>();
+    EXPECT_EQ(manager->rawNotifications().size(), 0u);
+    EXPECT_EQ(logtest::fileBytes(DeviceRoot::resolve(PLWriter::kNewNotificationsPath)), before);
     EXPECT_FALSE(exists(PLWriter::kOldNotificationsPath));
 }
 

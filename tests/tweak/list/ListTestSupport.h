@@ -10,6 +10,7 @@
 #include "VTNotificationListWindow.h"
 #include "VTSorter.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,6 +54,9 @@ public:
     {
         ++reloads;
         table->reloadData();
+        if (onReload) {
+            onReload();
+        }
     }
     void finishedSorting() override { ++finishedSortings; }
     void setCount(unsigned value) override { count = value; }
@@ -64,6 +68,8 @@ public:
     std::shared_ptr<UITableView> table;
     std::shared_ptr<VTSorter> listManager;
     RecordingController launcher;
+    // Called after each reload, for a test that looks at or changes what was just shown.
+    std::function<void()> onReload;
     int reloads = 0;
     int finishedSortings = 0;
     unsigned count = 999;
