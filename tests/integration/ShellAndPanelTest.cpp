@@ -7,12 +7,15 @@
 #include "NSString.h"
 #include "PLWriter.h"
 #include "ShellHost.h"
+#include "VTSorter.h"
 
 #include <cairo.h>
+#include <sys/stat.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -246,6 +249,73 @@ TEST_F(ShellAndPanel, CollapsedGroupsAndTheItemLimitHoldAcrossOpenings)
     act(shell, {"tap", kMidX, kFirstEntryY}); // below the collapsed header: nothing to launch there
     EXPECT_TRUE(panelIsShown(shell)) << "the group is still collapsed, so no entry lies under the finger";
     closePanel(shell);
+}
+
+// A FIFO where the shell expects a file would hold a blocking reader until a writer came, SIGTERM included.
+// The shell treats it as a file it cannot read and goes on: it logs, answers its control calls and stops
+// when told; it opens and closes the panel and collapses a group, unless the FIFO stands where the
+// swipe's assignment is kept.
+TEST_F(ShellAndPanel, AFifoAtAPathTheShellReadsIsTakenAsUnreadableAndBlocksNothing)
+{
+    const struct {
+        const char* path;
+        bool swipeOpensThePanel;
+    } cases[] = {
+        {PLWriter::kNewNotificationsPath, true},
+        {PLWriter::kOldNotificationsPath, true},
+        {VTSorter::kCollapsedPath, true},
+        {PLWriter::kPreferencesPath, true},
+        {"/var/mobile/Library/Preferences/libactivator.plist", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        ShellHost::Options options;
+        options.prepareDevice = [path = std::string(c.path)](const TemporaryDeviceRoot& device) {
+            if (path != PLWriter::kPreferencesPath) {
+                writePreferences(device, {{"Group By", NSString::stringWithString("Application")},
+                                          {"Hide Read", NSNumber::numberWithBool(false)}});
+            }
+            std::filesystem::remove(device.hostPath(path)); // the install may have put the file there
+            ASSERT_EQ(::mkfifo(device.hostPath(path).c_str(), 0600), 0);
+        };
+        ShellHost shell(options);
+        ASSERT_TRUE(shell.isRunning()) << shell.failure();
+        act(shell, {"unlock"});
+        act(shell, {"sms", "--sender", "Anna", "--text", "hi"});
+        dismissPopUps(shell);
+        if (c.swipeOpensThePanel) {
+            openPanel(shell);
+            act(shell, {"tap", kMidX, kFirstHeaderY});
+            closePanel(shell);
+            EXPECT_THAT(oldBodies(), ElementsAre("Anna: hi"));
+        } else {
+            EXPECT_THAT(newBodies(), ElementsAre("Anna: hi"));
+        }
+        EXPECT_EQ(shell.stop(), 0) << shell.hostLog();
+    }
+}
+
+// A record whose body is one word of 64 KiB is logged whole, and the panel draws it (only what can be seen
+// of it is laid out: wrapping all of it would hold the shell for minutes).
+TEST_F(ShellAndPanel, ARecordOfOneLongWordIsLoggedWholeAndDrawnInThePanel)
+{
+    std::string word;
+    while (word.size() < 64 * 1024 - 26) {
+        word += "abcdefghijklmnopqrstuvwxyz";
+    }
+    const std::vector<std::string> justTheWord{word};
+    ShellHost shell(withPreferences({{"Block Homescreen Alerts", NSNumber::numberWithBool(true)}}));
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+    act(shell, {"unlock"});
+    act(shell, {"push", "--app", "com.apple.mobilecal", "--body", word});
+    EXPECT_TRUE(newBodies() == justTheWord);
+    openPanel(shell);
+    const auto picture = shell.screenshot("panel-long-word.png");
+    cairo_surface_t* png = cairo_image_surface_create_from_png(picture.c_str());
+    EXPECT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+    cairo_surface_destroy(png);
+    closePanel(shell);
+    EXPECT_TRUE(oldBodies() == justTheWord);
 }
 
 TEST_F(ShellAndPanel, ThePanelFollowsTheShellIntoLandscape)
