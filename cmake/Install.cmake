@@ -52,15 +52,18 @@ if(VANTLE_MAN_PAGES)
   set(_pages)
   foreach(_program IN LISTS VANTLE_PROGRAMS)
     set(_page "${PROJECT_BINARY_DIR}/man/${_program}.1")
-    add_custom_command(OUTPUT "${_page}"
+    # Installed compressed, as man pages are on Debian (gzip -n: no name or time stamp, so the same bytes
+    # every build).
+    add_custom_command(OUTPUT "${_page}.gz"
       COMMAND "${CMAKE_COMMAND}" -E make_directory "${PROJECT_BINARY_DIR}/man"
       # The device root's default is shown as under the reader's home, not the builder's.
       COMMAND env -u XDG_DATA_HOME HOME=~ "${HELP2MAN}" --no-info --name "${VANTLE_PROGRAM_SUMMARY_${_program}}" --output "${_page}"
               "$<TARGET_FILE:${_program}>"
+      COMMAND gzip -9nf "${_page}"
       DEPENDS ${_program}
       COMMENT "Man page of ${_program}"
       VERBATIM)
-    list(APPEND _pages "${_page}")
+    list(APPEND _pages "${_page}.gz")
   endforeach()
   add_custom_target(vantle_man_pages ALL DEPENDS ${_pages})
   install(FILES ${_pages} DESTINATION share/man/man1)

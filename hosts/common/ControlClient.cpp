@@ -46,7 +46,8 @@ NSError ControlClient::errorFromReply(const sdbus::Error& error, std::chrono::se
     const std::string host = names_.description;
     if (name == "org.freedesktop.DBus.Error.ServiceUnknown" || name == "org.freedesktop.DBus.Error.NameHasNoOwner") {
         return NSError("no " + host + " is running on this session bus (nobody owns " + names_.busName +
-                       "); start one with `" + names_.program + "`");
+                       "); start one with `" + names_.program + "`",
+                       ESRCH);
     }
     if (name == names_.refusedError) {
         return NSError("the " + host + " refused: " + error.getMessage());

@@ -15,7 +15,8 @@ class DBusSession;
 
 // Calls one method of a host's control object (see ControlObject) on the session bus
 // (DBUS_SESSION_BUS_ADDRESS) and waits for the answer. Errors are readable reasons: no host answers on the
-// bus, the host refused (its reason), no answer within the timeout (errno ETIMEDOUT), no bus at all.
+// bus (errno ESRCH), the host refused (its reason), no answer within the timeout (errno ETIMEDOUT), no bus
+// at all.
 class ControlClient {
 public:
     using Arguments = std::function<void(sdbus::MethodCall&)>;

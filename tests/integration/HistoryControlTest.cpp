@@ -112,3 +112,32 @@ TEST(HistoryControl, ARunningShellHoldsPopUpsBackOnPauseAndKeepsWhatTheToolRemov
     push("com.apple.mobilecal", "lunch");
     EXPECT_THAT(bodies(readLog(PLWriter::kNewNotificationsPath)), ElementsAre("lunch", "meeting"));
 }
+
+// An open panel writes back what it showed when it closes, so the tool closes it before changing the log:
+// what the tool removed stays removed, through that close and the next opening.
+TEST(HistoryControl, AnOpenPanelIsClosedFirstSoItsCloseBringsNothingBack)
+{
+    ShellHost shell;
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+    const auto& root = shell.device().path();
+    const auto openAndClosePanel = [&] {
+        shell.command({"drag", "160", "5", "160", "300"});
+        shell.waitUntilIdle();
+        shell.command({"home"});
+        shell.waitUntilIdle();
+    };
+    for (const char* command : {"clear", "delete com.apple.MobileSMS"}) {
+        SCOPED_TRACE(command);
+        shell.command({"push", "--app", "com.apple.MobileSMS", "--body", "read"});
+        openAndClosePanel(); // "read" is now in the old file
+        shell.command({"push", "--app", "com.apple.MobileSMS", "--body", "new"});
+        shell.command({"drag", "160", "5", "160", "300"});
+        shell.waitUntilIdle();
+
+        ASSERT_EQ(vantlectl(root, command, shell.busAddress()).status, 0);
+        EXPECT_FALSE(shell.state().hasWindow("VTWindowController"));
+        openAndClosePanel();
+        EXPECT_THAT(bodies(readLog(PLWriter::kNewNotificationsPath)), IsEmpty());
+        EXPECT_THAT(bodies(readLog(PLWriter::kOldNotificationsPath)), IsEmpty());
+    }
+}

@@ -102,7 +102,7 @@ TEST(InstalledSoftware, NotifySendStartsTheInstalledShellOnDemandAndItsNotificat
     for (const char* program : kPrograms) {
         EXPECT_TRUE(fs::exists(prefix.path() / "bin" / program)) << program;
         if (VANTLE_MAN_PAGES_BUILT) {
-            EXPECT_TRUE(fs::exists(prefix.path() / "share/man/man1" / (std::string(program) + ".1"))) << program;
+            EXPECT_TRUE(fs::exists(prefix.path() / "share/man/man1" / (std::string(program) + ".1.gz"))) << program;
         }
     }
     const fs::path launcher = prefix.path() / "lib/vantle/vantle-desktop-notifications";

@@ -8,6 +8,7 @@
 #include "NSNumber.h"
 #include "NSRecursiveLockHolder.h"
 #include "NSString.h"
+#include "OpenPanel.h"
 #include "PLWriter.h"
 #include "PSPreferenceFile.h"
 #include "VTSorter.h"
@@ -82,6 +83,9 @@ Result<HistoryControl::Counts> HistoryControl::count() const
 
 std::optional<NSError> HistoryControl::clear()
 {
+    if (auto error = OpenPanel::closeIfShown()) {
+        return error;
+    }
     const NSRecursiveLockHolder hold(PLWriter::storeLock());
     if (auto error = PLWriter::keepNewestNewNotifications(0)) {
         return error;
@@ -109,6 +113,9 @@ std::size_t HistoryControl::recordsOf(const std::string& bundleIdentifier)
 
 Result<std::size_t> HistoryControl::deleteApplication(const std::string& bundleIdentifier)
 {
+    if (auto error = OpenPanel::closeIfShown()) {
+        return *error;
+    }
     // One hold across the count and the deletion, so the count is of what was deleted. The deletion first
     // waits for the panel's queued changes, which it may not do under the lock; but this process has no panel
     // and so nothing queued, and the wait returns at once.

@@ -15,6 +15,8 @@
 // takes the log folder's cross-process lock: a shell appending at the same moment waits for the change or
 // goes first, so a record it acknowledged is never lost and a record cleared never comes back. The shell's
 // store notices that the files changed under it and reads them afresh (see VTLogFile).
+// A shell's open panel is closed before the history changes, or its close would write back what it showed
+// (see OpenPanel).
 //
 // Pop-ups are held back by the settings' two block keys, written together in one atomic replace of the
 // preference file, and "net.torvask.LoadSettings" tells a running shell to read them.
