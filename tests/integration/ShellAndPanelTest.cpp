@@ -295,6 +295,29 @@ TEST_F(ShellAndPanel, AFifoAtAPathTheShellReadsIsTakenAsUnreadableAndBlocksNothi
     }
 }
 
+// A record whose body is one word of 64 KiB is logged whole, and the panel draws it (only what can be seen
+// of it is laid out: wrapping all of it would hold the shell for minutes).
+TEST_F(ShellAndPanel, ARecordOfOneLongWordIsLoggedWholeAndDrawnInThePanel)
+{
+    std::string word;
+    while (word.size() < 64 * 1024 - 26) {
+        word += "abcdefghijklmnopqrstuvwxyz";
+    }
+    const std::vector<std::string> justTheWord{word};
+    ShellHost shell(withPreferences({{"Block Homescreen Alerts", NSNumber::numberWithBool(true)}}));
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+    act(shell, {"unlock"});
+    act(shell, {"push", "--app", "com.apple.mobilecal", "--body", word});
+    EXPECT_TRUE(newBodies() == justTheWord);
+    openPanel(shell);
+    const auto picture = shell.screenshot("panel-long-word.png");
+    cairo_surface_t* png = cairo_image_surface_create_from_png(picture.c_str());
+    EXPECT_EQ(cairo_surface_status(png), CAIRO_STATUS_SUCCESS);
+    cairo_surface_destroy(png);
+    closePanel(shell);
+    EXPECT_TRUE(oldBodies() == justTheWord);
+}
+
 TEST_F(ShellAndPanel, ThePanelFollowsTheShellIntoLandscape)
 {
     ShellHost shell;
