@@ -84,6 +84,31 @@ std::optional<NSError> writeAll(FileSystemCalls& calls, int fd, std::string_view
     return std::nullopt;
 }
 
+// Writes the pieces one after another: small ones gathered into a buffer of a bounded size, so a file of
+// many small pieces costs few system calls and no copy of the whole; large ones as they are.
+std::optional<NSError> writeAll(FileSystemCalls& calls, int fd, std::span<const std::string_view> pieces)
+{
+    constexpr std::size_t kGathered = 256 * 1024;
+    std::string gathered;
+    gathered.reserve(pieces.size() > 1 ? kGathered : 0);
+    for (const std::string_view piece : pieces) {
+        if (gathered.size() + piece.size() > kGathered && !gathered.empty()) {
+            if (auto error = writeAll(calls, fd, gathered)) {
+                return error;
+            }
+            gathered.clear();
+        }
+        if (piece.size() >= kGathered) {
+            if (auto error = writeAll(calls, fd, piece)) {
+                return error;
+            }
+        } else {
+            gathered += piece;
+        }
+    }
+    return writeAll(calls, fd, gathered);
+}
+
 // Flushes the folder after a change of one of its names (`change`: "replaced", "removed"). A failure leaves
 // the change made but perhaps not durable; it is logged here because callers count the change as made.
 std::optional<NSError> flushDirectory(FileSystemCalls& calls, const fs::path& changed, std::string_view change)
@@ -270,11 +295,17 @@ Result<std::string> NSFileManager::contentsAtPath(std::string_view path, std::si
 std::optional<NSError> NSFileManager::createFileAtPath(std::string_view path, std::string_view contents)
 {
     const auto syscalls = calls();
-    return writeAtomically(*syscalls, DeviceRoot::resolve(path), contents);
+    return writeAtomically(*syscalls, DeviceRoot::resolve(path), std::span<const std::string_view>(&contents, 1));
+}
+
+std::optional<NSError> NSFileManager::createFileAtPath(std::string_view path, std::span<const std::string_view> pieces)
+{
+    const auto syscalls = calls();
+    return writeAtomically(*syscalls, DeviceRoot::resolve(path), pieces);
 }
 
 std::optional<NSError> NSFileManager::writeAtomically(FileSystemCalls& calls, const fs::path& target,
-                                                      std::string_view contents)
+                                                      std::span<const std::string_view> contents)
 {
     removeStaleTemporaryFilesOnce(calls, target.parent_path());
     auto created = createLockedTemporary(calls, target);

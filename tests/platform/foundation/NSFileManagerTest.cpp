@@ -203,6 +203,29 @@ TEST_F(NSFileManagerTest, FilesAndFoldersAtDevicePaths)
     EXPECT_TRUE(std::filesystem::exists(root.path()));
 }
 
+// Pieces are written as the file's contents one after another, whatever their sizes; a write that fails
+// part way leaves the previous file.
+TEST_F(NSFileManagerTest, PiecesAreWrittenAsOneFile)
+{
+    const std::string small(100, 's');
+    const std::string large(300 * 1024, 'l');
+    const std::vector<std::vector<std::string_view>> cases{
+        {}, {"one"}, {large}, std::vector<std::string_view>(5000, small), {small, large, small, "", large, "end"}};
+    for (const auto& pieces : cases) {
+        std::string joined;
+        for (const auto piece : pieces) {
+            joined += piece;
+        }
+        ASSERT_EQ(manager.createFileAtPath(kLog, std::span<const std::string_view>(pieces)), std::nullopt);
+        EXPECT_EQ(hostContents(root.hostPath(kLog)), joined) << pieces.size() << " pieces";
+    }
+    const std::string previous = hostContents(root.hostPath(kLog));
+    const std::vector<std::string_view> pieces(5000, small);
+    NSFileManager failing(std::make_shared<FailingCalls>(FailingCalls::Step::ShortWriteThenFail, ENOSPC));
+    EXPECT_TRUE(failing.createFileAtPath(kLog, std::span<const std::string_view>(pieces)).has_value());
+    EXPECT_EQ(hostContents(root.hostPath(kLog)), previous);
+}
+
 TEST_F(NSFileManagerTest, EachFailedWriteStepLeavesThePreviousFileAndReportsIt)
 {
     ASSERT_EQ(manager.createFileAtPath(kLog, "previous records"), std::nullopt);
