@@ -76,13 +76,14 @@ std::optional<NSError> ControlObject::start()
             object_ = sdbus::createObject(*connection.value(), names_.objectPath);
         }
         object_->finishRegistration();
-        connection.value()->requestName(names_.busName);
+        if (const auto owner = DBusSession::requestName(*connection.value(), names_.busName)) {
+            object_.reset();
+            return NSError(std::string("another ") + names_.description + " already owns " + names_.busName +
+                           " on this bus (pid " + std::to_string(*owner) + ")");
+        }
         ownsName_ = true;
     } catch (const sdbus::Error& error) {
         object_.reset();
-        if (error.getName() == "org.freedesktop.DBus.Error.FileExists") {
-            return NSError(std::string("another ") + names_.description + " already owns " + names_.busName + " on this bus");
-        }
         return NSError(std::string("cannot serve ") + names_.busName + ": " + error.getMessage());
     }
     return std::nullopt;

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <fstream>
 #include <map>
 #include <utility>
 #include <vector>
@@ -107,11 +106,6 @@ Urgency urgencyHint(const std::map<std::string, sdbus::Variant>& hints)
     }
 }
 
-bool isNameTaken(const sdbus::Error& error)
-{
-    return error.getName() == "org.freedesktop.DBus.Error.FileExists" || error.getName() == "System.Error.EEXIST";
-}
-
 void sendQuietly(const sdbus::MethodReply& reply)
 {
     try {
@@ -180,53 +174,17 @@ std::optional<NSError> DesktopNotificationServer::start()
         // The object first, so that a client that sees the name can call it at once.
         object_ = sdbus::createObject(*connection.value(), kObjectPath);
         exportObject(*object_);
-        takeName(*connection.value());
+        if (const auto owner = DBusSession::requestName(*connection.value(), kBusName)) {
+            object_.reset();
+            return NSError(std::string("another notification server owns ") + kBusName + " (pid " +
+                           std::to_string(*owner) + ")");
+        }
         ownsName_ = true;
     } catch (const sdbus::Error& error) {
         object_.reset();
-        if (isNameTaken(error)) {
-            return NSError(std::string("another notification server owns ") + kBusName);
-        }
         return NSError(std::string("cannot serve ") + kBusName + ": " + error.getMessage());
     }
     return std::nullopt;
-}
-
-void DesktopNotificationServer::takeName(sdbus::IConnection& connection)
-{
-    // A server whose process has just ended (a shell killed a moment ago) holds the name until the bus
-    // daemon has seen its connection close, which it does in its own time; until then the name is asked
-    // for again. Each ask is a round trip, so the bound is generous.
-    for (int attempt = 0;; ++attempt) {
-        try {
-            connection.requestName(kBusName); // answers once the bus has made this connection the owner
-            return;
-        } catch (const sdbus::Error& error) {
-            if (!isNameTaken(error) || attempt >= kNameAttempts || ownerIsRunning(connection)) {
-                throw;
-            }
-        }
-    }
-}
-
-bool DesktopNotificationServer::ownerIsRunning(sdbus::IConnection& connection)
-{
-    auto bus = sdbus::createProxy(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus");
-    std::uint32_t pid = 0;
-    try {
-        bus->callMethod("GetConnectionUnixProcessID").onInterface("org.freedesktop.DBus")
-            .withArguments(std::string(kBusName)).storeResultsTo(pid);
-    } catch (const sdbus::Error&) {
-        return false; // no owner any more
-    }
-    // A process that has ended is gone from /proc, or a zombie ('Z' after the command's closing parenthesis).
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string line;
-    if (!std::getline(stat, line)) {
-        return false;
-    }
-    const std::size_t end = line.rfind(')');
-    return end == std::string::npos || end + 2 >= line.size() || line[end + 2] != 'Z';
 }
 
 void DesktopNotificationServer::stop()

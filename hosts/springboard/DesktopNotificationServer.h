@@ -84,11 +84,6 @@ private:
     // Signals go to the client that sent the notification, not to the whole bus.
     template <class... Arguments>
     void emitTo(const std::string& destination, const char* signal, const Arguments&... arguments);
-    static constexpr int kNameAttempts = 1000;
-    // Requests the name; an error when it stays taken (see the definition).
-    static void takeName(sdbus::IConnection& connection);
-    // Whether the process that owns the name still runs.
-    static bool ownerIsRunning(sdbus::IConnection& connection);
 
     // The Notify calls not answered yet, shared with their answers, which may come after this has ended.
     struct OpenCalls;

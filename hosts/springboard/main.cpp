@@ -2,6 +2,7 @@
 // --window it also shows the screen in a window of the desktop, the mouse as the finger. It runs on the
 // session bus of DBUS_SESSION_BUS_ADDRESS and is driven through its control object (see
 // SpringBoardControlNames, and the sbctl tool). Stops cleanly on SIGTERM, SIGINT or when its window closes.
+#include "CPDistributedMessagingCenter.h"
 #include "CrossProcessChannels.h"
 #include "DesktopNotificationServer.h"
 #include "DeviceRoot.h"
@@ -107,6 +108,15 @@ int main(int argc, char** argv)
     SpringBoardControlObject control(SBShell::shared(), [&window] { return !window || window->isSettled(); });
     if (const auto error = control.start()) {
         std::cerr << "springboard: " << error->reason() << "\n";
+        return 1;
+    }
+    // A library's centre that another process serves would leave that process taking what is meant for
+    // the shell (the tweak's log records), while the library goes on without saying so.
+    const auto unserved = CPDistributedMessagingCenter::serverFailures();
+    for (const CPMessagingError& failure : unserved) {
+        std::cerr << "springboard: " << failure.reason() << "\n";
+    }
+    if (!unserved.empty()) {
         return 1;
     }
     std::optional<DesktopNotificationServer> notifications;

@@ -50,13 +50,27 @@ std::optional<CPMessagingError> CPDistributedMessagingCenter::runServerOnCurrent
                                           MessagingChannel::Answer answer) {
                     accept(generation, messageName, std::move(userInfo), std::move(answer));
                 });
+            MutexLocker locker(mutex_);
+            serverFailure_ = failure;
             if (!failure) {
-                MutexLocker locker(mutex_);
                 servingGeneration_ = generation;
             }
         },
         true);
     return failure;
+}
+
+std::vector<CPMessagingError> CPDistributedMessagingCenter::serverFailures()
+{
+    std::vector<CPMessagingError> failures;
+    MutexLocker registryLocker(registry().mutex);
+    for (const auto& [name, center] : registry().centers) {
+        MutexLocker locker(center->mutex_);
+        if (center->serverFailure_) {
+            failures.push_back(*center->serverFailure_);
+        }
+    }
+    return failures;
 }
 
 void CPDistributedMessagingCenter::stopServer()
@@ -65,6 +79,7 @@ void CPDistributedMessagingCenter::stopServer()
         [this] {
             {
                 MutexLocker locker(mutex_);
+                serverFailure_.reset();
                 if (servingGeneration_ == 0) {
                     return;
                 }
@@ -173,5 +188,6 @@ void CPDistributedMessagingCenter::channelsReplaced()
         MutexLocker locker(center->mutex_);
         center->handlers_.clear();
         center->servingGeneration_ = 0;
+        center->serverFailure_.reset();
     }
 }

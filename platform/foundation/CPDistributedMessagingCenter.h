@@ -11,6 +11,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 // A named centre through which processes send each other messages: a message name with a property-list
 // dictionary. One process serves the centre (runServerOnCurrentThread) and registers handlers by message
@@ -39,6 +40,10 @@ public:
 
     // Starts serving the centre. Messages are handled on the main run loop whichever thread calls this.
     std::optional<CPMessagingError> runServerOnCurrentThread();
+    // The centres of this process that were asked to serve and could not (another process holds the name,
+    // say), with why: a host checks it once its libraries have started their servers, since a library may
+    // drop the error. A centre that serves since, or was stopped, is not among them.
+    static std::vector<CPMessagingError> serverFailures();
     // Stops serving; the senders of messages not answered yet get an error.
     void stopServer();
     bool isServing() const;
@@ -73,4 +78,5 @@ private:
     std::map<std::string, std::shared_ptr<const Registration>> handlers_ VT_GUARDED_BY(mutex_);
     // The channel generation the server runs on; 0 = not serving.
     std::uint64_t servingGeneration_ VT_GUARDED_BY(mutex_) = 0;
+    std::optional<CPMessagingError> serverFailure_ VT_GUARDED_BY(mutex_);
 };

@@ -28,6 +28,12 @@ CPMessagingError errorFromReply(const std::string& centerName, const sdbus::Erro
     return CPMessagingError(CPMessagingError::Kind::Failed, name + ": " + error.getMessage());
 }
 
+bool isUnknownName(const sdbus::Error& error)
+{
+    return error.getName() == "org.freedesktop.DBus.Error.ServiceUnknown" ||
+           error.getName() == "org.freedesktop.DBus.Error.NameHasNoOwner";
+}
+
 sdbus::Error busErrorOf(const CPMessagingError& error)
 {
     return sdbus::Error(error.kind() == CPMessagingError::Kind::Refused ? DBusNames::kRefusedError
@@ -117,7 +123,10 @@ std::optional<CPMessagingError> DBusMessagingChannel::startServer(const std::str
                                            }
                                        });
         server->object->finishRegistration();
-        connection.value()->requestName(centerName);
+        if (const auto owner = DBusSession::requestName(*connection.value(), centerName)) {
+            return CPMessagingError(CPMessagingError::Kind::Failed, "another process owns " + centerName + " (pid " +
+                                                                        std::to_string(*owner) + ")");
+        }
     } catch (const std::exception& error) {
         return CPMessagingError(CPMessagingError::Kind::Failed, "cannot serve " + centerName + ": " + error.what());
     }
@@ -207,22 +216,70 @@ std::optional<CPMessagingError> DBusMessagingChannel::send(const std::string& ce
         return sendLocally(*local->acceptor, *local->pending, messageName, userInfoXML);
     }
 
-    std::optional<CPMessagingError> replyError;
-    const auto failure = session_->withSendingConnection([&](sdbus::IConnection& connection) {
-        auto proxy = sdbus::createProxy(connection, centerName, DBusNames::kMessagingObjectPath);
-        auto call = proxy->createMethodCall(DBusNames::kMessagingInterface, DBusNames::kMessagingMethod);
-        call << messageName << userInfoXML;
-        try {
-            proxy->callMethod(call, kReplyTimeout);
-        } catch (const sdbus::Error& error) {
-            replyError = errorFromReply(centerName, error);
+    // A remembered owner may have left since (a shell that restarted): then it is looked up again, once.
+    for (int attempt = 0;; ++attempt) {
+        std::optional<CPMessagingError> replyError;
+        bool ownerLeft = false;
+        const auto failure = session_->withSendingConnection([&](sdbus::IConnection& connection) {
+            const auto remembered = rememberedOwner(centerName);
+            std::string owner = remembered.value_or("");
+            if (!remembered && (replyError = verifyOwner(connection, centerName, owner))) {
+                return;
+            }
+            // Sent to the owner that was checked, so a name that changes hands meanwhile cannot divert it.
+            auto proxy = sdbus::createProxy(connection, owner, DBusNames::kMessagingObjectPath);
+            auto call = proxy->createMethodCall(DBusNames::kMessagingInterface, DBusNames::kMessagingMethod);
+            call << messageName << userInfoXML;
+            try {
+                proxy->callMethod(call, kReplyTimeout);
+            } catch (const sdbus::Error& error) {
+                ownerLeft = remembered.has_value() && attempt == 0 && isUnknownName(error);
+                replyError = errorFromReply(centerName, error);
+            }
+        });
+        if (ownerLeft) {
+            forgetOwner(centerName);
+            continue;
         }
-    });
-    if (replyError) {
-        return replyError;
+        if (replyError) {
+            return replyError;
+        }
+        if (failure) {
+            return CPMessagingError(CPMessagingError::Kind::Failed, failure->reason());
+        }
+        return std::nullopt;
     }
-    if (failure) {
-        return CPMessagingError(CPMessagingError::Kind::Failed, failure->reason());
+}
+
+std::optional<std::string> DBusMessagingChannel::rememberedOwner(const std::string& centerName)
+{
+    MutexLocker locker(mutex_);
+    const auto found = owners_.find(centerName);
+    return found == owners_.end() ? std::nullopt : std::optional<std::string>(found->second);
+}
+
+void DBusMessagingChannel::forgetOwner(const std::string& centerName)
+{
+    MutexLocker locker(mutex_);
+    owners_.erase(centerName);
+}
+
+std::optional<CPMessagingError> DBusMessagingChannel::verifyOwner(sdbus::IConnection& connection,
+                                                                 const std::string& centerName, std::string& owner)
+{
+    const auto bus = sdbus::createProxy(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus");
+    std::uint32_t uid = 0;
+    try {
+        bus->callMethod("GetNameOwner").onInterface("org.freedesktop.DBus").withArguments(centerName).storeResultsTo(owner);
+        bus->callMethod("GetConnectionUnixUser").onInterface("org.freedesktop.DBus").withArguments(owner).storeResultsTo(uid);
+    } catch (const sdbus::Error& error) {
+        return errorFromReply(centerName, error);
     }
+    if (uid != geteuid()) {
+        return CPMessagingError(CPMessagingError::Kind::Refused, centerName + " is served by a process of another user (uid " +
+                                                                     std::to_string(uid) + "), so nothing was sent");
+    }
+    MutexLocker locker(mutex_);
+    owners_[centerName] = owner;
     return std::nullopt;
 }

@@ -9,6 +9,7 @@
 
 class DBusSession;
 namespace sdbus {
+class IConnection;
 class IObject;
 class MethodCall;
 } // namespace sdbus
@@ -22,6 +23,12 @@ class MethodCall;
 //
 // A process that serves a centre and sends to it itself is served directly, through the same checks: the
 // blocking call would otherwise wait on the very main loop that has to answer it.
+//
+// A sender makes sure of whom it sends to: before the first message to a centre it asks the bus which
+// connection owns the centre's name and refuses to send when that runs as another user (a stranger that
+// took the name first would otherwise get the records and answer them); then it sends to that connection
+// itself, remembered until it leaves the bus. Serving, a name that another process holds is an error naming
+// that process.
 class DBusMessagingChannel final : public MessagingChannel {
 public:
     explicit DBusMessagingChannel(std::shared_ptr<DBusSession> session);
@@ -38,8 +45,15 @@ private:
     void endServer(const std::shared_ptr<Server>& server);
     struct LocalServer;
     std::optional<LocalServer> localServer(const std::string& centerName);
+    // Sets `owner` to the unique bus name of the centre's owner, once checked to run as our user; else why not.
+    std::optional<CPMessagingError> verifyOwner(sdbus::IConnection& connection, const std::string& centerName,
+                                                std::string& owner);
+    std::optional<std::string> rememberedOwner(const std::string& centerName);
+    void forgetOwner(const std::string& centerName);
 
     const std::shared_ptr<DBusSession> session_;
     Mutex mutex_;
     std::map<std::string, std::shared_ptr<Server>> servers_ VT_GUARDED_BY(mutex_);
+    std::map<std::string, std::string> owners_ VT_GUARDED_BY(mutex_); // centre name -> unique name
+
 };

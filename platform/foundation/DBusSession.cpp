@@ -13,6 +13,7 @@
 #include <sdbus-c++/sdbus-c++.h>
 
 #include <cstdio>
+#include <fstream>
 #include <limits>
 
 namespace {
@@ -173,4 +174,49 @@ std::optional<uid_t> DBusSession::senderUid(const sdbus::Message& message)
                                      error.what(), policy_ ? policy_->reason : "the bus is not known"));
         return std::nullopt;
     }
+}
+
+std::optional<pid_t> DBusSession::requestName(sdbus::IConnection& connection, const std::string& name)
+{
+    // Each ask is a round trip, so the bound is generous.
+    for (int attempt = 0;; ++attempt) {
+        try {
+            connection.requestName(name); // answers once the bus has made this connection the owner
+            return std::nullopt;
+        } catch (const sdbus::Error& error) {
+            const bool taken = error.getName() == "org.freedesktop.DBus.Error.FileExists" ||
+                               error.getName() == "System.Error.EEXIST";
+            if (!taken) {
+                throw;
+            }
+            const auto owner = ownerPid(connection, name);
+            if (attempt >= kNameAttempts || (owner && isRunning(*owner))) {
+                return owner.value_or(0);
+            }
+        }
+    }
+}
+
+std::optional<pid_t> DBusSession::ownerPid(sdbus::IConnection& connection, const std::string& name)
+{
+    auto bus = sdbus::createProxy(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus");
+    std::uint32_t pid = 0;
+    try {
+        bus->callMethod("GetConnectionUnixProcessID").onInterface("org.freedesktop.DBus").withArguments(name).storeResultsTo(pid);
+    } catch (const sdbus::Error&) {
+        return std::nullopt; // no owner any more
+    }
+    return static_cast<pid_t>(pid);
+}
+
+bool DBusSession::isRunning(pid_t pid)
+{
+    // A process that has ended is gone from /proc, or a zombie ('Z' after the command's closing parenthesis).
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line)) {
+        return false;
+    }
+    const std::size_t end = line.rfind(')');
+    return end == std::string::npos || end + 2 >= line.size() || line[end + 2] != 'Z';
 }

@@ -54,7 +54,17 @@ public:
     // ours; elsewhere it is unknown (nothing), and the system log says why.
     std::optional<uid_t> senderUid(const sdbus::Message& message);
 
+    // Takes the well-known name for the connection, returning once the bus has made it the owner. When
+    // another process holds it, answers that process's pid (0 when the bus no longer says). An owner whose
+    // process has ended holds the name until the bus daemon has seen its connection close, which it does in
+    // its own time; until then the name is asked for again. Any other failure throws sdbus::Error.
+    static std::optional<pid_t> requestName(sdbus::IConnection& connection, const std::string& name);
+    // The pid of the process owning the name on the bus, or nothing when none does.
+    static std::optional<pid_t> ownerPid(sdbus::IConnection& connection, const std::string& name);
+
 private:
+    static constexpr int kNameAttempts = 1000;
+    static bool isRunning(pid_t pid);
     std::unique_ptr<sdbus::IConnection> connect() const;
     // The index of the sending connection the caller now holds (its slot emptied: the caller has it).
     std::size_t takeSendingSlot(std::unique_ptr<sdbus::IConnection>& connection);

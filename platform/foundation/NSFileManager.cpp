@@ -206,7 +206,10 @@ Result<std::string> NSFileManager::contentsAtPath(std::string_view path, std::si
 {
     const auto syscalls = calls();
     const fs::path host = DeviceRoot::resolve(path);
-    const int fd = syscalls->open(host.c_str(), O_RDONLY | O_CLOEXEC, 0);
+    // Opened without blocking: a FIFO or a device at the path would otherwise hold the reader (and the
+    // thread it runs on) until another process opens the other end. Only a regular file is read; its
+    // reads never block, O_NONBLOCK or not.
+    const int fd = syscalls->open(host.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0);
     if (fd < 0) {
         return NSError::fromErrno("cannot open", errno);
     }
@@ -217,6 +220,9 @@ Result<std::string> NSFileManager::contentsAtPath(std::string_view path, std::si
         error = errno;
     } else if (S_ISDIR(status.st_mode)) {
         error = EISDIR;
+    } else if (!S_ISREG(status.st_mode)) {
+        syscalls->close(fd);
+        return NSError("not a regular file", EINVAL);
     } else if (static_cast<std::uint64_t>(status.st_size) > maxBytes) {
         syscalls->close(fd);
         return NSError(fmt::format("larger than {} bytes", maxBytes), EFBIG);

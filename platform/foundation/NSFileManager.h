@@ -71,7 +71,8 @@ public:
     };
     Result<Attributes> attributesOfItemAtPath(std::string_view path) const;
 
-    // The whole file; refuses a file larger than `maxBytes` without reading it.
+    // The whole file; refuses a file larger than `maxBytes` without reading it, and anything but a regular
+    // file (a FIFO, a device, a socket) without waiting on it ("not a regular file", EINVAL).
     Result<std::string> contentsAtPath(std::string_view path, std::size_t maxBytes = PropertyListLimits{}.maxBytes) const;
     // Creates or atomically replaces the file with `contents`.
     [[nodiscard]] std::optional<NSError> createFileAtPath(std::string_view path, std::string_view contents);

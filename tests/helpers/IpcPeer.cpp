@@ -7,6 +7,9 @@
 //   vantle_ipc_peer observe <name>                       "ready", then "received <name>" for the first post
 //   vantle_ipc_peer send <center> <message> <app> <body> sends a record; "ok" or the error
 //   vantle_ipc_peer send-large <center> <message> <bytes> sends a record with a body of that size
+//   vantle_ipc_peer send-raw <center> <message> <app> <body>
+//                                                        the same straight to the name, without checking its
+//                                                        owner first; "ok" or the bus error's name and text
 //   vantle_ipc_peer serve <center> <message>             "ready", then "received <message> <app>|<body>"
 //   vantle_ipc_peer burst <center> <message> <count>     sends records "0" ... "<count - 1>" as fast as the
 //                                                        server answers, kBurstSenders threads each sending
@@ -152,6 +155,22 @@ int notifyBurst(long count)
     });
 }
 
+int sendRaw(const std::string& center, const std::string& message, const std::string& application, const std::string& body)
+{
+    const auto connection = sdbus::createSessionBusConnection();
+    const auto proxy = sdbus::createProxy(*connection, center, DBusNames::kMessagingObjectPath);
+    auto call = proxy->createMethodCall(DBusNames::kMessagingInterface, DBusNames::kMessagingMethod);
+    call << message << NSPropertyListSerialization::dataWithPropertyList(record(application, body)).value();
+    try {
+        proxy->callMethod(call);
+    } catch (const sdbus::Error& error) {
+        say(error.getName() + ": " + error.getMessage());
+        return 1;
+    }
+    say("ok");
+    return 0;
+}
+
 int sendAndLeave(const std::string& center, const std::string& message, const std::string& application, long count)
 {
     const auto connection = sdbus::createSessionBusConnection();
@@ -220,6 +239,9 @@ int main(int argc, char** argv)
     if (args.size() == 4 && args[0] == "burst") {
         return messageBurst(args[1], args[2], std::strtol(args[3].c_str(), nullptr, 10));
     }
+    if (args.size() == 5 && args[0] == "send-raw") {
+        return sendRaw(args[1], args[2], args[3], args[4]);
+    }
     if (args.size() == 5 && args[0] == "send-and-leave") {
         return sendAndLeave(args[1], args[2], args[3], std::strtol(args[4].c_str(), nullptr, 10));
     }
@@ -229,6 +251,6 @@ int main(int argc, char** argv)
     if (args.size() == 3 && args[0] == "serve") {
         return serve(args[1], args[2]);
     }
-    std::fprintf(stderr, "usage: vantle_ipc_peer post|post-held|observe|send|send-large|serve|burst|notify-burst|send-and-leave …\n");
+    std::fprintf(stderr, "usage: vantle_ipc_peer post|post-held|observe|send|send-large|serve|burst|notify-burst|send-and-leave|send-raw …\n");
     return 2;
 }

@@ -7,12 +7,15 @@
 #include "NSString.h"
 #include "PLWriter.h"
 #include "ShellHost.h"
+#include "VTSorter.h"
 
 #include <cairo.h>
+#include <sys/stat.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -246,6 +249,50 @@ TEST_F(ShellAndPanel, CollapsedGroupsAndTheItemLimitHoldAcrossOpenings)
     act(shell, {"tap", kMidX, kFirstEntryY}); // below the collapsed header: nothing to launch there
     EXPECT_TRUE(panelIsShown(shell)) << "the group is still collapsed, so no entry lies under the finger";
     closePanel(shell);
+}
+
+// A FIFO where the shell expects a file would hold a blocking reader until a writer came, SIGTERM included.
+// The shell treats it as a file it cannot read and goes on: it logs, answers its control calls and stops
+// when told; it opens and closes the panel and collapses a group, unless the FIFO stands where the
+// swipe's assignment is kept.
+TEST_F(ShellAndPanel, AFifoAtAPathTheShellReadsIsTakenAsUnreadableAndBlocksNothing)
+{
+    const struct {
+        const char* path;
+        bool swipeOpensThePanel;
+    } cases[] = {
+        {PLWriter::kNewNotificationsPath, true},
+        {PLWriter::kOldNotificationsPath, true},
+        {VTSorter::kCollapsedPath, true},
+        {PLWriter::kPreferencesPath, true},
+        {"/var/mobile/Library/Preferences/libactivator.plist", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        ShellHost::Options options;
+        options.prepareDevice = [path = std::string(c.path)](const TemporaryDeviceRoot& device) {
+            if (path != PLWriter::kPreferencesPath) {
+                writePreferences(device, {{"Group By", NSString::stringWithString("Application")},
+                                          {"Hide Read", NSNumber::numberWithBool(false)}});
+            }
+            std::filesystem::remove(device.hostPath(path)); // the install may have put the file there
+            ASSERT_EQ(::mkfifo(device.hostPath(path).c_str(), 0600), 0);
+        };
+        ShellHost shell(options);
+        ASSERT_TRUE(shell.isRunning()) << shell.failure();
+        act(shell, {"unlock"});
+        act(shell, {"sms", "--sender", "Anna", "--text", "hi"});
+        dismissPopUps(shell);
+        if (c.swipeOpensThePanel) {
+            openPanel(shell);
+            act(shell, {"tap", kMidX, kFirstHeaderY});
+            closePanel(shell);
+            EXPECT_THAT(oldBodies(), ElementsAre("Anna: hi"));
+        } else {
+            EXPECT_THAT(newBodies(), ElementsAre("Anna: hi"));
+        }
+        EXPECT_EQ(shell.stop(), 0) << shell.hostLog();
+    }
 }
 
 TEST_F(ShellAndPanel, ThePanelFollowsTheShellIntoLandscape)

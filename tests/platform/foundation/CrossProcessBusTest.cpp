@@ -238,9 +238,15 @@ TEST_F(BusTest, PeersOfAnotherUserAreRefused)
         "net.torvask.LoadSettings", [&](auto*, void*, const std::string& name, auto&&...) { heard.push_back(name); },
         &key);
 
+    // The stranger's own centre will not send to a server of another user; sent all the same, the server
+    // refuses it.
     auto& stranger = peer({"send", kCenter, "New Notification", "Mail", "sneaky"}, kOtherUser);
-    EXPECT_EQ(stranger.nextLine(), "refused: the sender runs as another user");
+    EXPECT_EQ(stranger.nextLine(), std::string("refused: ") + kCenter + " is served by a process of another user (uid " +
+                                       std::to_string(geteuid()) + "), so nothing was sent");
     EXPECT_EQ(stranger.waitForExitWithin(kTestDeadline), 1);
+    auto& forcing = peer({"send-raw", kCenter, "New Notification", "Mail", "sneaky"}, kOtherUser);
+    EXPECT_EQ(forcing.nextLine(), "net.torvask.MessagingCenter.Error.Refused: the sender runs as another user");
+    EXPECT_EQ(forcing.waitForExitWithin(kTestDeadline), 1);
 
     // The stranger stays connected, so its post is refused for its uid, not because the bus could no longer
     // say who sent it.

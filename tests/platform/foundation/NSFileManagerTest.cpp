@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -131,6 +132,9 @@ TEST_F(NSFileManagerTest, FilesAndFoldersAtDevicePaths)
     EXPECT_EQ(manager.contentsAtPath(kLog).value(), "second, longer");
     EXPECT_EQ(manager.contentsAtPath(kLog, 5).error().reason(), "larger than 5 bytes");
     EXPECT_EQ(manager.contentsAtPath("/nothing").error().code(), ENOENT);
+    ASSERT_EQ(::mkfifo(root.hostPath("/fifo").c_str(), 0600), 0);
+    EXPECT_EQ(manager.contentsAtPath("/fifo").error().reason(), "not a regular file")
+        << "answered at once, not when a writer opens the FIFO";
     EXPECT_TRUE(temporaryFiles(root.hostPath(kFolder)).empty());
 
     bool isDirectory = true;
