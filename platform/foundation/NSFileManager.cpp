@@ -230,15 +230,12 @@ Result<std::string> NSFileManager::contentsAtPath(std::string_view path, std::si
         contents.resize(static_cast<std::size_t>(status.st_size));
         std::size_t filled = 0;
         while (true) {
-            if (filled == contents.size()) {
-                // The file may have grown since fstat; read on, within the cap.
-                if (contents.size() >= maxBytes + 1) {
-                    error = EFBIG;
-                    break;
-                }
-                contents.resize(std::min(maxBytes + 1, std::max<std::size_t>(4096, contents.size() * 2)));
-            }
-            const ssize_t got = syscalls->read(fd, contents.data() + filled, contents.size() - filled);
+            // At the size fstat gave, a small read tells whether the file grew since (read on, within the
+            // cap) or ends there, as nearly every file does, without growing a large buffer to find out.
+            char probe[4096];
+            const bool atSize = filled == contents.size();
+            const ssize_t got = atSize ? syscalls->read(fd, probe, sizeof probe)
+                                       : syscalls->read(fd, contents.data() + filled, contents.size() - filled);
             if (got < 0 && errno == EINTR) {
                 continue;
             }
@@ -248,6 +245,13 @@ Result<std::string> NSFileManager::contentsAtPath(std::string_view path, std::si
             }
             if (got == 0) {
                 break;
+            }
+            if (atSize) {
+                if (contents.size() + static_cast<std::size_t>(got) > maxBytes) {
+                    error = EFBIG;
+                    break;
+                }
+                contents.append(probe, static_cast<std::size_t>(got));
             }
             filled += static_cast<std::size_t>(got);
         }

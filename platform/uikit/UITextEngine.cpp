@@ -1,6 +1,7 @@
 #include "UITextEngine.h"
 
 #include "MutexLocker.h"
+#include "UITextBudget.h"
 
 #include <cairo.h>
 #include <fontconfig/fontconfig.h>
@@ -9,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
+#include <string>
 
 namespace {
 
@@ -93,6 +96,86 @@ LineRun keptLines(PangoLayout* layout, CGFloat heightBound)
     return run;
 }
 
+// The narrowest a character that takes room is taken to be, and what one takes on average, in ems: the
+// first bounds how many fit on a line, the second guesses how many a layout needs.
+constexpr CGFloat kNarrowestAdvance = 0.2;
+constexpr CGFloat kTypicalAdvance = 0.5;
+constexpr CGFloat kUnbounded = std::numeric_limits<CGFloat>::infinity();
+
+bool wraps(const UITextEngine::Request& request) { return !request.singleLine && request.width > 0; }
+
+// A run of more characters than this cannot fit on one line, so the line breaks inside it.
+std::size_t longestUnbrokenRun(const UITextEngine::Request& request)
+{
+    return static_cast<std::size_t>(std::ceil(request.width / (kNarrowestAdvance * request.font->pointSize())));
+}
+
+// The text handed to Pango, before any cut.
+std::string textToLayOut(const UITextEngine::Request& request)
+{
+    return wraps(request) ? UITextBudget::breakingLongRuns(request.text, longestUnbrokenRun(request))
+                          : std::string(request.text);
+}
+
+// Where what can be seen of a layout ends: the lower of the request's height bound and the height shown.
+CGFloat seenHeight(const UITextEngine::Request& request, CGFloat shownHeight)
+{
+    const CGFloat bound = request.height > 0 ? request.height : kUnbounded;
+    return shownHeight > 0 ? std::min(bound, shownHeight) : bound;
+}
+
+// How many characters to lay out at first, or 0 when the text is laid out whole. Cut are texts that
+// wrap within a height that can be seen, or that sit on one line of a width; not a multi-line text
+// ellipsized at its start or middle, whose last line would show the end of the whole text.
+std::size_t firstBudget(const UITextEngine::Request& request, CGFloat shownHeight)
+{
+    const CGFloat em = request.font->pointSize();
+    const auto perLine = [&] { return std::ceil(request.width / (kTypicalAdvance * em)) + 1; };
+    if (request.singleLine) {
+        return request.width > 0 ? static_cast<std::size_t>(2 * perLine()) : 0;
+    }
+    if (!wraps(request)) {
+        return 0;
+    }
+    const PangoEllipsizeMode ellipsis = ellipsisFor(request.mode);
+    const bool showsTheEnd = ellipsis == PANGO_ELLIPSIZE_START || ellipsis == PANGO_ELLIPSIZE_MIDDLE;
+    const CGFloat height = showsTheEnd ? (shownHeight > 0 && shownHeight < request.height ? shownHeight : kUnbounded)
+                                       : seenHeight(request, shownHeight);
+    if (height == kUnbounded) {
+        return 0;
+    }
+    const CGFloat lines = std::ceil(height / (em * 1.1)) + 3;
+    return static_cast<std::size_t>(std::min<CGFloat>(lines * perLine(), 1e9));
+}
+
+// The first `budget` characters of the text, or for a line ellipsized at its start its last ones, or at
+// its middle both.
+std::string cutTo(std::string_view text, std::size_t budget, const UITextEngine::Request& request)
+{
+    if (request.singleLine && request.mode == UILineBreakModeHeadTruncation) {
+        return std::string(UITextBudget::suffix(text, budget));
+    }
+    if (request.singleLine && request.mode == UILineBreakModeMiddleTruncation) {
+        return std::string(UITextBudget::prefix(text, budget / 2)) + std::string(UITextBudget::suffix(text, budget / 2));
+    }
+    return std::string(UITextBudget::prefix(text, budget));
+}
+
+// Whether a configured layout of a cut text shows all of the whole text that can be seen: a line twice
+// as wide as the width, or two lines beyond the last that can be seen (lines are filled one after the
+// other, so the lines before the cut are those of the whole text).
+bool showsAllThatCanBeSeen(PangoLayout* layout, const UITextEngine::Request& request, CGFloat shownHeight)
+{
+    if (request.singleLine) {
+        PangoRectangle logical;
+        pango_layout_get_extents(layout, nullptr, &logical);
+        return fromPango(logical.width) >= 2 * request.width;
+    }
+    const CGFloat height = seenHeight(request, shownHeight);
+    const LineRun run = keptLines(layout, height == kUnbounded ? 0 : height);
+    return run.count >= run.kept + 2;
+}
+
 // Fontconfig is loaded here, on the calling thread, before Pango would load it on a helper thread of its
 // own: the font caches are then mapped by this thread, and no unsynchronised hand-over remains.
 PangoFontMap* newFontMapOnThisThread()
@@ -123,9 +206,27 @@ UITextEngine::UITextEngine() : fontMap_(newFontMapOnThisThread())
     drawLayout_ = pango_layout_new(drawContext_);
 }
 
-UITextEngine::Fit UITextEngine::layOut(PangoLayout* layout, const Request& request)
+UITextEngine::Fit UITextEngine::layOut(PangoLayout* layout, const Request& request, CGFloat shownHeight)
 {
-    configure(layout, request);
+    const std::string text = textToLayOut(request);
+    Request part = request;
+    std::string cut;
+    const std::size_t total = UITextBudget::visibleCharacters(text);
+    for (std::size_t budget = firstBudget(request, shownHeight); budget != 0 && budget < total; budget *= 2) {
+        cut = cutTo(text, budget, request);
+        part.text = cut;
+        configure(layout, part);
+        if (showsAllThatCanBeSeen(layout, request, shownHeight)) {
+            return fitConfigured(layout, part);
+        }
+    }
+    part.text = text;
+    configure(layout, part);
+    return fitConfigured(layout, part);
+}
+
+UITextEngine::Fit UITextEngine::fitConfigured(PangoLayout* layout, const Request& request)
+{
     Fit fit;
     if (request.text.empty()) {
         return fit;
@@ -182,7 +283,7 @@ CGSize UITextEngine::measure(const Request& request)
     if (auto found = sizes_.find(key); found != sizes_.end()) {
         return found->second;
     }
-    const CGSize size = layOut(measureLayout_, request).size;
+    const CGSize size = layOut(measureLayout_, request, 0).size;
     if (sizes_.size() >= kMaximumCachedSizes) {
         sizes_.clear();
     }
@@ -198,7 +299,10 @@ CGSize UITextEngine::draw(cairo_t* cairo, const Request& request, CGPoint origin
     MutexLocker held(mutex_);
     pango_cairo_update_context(cairo, drawContext_);
     pango_layout_context_changed(drawLayout_);
-    const Fit fit = layOut(drawLayout_, request);
+    double clipLeft = 0, clipTop = 0, clipRight = 0, clipBottom = 0;
+    cairo_clip_extents(cairo, &clipLeft, &clipTop, &clipRight, &clipBottom);
+    // Below the clip nothing shows, so nothing there needs laying out.
+    const Fit fit = layOut(drawLayout_, request, std::max<CGFloat>(clipBottom - origin.y, 1));
     const bool aligned = request.width > 0 && request.alignment != UITextAlignmentLeft;
 
     cairo_save(cairo);

@@ -64,7 +64,10 @@ private:
         CGFloat keptHeight = 0;
     };
 
-    Fit layOut(PangoLayout* layout, const Request& request) VT_REQUIRES(mutex_);
+    // Lays the request's text out; `shownHeight` (0: all) is how much of it below its top can show, and
+    // only as much of a long text is laid out as can be seen (see UITextBudget).
+    Fit layOut(PangoLayout* layout, const Request& request, CGFloat shownHeight) VT_REQUIRES(mutex_);
+    Fit fitConfigured(PangoLayout* layout, const Request& request) VT_REQUIRES(mutex_);
     static std::string cacheKey(const Request& request);
 
     Mutex mutex_;

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -106,6 +107,22 @@ id record(const std::string& body)
     });
 }
 
+// Real calls, except that fstat tells a file's size as `shortBy` bytes less than it is, as if the file grew
+// between fstat and the reads.
+class ShrinkingFstat final : public FileSystemCalls {
+public:
+    explicit ShrinkingFstat(off_t shortBy) : shortBy_(shortBy) {}
+    int fstat(int fd, struct stat* status) override
+    {
+        const int result = FileSystemCalls::fstat(fd, status);
+        status->st_size = std::max<off_t>(0, status->st_size - shortBy_);
+        return result;
+    }
+
+private:
+    off_t shortBy_;
+};
+
 class NSFileManagerTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -121,6 +138,24 @@ protected:
 };
 
 } // namespace
+
+TEST_F(NSFileManagerTest, AFileThatGrewSinceItsSizeWasTakenIsReadWholeWithinTheCap)
+{
+    const std::string bytes(10000, 'x');
+    ASSERT_EQ(manager.createFileAtPath(kLog, bytes), std::nullopt);
+    struct Case {
+        off_t shortBy;
+        std::size_t cap;
+        bool whole;
+    };
+    for (const Case& c : {Case{0, 10000, true}, Case{1, 10000, true}, Case{9000, 10000, true}, Case{10000, 10000, true},
+                          Case{9000, 9999, false}}) {
+        const NSFileManager shrinking(std::make_shared<ShrinkingFstat>(c.shortBy));
+        const auto read = shrinking.contentsAtPath(kLog, c.cap);
+        EXPECT_EQ(read.ok() && read.value() == bytes, c.whole) << c.shortBy << " short, cap " << c.cap;
+        EXPECT_EQ(!read.ok() && read.error().code() == EFBIG, !c.whole) << c.shortBy << " short, cap " << c.cap;
+    }
+}
 
 TEST_F(NSFileManagerTest, FilesAndFoldersAtDevicePaths)
 {

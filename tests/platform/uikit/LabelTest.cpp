@@ -85,6 +85,47 @@ TEST(Label, TextIsDrawnInsideTheFrameAlignedAndCentredVertically)
     EXPECT_LT(wrapped.maxY, 50);
 }
 
+// Only what can be seen of a long text is laid out; what shows is the same as when more of it shows.
+TEST(Label, ALongTextShowsTheSameLinesHoweverMuchOfItIsSeen)
+{
+    std::string words;
+    for (int i = 0; words.size() < 20000; ++i) {
+        words += "word" + std::to_string(i) + (i % 7 == 6 ? "\n" : " ");
+    }
+    std::string word;
+    while (word.size() < 64 * 1024) {
+        word += "abcdefghijklmnopqrstuvwxyz";
+    }
+    for (const std::string& text : {words, "Start " + word, word}) {
+        SCOPED_TRACE(text.substr(0, 10));
+        const auto render = [&](CGFloat shownHeight) {
+            auto root = std::make_shared<UIView>(CGRectMake(0, 0, 320, shownHeight));
+            root->setBackgroundColor(UIColor::whiteColor());
+            auto label = std::make_shared<UILabel>(CGRectMake(15, 0, 282, 4000));
+            label->setText(text);
+            label->setNumberOfLines(0);
+            label->setShadowColor(UIColor::blackColor());
+            label->setShadowOffset(CGSizeMake(0, 1));
+            root->addSubview(label);
+            return UIRenderer::renderView(*root, 1);
+        };
+        const auto small = render(120);
+        const auto large = render(1200);
+        int differing = 0;
+        for (int y = 0; y < small->pixelHeight(); ++y) {
+            for (int x = 0; x < small->pixelWidth(); ++x) {
+                const auto a = small->pixelAt(x, y);
+                const auto b = large->pixelAt(x, y);
+                differing += a.red != b.red || a.green != b.green || a.blue != b.blue ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(differing, 0);
+        const Ink ink = inkOf(*small);
+        EXPECT_LT(ink.minY, 10) << "the text starts at the top";
+        EXPECT_GT(ink.maxY, 110) << "and fills what is seen";
+    }
+}
+
 TEST(Label, ShrinksItsFontToFitAndMeasuresItself)
 {
     auto label = std::make_shared<UILabel>(CGRectMake(0, 0, 100, 20));

@@ -1,5 +1,6 @@
 #include "NSString-UIStringDrawing.h"
 #include "UIFont.h"
+#include "UITextBudget.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +72,47 @@ TEST(Text, ConstrainedSizesWrapAtTheWidthAndKeepWholeLinesWithinTheHeight)
 
     // Repeated measurement answers the same (cached) value.
     EXPECT_EQ(sizeWithFontConstrainedToSize(paragraph, font, CGSizeMake(282, 9999)), wrapped);
+}
+
+TEST(Text, LongRunsGetBreaksAndCutsCountOnlyCharactersThatTakeRoom)
+{
+    const std::string e = "e\xCC\x81"; // e and a combining acute accent
+    const std::string zw = "\u200B";
+    const struct {
+        std::string text;
+        std::size_t longestRun;
+        std::string broken;
+    } runs[] = {
+        {"abc def", 3, "abc def"},
+        {"abcd ef", 3, "a" + zw + "b" + zw + "c" + zw + "d ef"},
+        {e + e + e + e, 3, e + zw + e + zw + e + zw + e},
+        {"\xE4\xB8\x80\xE4\xB8\x80\xE4\xB8\x80\xE4\xB8\x80", 3, "\xE4\xB8\x80\xE4\xB8\x80\xE4\xB8\x80\xE4\xB8\x80"},
+        {"", 0, ""},
+    };
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.text);
+        EXPECT_EQ(UITextBudget::breakingLongRuns(run.text, run.longestRun), run.broken);
+    }
+    EXPECT_EQ(UITextBudget::visibleCharacters(e + zw + "ab"), 3u);
+    EXPECT_EQ(UITextBudget::prefix(e + e + "x", 2), e + e);
+    EXPECT_EQ(UITextBudget::prefix("ab", 5), "ab");
+    EXPECT_EQ(UITextBudget::suffix("x" + e + e, 2), e + e);
+    EXPECT_EQ(UITextBudget::suffix("ab", 0), "");
+}
+
+TEST(Text, AWordOfSixtyFourKilobytesMeasuresAsTheLinesThatFitItsBound)
+{
+    auto font = UIFont::systemFontOfSize(14);
+    const CGFloat line = sizeWithFont("Hello", font).height;
+    std::string word;
+    while (word.size() < 64 * 1024) {
+        word += "abcdefghijklmnopqrstuvwxyz";
+    }
+    const CGSize size = sizeWithFontConstrainedToSizeLineBreakMode(word, font, CGSizeMake(282, 9999), UILineBreakModeWordWrap);
+    EXPECT_LE(size.width, 282);
+    EXPECT_GT(size.width, 270);
+    EXPECT_LE(size.height, 9999);
+    EXPECT_GT(size.height, 9999 - 2 * line);
 }
 
 TEST(Text, ShrinkingToFitPicksTheLargestSizeThatFits)
