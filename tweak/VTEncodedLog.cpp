@@ -176,19 +176,15 @@ bool VTEncodedLog::othersAmongOldest(std::size_t count) const
     return std::any_of(oldestFirst_.begin(), end, [](const Piece& piece) { return !piece.isRecord; });
 }
 
-std::string VTEncodedLog::bytes() const
+std::vector<std::string_view> VTEncodedLog::pieces() const
 {
     const Frame& known = frame();
-    std::size_t size = known.head.size() + known.tail.size();
-    for (const auto& piece : oldestFirst_) {
-        size += piece.xml.size();
-    }
-    std::string joined;
-    joined.reserve(size);
-    joined += known.head;
+    std::vector<std::string_view> inOrder;
+    inOrder.reserve(oldestFirst_.size() + 2);
+    inOrder.push_back(known.head);
     for (auto piece = oldestFirst_.rbegin(); piece != oldestFirst_.rend(); ++piece) {
-        joined += piece->xml;
+        inOrder.push_back(piece->xml);
     }
-    joined += known.tail;
-    return joined;
+    inOrder.push_back(known.tail);
+    return inOrder;
 }

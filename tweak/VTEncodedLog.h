@@ -55,8 +55,10 @@ public:
 
     std::size_t count() const { return oldestFirst_.size(); }
     bool empty() const { return oldestFirst_.empty(); }
-    // The whole file. REQUIRES: !empty() (the store removes a log file that holds no record).
-    std::string bytes() const;
+    // The whole file, as pieces in file order (the writer's frame around the records, newest first), for
+    // the file manager to write one after another without joining them. Views into this log. REQUIRES:
+    // !empty() (the store removes a log file that holds no record).
+    std::vector<std::string_view> pieces() const;
 
 private:
     struct Piece {

@@ -58,14 +58,18 @@ Result<VTLogFile::State> VTLogFile::readAfresh()
 
 std::optional<NSError> VTLogFile::save()
 {
-    const std::string bytes = log_.bytes();
+    const auto pieces = log_.pieces();
     // Replaced but not flushed counts as written: every reader sees the new file, and so does this
     // process after a crash.
-    if (auto error = NSFileManager::failureToChange(files().createFileAtPath(path_, bytes))) {
+    if (auto error = NSFileManager::failureToChange(files().createFileAtPath(path_, pieces))) {
         forget();
         return error;
     }
-    remember(bytes.size());
+    std::size_t size = 0;
+    for (const auto piece : pieces) {
+        size += piece.size();
+    }
+    remember(size);
     return std::nullopt;
 }
 

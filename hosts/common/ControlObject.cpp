@@ -53,6 +53,18 @@ std::string ControlObject::readText(sdbus::MethodCall& call, const char* what)
 void ControlObject::registerCommand(const char* method, const char* inputSignature, const char* outputSignature,
                                     Command command)
 {
+    registerMethod(method, inputSignature, outputSignature, std::move(command), Timing::WhenIdle);
+}
+
+void ControlObject::registerQuery(const char* method, const char* inputSignature, const char* outputSignature,
+                                  Command query)
+{
+    registerMethod(method, inputSignature, outputSignature, std::move(query), Timing::AtOnce);
+}
+
+void ControlObject::registerMethod(const char* method, const char* inputSignature, const char* outputSignature,
+                                   Command command, Timing timing)
+{
     if (!object_) {
         auto connection = session_.receivingConnection();
         if (!connection) {
@@ -61,7 +73,9 @@ void ControlObject::registerCommand(const char* method, const char* inputSignatu
         object_ = sdbus::createObject(*connection.value(), names_.objectPath);
     }
     object_->registerMethod(names_.interface, method, inputSignature, outputSignature,
-                            [this, command = std::move(command)](sdbus::MethodCall call) { receive(std::move(call), command); });
+                            [this, command = std::move(command), timing](sdbus::MethodCall call) {
+                                receive(std::move(call), command, timing);
+                            });
 }
 
 std::optional<NSError> ControlObject::start()
@@ -111,7 +125,7 @@ void ControlObject::stop()
     }
 }
 
-void ControlObject::receive(sdbus::MethodCall call, const Command& command)
+void ControlObject::receive(sdbus::MethodCall call, const Command& command, Timing timing)
 {
     try {
         if (!isFromOurUser(call)) {
@@ -121,6 +135,10 @@ void ControlObject::receive(sdbus::MethodCall call, const Command& command)
         auto pending = std::make_unique<Pending>(Pending{call, call.createReply(), {}});
         for (Step& step : command(call)) {
             pending->steps.push_back(std::move(step));
+        }
+        if (timing == Timing::AtOnce) {
+            runAllSteps(*pending);
+            return;
         }
         pending_.push_back(std::move(pending));
         runWhenIdle();
@@ -164,6 +182,16 @@ void ControlObject::runReadySteps()
     }
     idleCheck_->invalidate();
     idleCheck_.reset();
+}
+
+void ControlObject::runAllSteps(Pending& pending)
+{
+    std::optional<NSError> failure;
+    while (!failure && !pending.steps.empty()) {
+        failure = pending.steps.front()(*pending.reply);
+        pending.steps.pop_front();
+    }
+    answer(pending, failure);
 }
 
 void ControlObject::answer(Pending& pending, const std::optional<NSError>& failure)

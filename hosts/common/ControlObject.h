@@ -42,6 +42,9 @@ public:
 
     // Before start().
     void registerCommand(const char* method, const char* inputSignature, const char* outputSignature, Command command);
+    // A command that only reads (the state): its steps run as it arrives, ahead of commands waiting for an
+    // idle moment, so a shell kept busy (a burst of records, an endless animation) still answers it.
+    void registerQuery(const char* method, const char* inputSignature, const char* outputSignature, Command query);
 
     // Exports the object, then takes the bus name. Fails when there is no bus or another host owns the name.
     [[nodiscard]] std::optional<NSError> start();
@@ -55,9 +58,13 @@ public:
 private:
     struct Pending;
 
-    void receive(sdbus::MethodCall call, const Command& command);
+    enum class Timing { WhenIdle, AtOnce };
+    void registerMethod(const char* method, const char* inputSignature, const char* outputSignature, Command command,
+                        Timing timing);
+    void receive(sdbus::MethodCall call, const Command& command, Timing timing);
     void runWhenIdle();
     void runReadySteps();
+    void runAllSteps(Pending& pending);
     void answer(Pending& pending, const std::optional<NSError>& failure);
     bool isFromOurUser(sdbus::MethodCall& call);
 

@@ -65,7 +65,7 @@ void ScreenControlCommands::registerOn(ControlObject& control, const ControlName
         }
         return Step([&screen, path](sdbus::MethodReply&) { return screen.writeScreenshot(path); });
     }));
-    control.registerCommand(Names::kState, "", "s", oneStep([stateXml = std::move(stateXml)](sdbus::MethodCall&) {
+    control.registerQuery(Names::kState, "", "s", oneStep([stateXml = std::move(stateXml)](sdbus::MethodCall&) {
         return Step([stateXml](sdbus::MethodReply& reply) {
             auto xml = stateXml();
             if (!xml) {

@@ -28,9 +28,8 @@
 class PreferencesControlNames : public ScreenControlNames {
 public:
     static constexpr ControlNames kNames{"org.vantle.Device.Preferences", "/org/vantle/Device/Preferences",
-                                         "org.vantle.Device.Preferences",
-                                         "org.vantle.Device.Preferences.Error.Refused", "Settings application",
-                                         "preferences"};
+        "org.vantle.Device.Preferences", "org.vantle.Device.Preferences.Error.Refused", "Settings application",
+        "preferences"};
 
     static constexpr const char* kOpenRows = "OpenRows";
     static constexpr const char* kTapRow = "TapRow";

@@ -12,10 +12,7 @@ namespace {
 using Names = PreferencesControlNames;
 using Step = ControlObject::Step;
 
-sdbus::Error badArgument(const std::string& reason)
-{
-    return sdbus::Error(Names::kNames.refusedError, reason);
-}
+sdbus::Error badArgument(const std::string& reason) { return sdbus::Error(Names::kNames.refusedError, reason); }
 
 Step done(std::function<void()> action)
 {
@@ -27,26 +24,26 @@ Step done(std::function<void()> action)
 
 } // namespace
 
-PreferencesControlObject::PreferencesControlObject(PreferencesAppController& app, std::function<bool()> isPresented,
-                                                   std::optional<std::string> busAddress)
-    : app_(app),
-      control_(Names::kNames,
-               [&app, isPresented = std::move(isPresented)] { return app.isIdle() && (!isPresented || isPresented()); },
-               std::move(busAddress))
+PreferencesControlObject::PreferencesControlObject(
+    PreferencesAppController& app, std::function<bool()> isPresented, std::optional<std::string> busAddress)
+    : app_(app)
+    , control_(
+          Names::kNames,
+          [&app, isPresented = std::move(isPresented)] { return app.isIdle() && (!isPresented || isPresented()); },
+          std::move(busAddress))
 {
     registerNavigationCommands();
     registerRowCommands();
     registerAlertCommands();
-    ScreenControlCommands::registerOn(control_, Names::kNames, app.screen(),
-                                      [&app] { return SettingsStatePropertyList::xml(app.state()); });
+    ScreenControlCommands::registerOn(
+        control_, Names::kNames, app.screen(), [&app] { return SettingsStatePropertyList::xml(app.state()); });
 }
 
-void PreferencesControlObject::registerStep(const char* method, const char* inputSignature,
-                                            std::function<Step(sdbus::MethodCall&)> read)
+void PreferencesControlObject::registerStep(
+    const char* method, const char* inputSignature, std::function<Step(sdbus::MethodCall&)> read)
 {
-    control_.registerCommand(method, inputSignature, "", [read = std::move(read)](sdbus::MethodCall& call) {
-        return std::vector<Step>{read(call)};
-    });
+    control_.registerCommand(method, inputSignature, "",
+        [read = std::move(read)](sdbus::MethodCall& call) { return std::vector<Step>{read(call)}; });
 }
 
 void PreferencesControlObject::registerNavigationCommands()
@@ -63,44 +60,42 @@ void PreferencesControlObject::registerNavigationCommands()
         }
         return steps;
     });
-    registerStep(Names::kPressNavigationButton, "", [this](sdbus::MethodCall&) {
-        return [this](sdbus::MethodReply&) { return app_.pressNavigationButton(); };
-    });
-    registerStep(Names::kBack, "", [this](sdbus::MethodCall&) {
-        return [this](sdbus::MethodReply&) { return app_.back(); };
-    });
+    registerStep(Names::kPressNavigationButton, "",
+        [this](sdbus::MethodCall&) { return [this](sdbus::MethodReply&) { return app_.pressNavigationButton(); }; });
+    registerStep(
+        Names::kBack, "", [this](sdbus::MethodCall&) { return [this](sdbus::MethodReply&) { return app_.back(); }; });
 }
 
 void PreferencesControlObject::registerRowCommands()
 {
     registerStep(Names::kTapRow, "s", [this](sdbus::MethodCall& call) {
-        return [this, title = ControlObject::readText(call, "the title")](sdbus::MethodReply&) { return app_.tapRow(title); };
+        return [this, title = ControlObject::readText(call, "the title")](
+                   sdbus::MethodReply&) { return app_.tapRow(title); };
     });
     registerStep(Names::kToggle, "s", [this](sdbus::MethodCall& call) {
-        return [this, title = ControlObject::readText(call, "the title")](sdbus::MethodReply&) { return app_.toggle(title); };
+        return [this, title = ControlObject::readText(call, "the title")](
+                   sdbus::MethodReply&) { return app_.toggle(title); };
     });
     control_.registerCommand(Names::kChoose, "ss", "", [this](sdbus::MethodCall& call) {
         const std::string title = ControlObject::readText(call, "the title");
         const std::string value = ControlObject::readText(call, "the value");
         return std::vector<Step>{[this, title](sdbus::MethodReply&) { return app_.tapRow(title); },
-                                 [this, value](sdbus::MethodReply&) { return app_.tapRow(value); }};
+            [this, value](sdbus::MethodReply&) { return app_.tapRow(value); }};
     });
     registerStep(Names::kSwipeDelete, "s", [this](sdbus::MethodCall& call) {
-        return [this, title = ControlObject::readText(call, "the title")](sdbus::MethodReply&) {
-            return app_.swipeDelete(title);
-        };
+        return [this, title = ControlObject::readText(call, "the title")](
+                   sdbus::MethodReply&) { return app_.swipeDelete(title); };
     });
 }
 
 void PreferencesControlObject::registerAlertCommands()
 {
     registerStep(Names::kPressAlertButton, "s", [this](sdbus::MethodCall& call) {
-        return [this, title = ControlObject::readText(call, "the title")](sdbus::MethodReply&) {
-            return app_.pressAlertButton(title);
-        };
+        return [this, title = ControlObject::readText(call, "the title")](
+                   sdbus::MethodReply&) { return app_.pressAlertButton(title); };
     });
     registerStep(Names::kType, "s", [this](sdbus::MethodCall& call) {
-        return [this, text = ControlObject::readText(call, "the text")](sdbus::MethodReply&) { return app_.type(text); };
+        return
+            [this, text = ControlObject::readText(call, "the text")](sdbus::MethodReply&) { return app_.type(text); };
     });
 }
-

@@ -22,8 +22,8 @@ id strings(const std::vector<std::string>& texts)
 
 id row(const PreferencesAppController::Row& shown)
 {
-    NSDictionary::Entries entries{{"text", NSString::stringWithString(shown.text)},
-                                  {"detail", NSString::stringWithString(shown.detail)}};
+    NSDictionary::Entries entries{
+        {"text", NSString::stringWithString(shown.text)}, {"detail", NSString::stringWithString(shown.detail)}};
     if (shown.on) {
         entries.emplace("on", NSNumber::numberWithBool(*shown.on));
     }
@@ -63,10 +63,10 @@ Result<std::string> SettingsStatePropertyList::xml(const PreferencesAppControlle
         {Names::kSectionsKey, sections(state.sections)},
     };
     if (state.alert) {
-        entries.emplace(Names::kAlertKey, NSDictionary::dictionaryWithEntries(
-                                              {{"title", NSString::stringWithString(state.alert->title)},
-                                               {"message", NSString::stringWithString(state.alert->message)},
-                                               {"buttons", strings(state.alert->buttons)}}));
+        entries.emplace(Names::kAlertKey,
+            NSDictionary::dictionaryWithEntries({{"title", NSString::stringWithString(state.alert->title)},
+                {"message", NSString::stringWithString(state.alert->message)},
+                {"buttons", strings(state.alert->buttons)}}));
     }
     return NSPropertyListSerialization::dataWithPropertyList(NSDictionary::dictionaryWithEntries(std::move(entries)));
 }

@@ -26,9 +26,9 @@ namespace {
 
 constexpr const char* kBundleIdentifier = "com.apple.Preferences";
 
-constexpr const char* kDescription =
-    "The Vantle Settings application: the simulated phone's Settings, headless or in a window, on the D-Bus "
-    "session bus of DBUS_SESSION_BUS_ADDRESS. Drive it with settingsctl; stop it with SIGTERM or SIGINT.";
+constexpr const char* kDescription
+    = "The Vantle Settings application: the simulated phone's Settings, headless or in a window, on the D-Bus "
+      "session bus of DBUS_SESSION_BUS_ADDRESS. Drive it with settingsctl; stop it with SIGTERM or SIGINT.";
 
 } // namespace
 
@@ -41,15 +41,15 @@ int main(int argc, char** argv)
 
     HostOptions options;
     if (const auto status = HostOptions::parse("preferences", kDescription, argc, argv, options,
-                                               WindowKey::helpText(SettingsWindowScreen::keys(nullptr)))) {
+            WindowKey::helpText(SettingsWindowScreen::keys(nullptr)))) {
         return *status;
     }
 
     DeviceRoot::setRoot(options.root);
     std::error_code error;
     if (!std::filesystem::is_directory(DeviceRoot::root(), error)) {
-        std::cerr << "preferences: there is no device at " << options.root << "; create it with `vantle-device install --root "
-                  << options.root << "`\n";
+        std::cerr << "preferences: there is no device at " << options.root
+                  << "; create it with `vantle-device install --root " << options.root << "`\n";
         return 1;
     }
     UIScreen::mainScreen()->setScale(options.scale);
@@ -62,8 +62,8 @@ int main(int argc, char** argv)
     SettingsWindowScreen screen(settings);
     std::unique_ptr<WindowPresenter> window;
     if (options.window) {
-        auto opened = WindowPresenter::open("Vantle Settings", WindowPresenter::Side::Right, screen,
-                                            SettingsWindowScreen::keys(&settings), stop);
+        auto opened = WindowPresenter::open(
+            "Vantle Settings", WindowPresenter::Side::Right, screen, SettingsWindowScreen::keys(&settings), stop);
         if (!opened) {
             std::cerr << "preferences: " << opened.error().reason() << "\n";
             return 1;

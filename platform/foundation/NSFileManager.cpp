@@ -84,6 +84,31 @@ std::optional<NSError> writeAll(FileSystemCalls& calls, int fd, std::string_view
     return std::nullopt;
 }
 
+// Writes the pieces one after another: small ones gathered into a buffer of a bounded size, so a file of
+// many small pieces costs few system calls and no copy of the whole; large ones as they are.
+std::optional<NSError> writeAll(FileSystemCalls& calls, int fd, std::span<const std::string_view> pieces)
+{
+    constexpr std::size_t kGathered = 256 * 1024;
+    std::string gathered;
+    gathered.reserve(pieces.size() > 1 ? kGathered : 0);
+    for (const std::string_view piece : pieces) {
+        if (gathered.size() + piece.size() > kGathered && !gathered.empty()) {
+            if (auto error = writeAll(calls, fd, gathered)) {
+                return error;
+            }
+            gathered.clear();
+        }
+        if (piece.size() >= kGathered) {
+            if (auto error = writeAll(calls, fd, piece)) {
+                return error;
+            }
+        } else {
+            gathered += piece;
+        }
+    }
+    return writeAll(calls, fd, gathered);
+}
+
 // Flushes the folder after a change of one of its names (`change`: "replaced", "removed"). A failure leaves
 // the change made but perhaps not durable; it is logged here because callers count the change as made.
 std::optional<NSError> flushDirectory(FileSystemCalls& calls, const fs::path& changed, std::string_view change)
@@ -230,15 +255,12 @@ Result<std::string> NSFileManager::contentsAtPath(std::string_view path, std::si
         contents.resize(static_cast<std::size_t>(status.st_size));
         std::size_t filled = 0;
         while (true) {
-            if (filled == contents.size()) {
-                // The file may have grown since fstat; read on, within the cap.
-                if (contents.size() >= maxBytes + 1) {
-                    error = EFBIG;
-                    break;
-                }
-                contents.resize(std::min(maxBytes + 1, std::max<std::size_t>(4096, contents.size() * 2)));
-            }
-            const ssize_t got = syscalls->read(fd, contents.data() + filled, contents.size() - filled);
+            // At the size fstat gave, a small read tells whether the file grew since (read on, within the
+            // cap) or ends there, as nearly every file does, without growing a large buffer to find out.
+            char probe[4096];
+            const bool atSize = filled == contents.size();
+            const ssize_t got = atSize ? syscalls->read(fd, probe, sizeof probe)
+                                       : syscalls->read(fd, contents.data() + filled, contents.size() - filled);
             if (got < 0 && errno == EINTR) {
                 continue;
             }
@@ -248,6 +270,13 @@ Result<std::string> NSFileManager::contentsAtPath(std::string_view path, std::si
             }
             if (got == 0) {
                 break;
+            }
+            if (atSize) {
+                if (contents.size() + static_cast<std::size_t>(got) > maxBytes) {
+                    error = EFBIG;
+                    break;
+                }
+                contents.append(probe, static_cast<std::size_t>(got));
             }
             filled += static_cast<std::size_t>(got);
         }
@@ -266,11 +295,17 @@ Result<std::string> NSFileManager::contentsAtPath(std::string_view path, std::si
 std::optional<NSError> NSFileManager::createFileAtPath(std::string_view path, std::string_view contents)
 {
     const auto syscalls = calls();
-    return writeAtomically(*syscalls, DeviceRoot::resolve(path), contents);
+    return writeAtomically(*syscalls, DeviceRoot::resolve(path), std::span<const std::string_view>(&contents, 1));
+}
+
+std::optional<NSError> NSFileManager::createFileAtPath(std::string_view path, std::span<const std::string_view> pieces)
+{
+    const auto syscalls = calls();
+    return writeAtomically(*syscalls, DeviceRoot::resolve(path), pieces);
 }
 
 std::optional<NSError> NSFileManager::writeAtomically(FileSystemCalls& calls, const fs::path& target,
-                                                      std::string_view contents)
+                                                      std::span<const std::string_view> contents)
 {
     removeStaleTemporaryFilesOnce(calls, target.parent_path());
     auto created = createLockedTemporary(calls, target);

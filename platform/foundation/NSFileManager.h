@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,6 +77,8 @@ public:
     Result<std::string> contentsAtPath(std::string_view path, std::size_t maxBytes = PropertyListLimits{}.maxBytes) const;
     // Creates or atomically replaces the file with `contents`.
     [[nodiscard]] std::optional<NSError> createFileAtPath(std::string_view path, std::string_view contents);
+    // The same with the contents given as pieces, written one after another without joining them first.
+    [[nodiscard]] std::optional<NSError> createFileAtPath(std::string_view path, std::span<const std::string_view> pieces);
 
     // Removes a file (or a folder with everything in it), then flushes the folder that held it. Nothing
     // there: an error with code ENOENT. Any other failure leaves the file in place, answers the error and
@@ -106,7 +109,7 @@ public:
 private:
     std::shared_ptr<FileSystemCalls> calls() const;
     std::optional<NSError> writeAtomically(FileSystemCalls& calls, const std::filesystem::path& target,
-                                           std::string_view contents);
+                                           std::span<const std::string_view> contents);
     std::optional<NSError> removeDurably(FileSystemCalls& calls, const std::filesystem::path& target);
     void removeStaleTemporaryFilesOnce(FileSystemCalls& calls, const std::filesystem::path& directory);
     static void removeStaleTemporaryFilesIn(FileSystemCalls& calls, const std::filesystem::path& directory);

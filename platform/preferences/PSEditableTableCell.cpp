@@ -6,8 +6,8 @@
 #include <algorithm>
 
 PSEditableTableCell::PSEditableTableCell(std::string reuseIdentifier)
-    : PSTableCell(PSCellType::EditText, std::move(reuseIdentifier)),
-      field_(std::make_shared<UITextField>(CGRectMake(0, 0, kFieldWidth, 31)))
+    : PSTableCell(PSCellType::EditText, std::move(reuseIdentifier))
+    , field_(std::make_shared<UITextField>(CGRectMake(0, 0, kFieldWidth, 31)))
 {
     field_->addTargetActionForControlEvents(
         this,

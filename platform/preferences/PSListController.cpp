@@ -28,7 +28,10 @@ std::optional<std::int64_t> integerOf(const std::string& text)
 
 } // namespace
 
-PSListController::PSListController(NSFileManager& files) : files_(files) {}
+PSListController::PSListController(NSFileManager& files)
+    : files_(files)
+{
+}
 
 PSListController::~PSListController()
 {
@@ -73,8 +76,8 @@ std::shared_ptr<PSSpecifier> PSListController::specifierForID(const std::string&
     return nullptr;
 }
 
-std::vector<std::shared_ptr<PSSpecifier>> PSListController::loadSpecifiersFromPlistName(const std::string& name,
-                                                                                        PSListController* target)
+std::vector<std::shared_ptr<PSSpecifier>> PSListController::loadSpecifiersFromPlistName(
+    const std::string& name, PSListController* target)
 {
     if (name.empty() || name.front() == '.' || name.find('/') != std::string::npos) {
         std::fprintf(stderr, "Preferences: \"%s\" does not name a specifier file\n", name.c_str());
@@ -109,7 +112,7 @@ void PSListController::setPreferenceValue(const id& value, PSSpecifier& specifie
     const std::string key = *specifier.stringPropertyForKey(PSSpecifier::kKey);
     if (const auto failure = PSPreferenceFile(domain, files_).setValueForKey(value, key)) {
         std::fprintf(stderr, "Preferences: cannot save \"%s\" of %s: %s\n", key.c_str(), domain.c_str(),
-                     failure->reason().c_str());
+            failure->reason().c_str());
         if (table_) {
             table_->reloadData();
         }
@@ -162,8 +165,8 @@ int PSListController::numberOfSectionsInTableView(UITableView&)
 int PSListController::numberOfRowsInSection(UITableView&, int section)
 {
     return section >= 0 && section < static_cast<int>(sections_.size())
-               ? static_cast<int>(sections_[static_cast<std::size_t>(section)].rows.size())
-               : 0;
+        ? static_cast<int>(sections_[static_cast<std::size_t>(section)].rows.size())
+        : 0;
 }
 
 std::shared_ptr<UITableViewCell> PSListController::cellForRowAtIndexPath(UITableView& table, const NSIndexPath& path)
@@ -227,11 +230,11 @@ std::shared_ptr<PSSpecifier> PSListController::specifierAtIndexPath(const NSInde
     }
     const auto& rows = sections_[static_cast<std::size_t>(path.section())].rows;
     return path.row() >= 0 && path.row() < static_cast<int>(rows.size()) ? rows[static_cast<std::size_t>(path.row())]
-                                                                          : nullptr;
+                                                                         : nullptr;
 }
 
-std::shared_ptr<PSTableCell> PSListController::cellForSpecifier(UITableView& table,
-                                                                const std::shared_ptr<PSSpecifier>& specifier)
+std::shared_ptr<PSTableCell> PSListController::cellForSpecifier(
+    UITableView& table, const std::shared_ptr<PSSpecifier>& specifier)
 {
     const PSCellType type = specifier->cellType();
     const std::string identifier = PSTableCell::reuseIdentifierForCellType(type);
@@ -350,7 +353,4 @@ void PSListController::runButton(PSSpecifier& specifier)
     action->second(specifier);
 }
 
-void PSListController::focus(const std::shared_ptr<UITextField>& field)
-{
-    focusedField_ = field;
-}
+void PSListController::focus(const std::shared_ptr<UITextField>& field) { focusedField_ = field; }

@@ -62,8 +62,8 @@ public:
 
     // The specifiers of "<name>.plist" in the bundle folder (see PSSpecifierFile), with `target` as their
     // target. When the file has a "title" and the page none yet, it becomes the page's title.
-    std::vector<std::shared_ptr<PSSpecifier>> loadSpecifiersFromPlistName(const std::string& name,
-                                                                          PSListController* target);
+    std::vector<std::shared_ptr<PSSpecifier>> loadSpecifiersFromPlistName(
+        const std::string& name, PSListController* target);
     const std::string& specifierFileName() const { return specifierFileName_; }
     void setSpecifierFileName(std::string name) { specifierFileName_ = std::move(name); }
 
@@ -94,7 +94,8 @@ protected:
     // The specifier shown at the row; null outside the table.
     std::shared_ptr<PSSpecifier> specifierAtIndexPath(const NSIndexPath& path) const;
     // Makes and fills the row's cell; subclasses adjust what it shows.
-    virtual std::shared_ptr<PSTableCell> cellForSpecifier(UITableView& table, const std::shared_ptr<PSSpecifier>& specifier);
+    virtual std::shared_ptr<PSTableCell> cellForSpecifier(
+        UITableView& table, const std::shared_ptr<PSSpecifier>& specifier);
     // The controller that stores the specifier's value: its target, or this page.
     PSListController& valueOwner(const PSSpecifier& specifier);
 

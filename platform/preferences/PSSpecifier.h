@@ -13,15 +13,15 @@ class PSListController;
 
 // The kinds of row a specifier describes (the platform's numbers).
 enum class PSCellType : int {
-    Group = 0,       // PSGroupCell: starts a section; its label is the header, "footerText" the footer
-    Link = 1,        // PSLinkCell: opens a page ("detail" class, "pane" specifier file, or "bundle")
-    LinkList = 2,    // PSLinkListCell: a choice among "validTitles" / "validValues", on a page of its own
-    ListItem = 3,    // PSListItemCell: one choice on that page
-    TitleValue = 4,  // PSTitleValueCell: a label and the stored value, read only
-    Switch = 6,      // PSSwitchCell: a boolean
-    StaticText = 7,  // PSStaticTextCell: a label only
-    EditText = 8,    // PSEditTextCell: a text field
-    Button = 13,     // PSButtonCell: runs the target's action named by "action"
+    Group = 0, // PSGroupCell: starts a section; its label is the header, "footerText" the footer
+    Link = 1, // PSLinkCell: opens a page ("detail" class, "pane" specifier file, or "bundle")
+    LinkList = 2, // PSLinkListCell: a choice among "validTitles" / "validValues", on a page of its own
+    ListItem = 3, // PSListItemCell: one choice on that page
+    TitleValue = 4, // PSTitleValueCell: a label and the stored value, read only
+    Switch = 6, // PSSwitchCell: a boolean
+    StaticText = 7, // PSStaticTextCell: a label only
+    EditText = 8, // PSEditTextCell: a text field
+    Button = 13, // PSButtonCell: runs the target's action named by "action"
 };
 
 // One row (or group) of a settings page, as a specifier file or code describes it: its kind, its label, and
@@ -60,8 +60,8 @@ public:
     using Action = std::function<void(PSSpecifier&)>;
 
     PSSpecifier(std::string name, PSCellType cellType, PSListController* target);
-    static std::shared_ptr<PSSpecifier> preferenceSpecifierNamed(std::string name, PSListController* target,
-                                                                 PSCellType cellType);
+    static std::shared_ptr<PSSpecifier> preferenceSpecifierNamed(
+        std::string name, PSListController* target, PSCellType cellType);
     static std::shared_ptr<PSSpecifier> groupSpecifierWithName(std::string name);
     static std::shared_ptr<PSSpecifier> emptyGroupSpecifier();
 

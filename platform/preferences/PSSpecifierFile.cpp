@@ -32,8 +32,8 @@ PropertyListLimits PSSpecifierFile::limits()
     return limits;
 }
 
-PSSpecifierFile::Page PSSpecifierFile::load(const std::string& devicePath, PSListController* target,
-                                            const NSFileManager& files)
+PSSpecifierFile::Page PSSpecifierFile::load(
+    const std::string& devicePath, PSListController* target, const NSFileManager& files)
 {
     const PropertyListRead read = files.readPropertyListAtPath(devicePath, limits());
     if (read.isUnreadable()) {
@@ -76,8 +76,8 @@ std::shared_ptr<PSSpecifier> PSSpecifierFile::specifierFromItem(const id& item, 
     if (!cellType) {
         return nullptr;
     }
-    auto specifier = std::make_shared<PSSpecifier>(dictionary->stringForKey(PSSpecifier::kLabel).value_or(""),
-                                                   *cellType, target);
+    auto specifier
+        = std::make_shared<PSSpecifier>(dictionary->stringForKey(PSSpecifier::kLabel).value_or(""), *cellType, target);
     for (const auto& [key, value] : dictionary->entries()) {
         specifier->setPropertyForKey(value, key);
     }
@@ -115,9 +115,11 @@ void PSSpecifierFile::attachIcon(PSSpecifier& specifier, const std::string& fold
     const std::string path = folder + "/" + *name;
     // On a double-resolution screen the "@2x" picture beside the named one, when there is one.
     const std::filesystem::path named(path);
-    const std::string doubled = (named.parent_path() / (named.stem().string() + "@2x" + named.extension().string())).string();
+    const std::string doubled
+        = (named.parent_path() / (named.stem().string() + "@2x" + named.extension().string())).string();
     const bool useDoubled = UIScreen::mainScreen()->scale() >= 2 && files.fileExistsAtPath(doubled);
     if (useDoubled || files.fileExistsAtPath(path)) {
-        specifier.setPropertyForKey(UIImage::imageWithContentsOfFile(useDoubled ? doubled : path), PSSpecifier::kIconImage);
+        specifier.setPropertyForKey(
+            UIImage::imageWithContentsOfFile(useDoubled ? doubled : path), PSSpecifier::kIconImage);
     }
 }

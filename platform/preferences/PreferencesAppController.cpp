@@ -15,8 +15,7 @@ constexpr CGFloat kScreenWidth = 320;
 constexpr CGFloat kScreenHeight = 480;
 
 // The first view of the kind in the tree, depth first, front-most subviews last as they are drawn.
-template <class T>
-T* findView(UIView& root)
+template <class T> T* findView(UIView& root)
 {
     if (auto* found = dynamic_cast<T*>(&root)) {
         return found;
@@ -34,26 +33,25 @@ T* findView(UIView& root)
 CGPoint screenCenter(const UIView& view)
 {
     const CGRect bounds = view.bounds();
-    const CGPoint inWindow = view.convertPointToView(CGPointMake(CGRectGetMidX(bounds), CGRectGetMidY(bounds)), nullptr);
+    const CGPoint inWindow
+        = view.convertPointToView(CGPointMake(CGRectGetMidX(bounds), CGRectGetMidY(bounds)), nullptr);
     const UIWindow* window = view.window();
-    return window ? CGPointMake(inWindow.x + window->frame().origin.x, inWindow.y + window->frame().origin.y) : inWindow;
+    return window ? CGPointMake(inWindow.x + window->frame().origin.x, inWindow.y + window->frame().origin.y)
+                  : inWindow;
 }
 
 } // namespace
 
 PreferencesAppController::PreferencesAppController(NSFileManager& files)
-    : window_(std::make_shared<UIWindow>(CGRectMake(0, 0, kScreenWidth, kScreenHeight))),
-      statusBar_(std::make_shared<PreferencesStatusBar>(CGRectMake(0, 0, kScreenWidth, PreferencesStatusBar::height))),
-      navigation_(std::make_shared<UINavigationController>(std::make_shared<PrefsListController>(files)))
+    : window_(std::make_shared<UIWindow>(CGRectMake(0, 0, kScreenWidth, kScreenHeight)))
+    , statusBar_(std::make_shared<PreferencesStatusBar>(CGRectMake(0, 0, kScreenWidth, PreferencesStatusBar::height)))
+    , navigation_(std::make_shared<UINavigationController>(std::make_shared<PrefsListController>(files)))
 {
     window_->setBackgroundColor(UIColor::blackColor());
     window_->addSubview(statusBar_);
 }
 
-PreferencesAppController::~PreferencesAppController()
-{
-    window_->setHidden(true);
-}
+PreferencesAppController::~PreferencesAppController() { window_->setHidden(true); }
 
 void PreferencesAppController::finishLaunching()
 {
@@ -78,7 +76,8 @@ PreferencesAppController::State PreferencesAppController::state()
     if (UITableView* table = shownTable(); table && table->dataSource()) {
         UITableViewDataSource& source = *table->dataSource();
         for (int section = 0; section < table->numberOfSections(); ++section) {
-            Section shown{source.titleForHeaderInSection(*table, section), source.titleForFooterInSection(*table, section), {}};
+            Section shown{
+                source.titleForHeaderInSection(*table, section), source.titleForFooterInSection(*table, section), {}};
             for (int row = 0; row < table->numberOfRowsInSection(section); ++row) {
                 const NSIndexPath path(row, section);
                 auto cell = table->cellForRowAtIndexPath(path);
@@ -102,8 +101,8 @@ PreferencesAppController::State PreferencesAppController::state()
 
 bool PreferencesAppController::isIdle() const
 {
-    return JobThreadTracker::runningCount() == 0 && !CAAnimationScheduler::shared().hasRunningAnimations() &&
-           !navigation_->isInTransition() && !NSRunLoop::mainRunLoop().hasWorkDue();
+    return JobThreadTracker::runningCount() == 0 && !CAAnimationScheduler::shared().hasRunningAnimations()
+        && !navigation_->isInTransition() && !NSRunLoop::mainRunLoop().hasWorkDue();
 }
 
 void PreferencesAppController::popToRoot()
@@ -196,8 +195,8 @@ std::optional<NSError> PreferencesAppController::swipeDelete(const std::string& 
 std::optional<NSError> PreferencesAppController::pressNavigationButton()
 {
     return tapBarButton([](UINavigationBar& bar) { return bar.rightButton(); },
-                        "the page \"" + (shownPage() ? shownPage()->title() : std::string()) +
-                            "\" has no button at the right of the navigation bar");
+        "the page \"" + (shownPage() ? shownPage()->title() : std::string())
+            + "\" has no button at the right of the navigation bar");
 }
 
 std::optional<NSError> PreferencesAppController::back()
@@ -205,8 +204,8 @@ std::optional<NSError> PreferencesAppController::back()
     return tapBarButton([](UINavigationBar& bar) { return bar.backButton(); }, "the root page has no back button");
 }
 
-std::optional<NSError> PreferencesAppController::tapBarButton(UINavigationButton* (*button)(UINavigationBar&),
-                                                              const std::string& reasonWithout)
+std::optional<NSError> PreferencesAppController::tapBarButton(
+    UINavigationButton* (*button)(UINavigationBar&), const std::string& reasonWithout)
 {
     if (auto failure = refuseDuringAlert()) {
         return failure;
@@ -220,10 +219,7 @@ std::optional<NSError> PreferencesAppController::tapBarButton(UINavigationButton
     return std::nullopt;
 }
 
-UIViewController* PreferencesAppController::shownPage() const
-{
-    return navigation_->topViewController();
-}
+UIViewController* PreferencesAppController::shownPage() const { return navigation_->topViewController(); }
 
 UITableView* PreferencesAppController::shownTable() const
 {
@@ -276,10 +272,7 @@ Result<std::shared_ptr<UITableViewCell>> PreferencesAppController::visibleCellTi
     return NSError("the page \"" + pageTitle + "\" has no row \"" + title + "\"");
 }
 
-bool PreferencesAppController::tapView(UIView& view)
-{
-    return screen_.touches().tap(screenCenter(view));
-}
+bool PreferencesAppController::tapView(UIView& view) { return screen_.touches().tap(screenCenter(view)); }
 
 void PreferencesAppController::layOut() { UIScreen::mainScreen()->layOutVisibleWindows(); }
 

@@ -3,8 +3,8 @@
 #include "NSError.h"
 #include "PreferencesStatusBar.h"
 #include "PrefsListController.h"
-#include "UINavigationController.h"
 #include "UIHostScreen.h"
+#include "UINavigationController.h"
 #include "UIWindow.h"
 
 #include <memory>
@@ -26,7 +26,7 @@ public:
     struct Row {
         std::string text;
         std::string detail;
-        std::optional<bool> on;      // a switch row: its state
+        std::optional<bool> on; // a switch row: its state
         std::optional<bool> checked; // a row of a choice page: whether it is the chosen one
     };
     struct Section {
@@ -40,10 +40,10 @@ public:
         std::vector<std::string> buttons;
     };
     struct State {
-        std::string title;               // of the page shown
-        std::vector<Section> sections;   // of its table; none when the page has no table
-        std::optional<Alert> alert;      // the alert on top, if any
-        std::vector<std::string> stack;  // the page titles, root first
+        std::string title; // of the page shown
+        std::vector<Section> sections; // of its table; none when the page has no table
+        std::optional<Alert> alert; // the alert on top, if any
+        std::vector<std::string> stack; // the page titles, root first
     };
 
     explicit PreferencesAppController(NSFileManager& files = NSFileManager::defaultManager());
@@ -85,7 +85,8 @@ private:
     UITableView* shownTable() const;
     std::shared_ptr<UIAlertView> shownAlert() const;
     std::optional<NSError> refuseDuringAlert() const;
-    std::optional<NSError> tapBarButton(UINavigationButton* (*button)(UINavigationBar&), const std::string& reasonWithout);
+    std::optional<NSError> tapBarButton(
+        UINavigationButton* (*button)(UINavigationBar&), const std::string& reasonWithout);
     // The row's cell, scrolled into view and laid out; an error when the page has no such row.
     Result<std::shared_ptr<UITableViewCell>> visibleCellTitled(const std::string& title);
     bool tapView(UIView& view);

@@ -3,7 +3,10 @@
 #include "SBInterfaceOrientation.h"
 #include "UIWindow.h"
 
-SBAlertPresenter::SBAlertPresenter(SBAlertItemsController& controller) : controller_(controller) {}
+SBAlertPresenter::SBAlertPresenter(SBAlertItemsController& controller)
+    : controller_(controller)
+{
+}
 
 SBAlertPresenter::~SBAlertPresenter()
 {
@@ -17,8 +20,8 @@ SBAlertPresenter::~SBAlertPresenter()
 void SBAlertPresenter::presentAlertItem(const std::shared_ptr<SBAlertItem>& item)
 {
     item_ = item;
-    alert_ = std::make_shared<UIAlertView>(item->alertTitle(), item->alertMessage(), this, item->dismissButtonTitle(),
-                                           item->otherButtonTitles());
+    alert_ = std::make_shared<UIAlertView>(
+        item->alertTitle(), item->alertMessage(), this, item->dismissButtonTitle(), item->otherButtonTitles());
     alert_->setIcon(item->alertIcon());
     alert_->setImage(item->alertImage());
     if (item->respondsToMessageTap()) {

@@ -9,14 +9,15 @@
 class SBApplication final : public NSObject {
 public:
     struct Bundle {
-        std::string path;          // "/Applications/MobileSMS.app"
-        std::string iconPath;      // the home-screen icon
+        std::string path; // "/Applications/MobileSMS.app"
+        std::string iconPath; // the home-screen icon
         std::string smallIconPath; // the small icon of lists and settings; the home-screen icon when none
     };
 
     SBApplication(std::string bundleIdentifier, std::string displayName, Bundle bundle = {})
-        : bundleIdentifier_(std::move(bundleIdentifier)), displayName_(std::move(displayName)),
-          bundle_(std::move(bundle))
+        : bundleIdentifier_(std::move(bundleIdentifier))
+        , displayName_(std::move(displayName))
+        , bundle_(std::move(bundle))
     {
     }
 

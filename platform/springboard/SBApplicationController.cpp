@@ -101,9 +101,9 @@ void SBApplicationController::scan()
     applications_.clear();
     for (const std::string& bundlePath : bundlePaths()) {
         auto application = applicationInBundle(bundlePath);
-        const bool taken = application && std::any_of(applications_.begin(), applications_.end(), [&](const auto& known) {
-                               return known->bundleIdentifier() == application->bundleIdentifier();
-                           });
+        const bool taken = application
+            && std::any_of(applications_.begin(), applications_.end(),
+                [&](const auto& known) { return known->bundleIdentifier() == application->bundleIdentifier(); });
         if (application && !taken) {
             applications_.push_back(std::move(application));
         }
@@ -163,7 +163,8 @@ std::vector<std::string> SBApplicationController::bundlesIn(const std::string& f
 
 std::shared_ptr<SBApplication> SBApplicationController::applicationInBundle(const std::string& bundlePath)
 {
-    const auto info = NSFileManager::defaultManager().readPropertyListAtPath(bundlePath + "/Info.plist").valueAs<NSDictionary>();
+    const auto info
+        = NSFileManager::defaultManager().readPropertyListAtPath(bundlePath + "/Info.plist").valueAs<NSDictionary>();
     if (!info) {
         return nullptr;
     }
@@ -181,8 +182,8 @@ std::shared_ptr<SBApplication> SBApplicationController::applicationInBundle(cons
     }
     std::string icon = iconPath(bundlePath, *info);
     std::string smallIcon = smallIconPath(bundlePath, icon);
-    return std::make_shared<SBApplication>(*identifier, *name,
-                                           SBApplication::Bundle{bundlePath, std::move(icon), std::move(smallIcon)});
+    return std::make_shared<SBApplication>(
+        *identifier, *name, SBApplication::Bundle{bundlePath, std::move(icon), std::move(smallIcon)});
 }
 
 std::string SBApplicationController::iconPath(const std::string& bundlePath, const NSDictionary& info)

@@ -34,7 +34,8 @@ void SBApplicationView::drawRect(CGRect)
     const auto paper = CGGradient::gradientWithColorComponents({0.97, 0.97, 0.98, 1, 0.86, 0.87, 0.9, 1}, {});
     context->drawLinearGradient(paper, area.origin, CGPointMake(0, CGRectGetMaxY(area)), 0);
     drawTitleBar(*context);
-    const CGFloat middle = SBStatusBar::kHeight + kTitleBarHeight + (area.size.height - SBStatusBar::kHeight - kTitleBarHeight) / 2;
+    const CGFloat middle
+        = SBStatusBar::kHeight + kTitleBarHeight + (area.size.height - SBStatusBar::kHeight - kTitleBarHeight) / 2;
     const CGRect art = CGRectMake((area.size.width - kIconSize) / 2, middle - kIconSize / 2 - 24, kIconSize, kIconSize);
     context->setRGBFillColor(0, 0, 0, 0.12);
     context->addRoundedRect(CGRectOffset(CGRectInset(art, -2, -2), 0, 3), 22);
@@ -47,9 +48,8 @@ void SBApplicationView::drawRect(CGRect)
     }
     context->setGrayFillColor(0.25, 1);
     drawInRectWithFontLineBreakModeAlignment(application_->displayName(),
-                                             CGRectMake(10, CGRectGetMaxY(art) + 16, area.size.width - 20, 26),
-                                             UIFont::boldSystemFontOfSize(22), UILineBreakModeTailTruncation,
-                                             UITextAlignmentCenter);
+        CGRectMake(10, CGRectGetMaxY(art) + 16, area.size.width - 20, 26), UIFont::boldSystemFontOfSize(22),
+        UILineBreakModeTailTruncation, UITextAlignmentCenter);
 }
 
 void SBApplicationView::drawTitleBar(CGContext& context) const
@@ -67,9 +67,8 @@ void SBApplicationView::drawTitleBar(CGContext& context) const
     const CGRect title = CGRectMake(10, bar.origin.y + 11, bar.size.width - 20, 24);
     context.setGrayFillColor(0.2, 0.6);
     drawInRectWithFontLineBreakModeAlignment(application_->displayName(), CGRectOffset(title, 0, -1),
-                                             UIFont::boldSystemFontOfSize(20), UILineBreakModeTailTruncation,
-                                             UITextAlignmentCenter);
+        UIFont::boldSystemFontOfSize(20), UILineBreakModeTailTruncation, UITextAlignmentCenter);
     context.setGrayFillColor(1, 1);
     drawInRectWithFontLineBreakModeAlignment(application_->displayName(), title, UIFont::boldSystemFontOfSize(20),
-                                             UILineBreakModeTailTruncation, UITextAlignmentCenter);
+        UILineBreakModeTailTruncation, UITextAlignmentCenter);
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "SBApplication.h"
 #include "CGContext.h"
+#include "SBApplication.h"
 #include "UIView.h"
 
 #include <memory>

@@ -39,9 +39,8 @@ std::shared_ptr<NSString> SBAwayItemsView::labelForAwayItem(const std::shared_pt
 
 int SBAwayItemsView::countOfItemsLike(const SBAwayItem& item) const
 {
-    return static_cast<int>(std::count_if(items_.begin(), items_.end(), [&](const auto& other) {
-        return other->type() == item.type() && other->title() == item.title();
-    }));
+    return static_cast<int>(std::count_if(items_.begin(), items_.end(),
+        [&](const auto& other) { return other->type() == item.type() && other->title() == item.title(); }));
 }
 
 void SBAwayItemsView::drawRect(CGRect)
@@ -76,7 +75,7 @@ void SBAwayItemsView::drawRect(CGRect)
         }
         context->setGrayFillColor(1, 1);
         drawInRectWithFontLineBreakModeAlignment(labels_[row], CGRectMake(36, top + 9, width - 46, 20), font,
-                                                 UILineBreakModeTailTruncation, UITextAlignmentLeft);
+            UILineBreakModeTailTruncation, UITextAlignmentLeft);
     }
 }
 
@@ -89,8 +88,8 @@ void SBAwayItemsView::registerMethods(ObjCClass& cls)
     cls.addMethod<LabelForAwayItem>("_labelForAwayItem:count:", &SBAwayItemsView::labelImp);
 }
 
-std::shared_ptr<NSString> SBAwayItemsView::labelImp(const std::shared_ptr<SBAwayItemsView>&,
-                                                    const std::shared_ptr<SBAwayItem>& item, int count)
+std::shared_ptr<NSString> SBAwayItemsView::labelImp(
+    const std::shared_ptr<SBAwayItemsView>&, const std::shared_ptr<SBAwayItem>& item, int count)
 {
     if (!item) {
         return nullptr;

@@ -8,10 +8,14 @@
 
 #include <algorithm>
 #include <array>
-#include <string_view>
 #include <cmath>
+#include <string_view>
 
-SBHomeScreenView::SBHomeScreenView(SBIconModel& model) : model_(model) { reloadIcons(); }
+SBHomeScreenView::SBHomeScreenView(SBIconModel& model)
+    : model_(model)
+{
+    reloadIcons();
+}
 
 void SBHomeScreenView::reloadIcons()
 {
@@ -40,14 +44,14 @@ void SBHomeScreenView::setLaunchHandler(std::function<void(const std::shared_ptr
 namespace {
 
 // The dock's applications, left to right.
-constexpr std::array<std::string_view, 3> kDockApplications = {"com.apple.mobilephone", "com.apple.MobileSMS",
-                                                               "com.apple.mobileipod"};
+constexpr std::array<std::string_view, 3> kDockApplications
+    = {"com.apple.mobilephone", "com.apple.MobileSMS", "com.apple.mobileipod"};
 
 std::size_t dockPlace(const SBIconView& view)
 {
     const std::string& identifier = view.icon()->application()->bundleIdentifier();
-    return static_cast<std::size_t>(std::find(kDockApplications.begin(), kDockApplications.end(), identifier) -
-                                    kDockApplications.begin());
+    return static_cast<std::size_t>(
+        std::find(kDockApplications.begin(), kDockApplications.end(), identifier) - kDockApplications.begin());
 }
 
 } // namespace
@@ -59,7 +63,8 @@ void SBHomeScreenView::layoutSubviews()
     for (const auto& view : iconViews_) {
         (dockPlace(*view) < kDockApplications.size() ? dock : grid).push_back(view.get());
     }
-    std::sort(dock.begin(), dock.end(), [](const SBIconView* a, const SBIconView* b) { return dockPlace(*a) < dockPlace(*b); });
+    std::sort(dock.begin(), dock.end(),
+        [](const SBIconView* a, const SBIconView* b) { return dockPlace(*a) < dockPlace(*b); });
     layOutGrid(grid);
     layOutDock(dock);
 }
@@ -75,8 +80,7 @@ void SBHomeScreenView::layOutGrid(const std::vector<SBIconView*>& views) const
         const auto column = static_cast<CGFloat>(index % columns);
         const auto row = static_cast<CGFloat>(index / columns);
         views[index]->setFrame(CGRectMake(std::round(gap + column * (SBIconView::kWidth + gap)),
-                                          SBStatusBar::kHeight + 10 + row * rowHeight, SBIconView::kWidth,
-                                          SBIconView::kHeight));
+            SBStatusBar::kHeight + 10 + row * rowHeight, SBIconView::kWidth, SBIconView::kHeight));
     }
 }
 
@@ -87,7 +91,7 @@ void SBHomeScreenView::layOutDock(const std::vector<SBIconView*>& views) const
     const CGFloat gap = (area.size.width - count * SBIconView::kWidth) / (count + 1);
     for (std::size_t index = 0; index < views.size(); ++index) {
         views[index]->setFrame(CGRectMake(std::round(gap + static_cast<CGFloat>(index) * (SBIconView::kWidth + gap)),
-                                          area.size.height - kDockHeight + 4, SBIconView::kWidth, SBIconView::kHeight));
+            area.size.height - kDockHeight + 4, SBIconView::kWidth, SBIconView::kHeight));
     }
 }
 

@@ -13,7 +13,10 @@ public:
     // The image formats of getIconImage: the small icon of lists, and the home-screen icon.
     enum Format { SmallFormat = 0, HomeScreenFormat = 1 };
 
-    explicit SBIcon(std::shared_ptr<SBApplication> application) : application_(std::move(application)) {}
+    explicit SBIcon(std::shared_ptr<SBApplication> application)
+        : application_(std::move(application))
+    {
+    }
 
     const std::shared_ptr<SBApplication>& application() const { return application_; }
     const std::string& displayName() const { return application_->displayName(); }

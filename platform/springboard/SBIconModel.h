@@ -12,7 +12,10 @@ class SBIconModel final {
 public:
     static SBIconModel& sharedInstance();
 
-    explicit SBIconModel(SBApplicationController& applications) : applications_(applications) {}
+    explicit SBIconModel(SBApplicationController& applications)
+        : applications_(applications)
+    {
+    }
 
     // The icon of the installed application with this bundle identifier, or null when there is none.
     std::shared_ptr<SBIcon> applicationIconForDisplayIdentifier(const std::string& bundleIdentifier) const;

@@ -7,7 +7,9 @@
 #include "UITouch.h"
 
 SBIconView::SBIconView(std::shared_ptr<SBIcon> icon)
-    : UIView(CGRectMake(0, 0, kWidth, kHeight)), icon_(std::move(icon)), image_(icon_->getIconImage(SBIcon::HomeScreenFormat))
+    : UIView(CGRectMake(0, 0, kWidth, kHeight))
+    , icon_(std::move(icon))
+    , image_(icon_->getIconImage(SBIcon::HomeScreenFormat))
 {
     setOpaque(false);
 }
@@ -43,11 +45,11 @@ void SBIconView::drawRect(CGRect)
     const auto font = UIFont::boldSystemFontOfSize(11);
     const CGRect name = CGRectMake(0, kIconSize + 8, kWidth, 14);
     context->setGrayFillColor(0, 0.8);
-    drawInRectWithFontLineBreakModeAlignment(icon_->displayName(), CGRectOffset(name, 0, 1), font,
-                                             UILineBreakModeTailTruncation, UITextAlignmentCenter);
+    drawInRectWithFontLineBreakModeAlignment(
+        icon_->displayName(), CGRectOffset(name, 0, 1), font, UILineBreakModeTailTruncation, UITextAlignmentCenter);
     context->setGrayFillColor(1, 1);
-    drawInRectWithFontLineBreakModeAlignment(icon_->displayName(), name, font, UILineBreakModeTailTruncation,
-                                             UITextAlignmentCenter);
+    drawInRectWithFontLineBreakModeAlignment(
+        icon_->displayName(), name, font, UILineBreakModeTailTruncation, UITextAlignmentCenter);
 }
 
 void SBIconView::touchesBeganWithEvent(const UITouchSet&, UIEvent*)

@@ -17,7 +17,10 @@ public:
     explicit SBIconView(std::shared_ptr<SBIcon> icon);
 
     const std::shared_ptr<SBIcon>& icon() const { return icon_; }
-    void setTapHandler(std::function<void(const std::shared_ptr<SBApplication>&)> handler) { tap_ = std::move(handler); }
+    void setTapHandler(std::function<void(const std::shared_ptr<SBApplication>&)> handler)
+    {
+        tap_ = std::move(handler);
+    }
 
     void drawRect(CGRect rect) override;
     void touchesBeganWithEvent(const UITouchSet& touches, UIEvent* event) override;

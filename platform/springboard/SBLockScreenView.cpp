@@ -99,13 +99,12 @@ void SBLockScreenView::drawClockBar(CGContext& context) const
     const CGRect clock = CGRectMake(0, SBStatusBar::kHeight + 4, width, 62);
     context.setGrayFillColor(0, 0.5);
     drawInRectWithFontLineBreakModeAlignment(clockText(), CGRectOffset(clock, 0, -1), UIFont::systemFontOfSize(54),
-                                             UILineBreakModeClip, UITextAlignmentCenter);
+        UILineBreakModeClip, UITextAlignmentCenter);
     context.setGrayFillColor(1, 1);
-    drawInRectWithFontLineBreakModeAlignment(clockText(), clock, UIFont::systemFontOfSize(54), UILineBreakModeClip,
-                                             UITextAlignmentCenter);
+    drawInRectWithFontLineBreakModeAlignment(
+        clockText(), clock, UIFont::systemFontOfSize(54), UILineBreakModeClip, UITextAlignmentCenter);
     drawInRectWithFontLineBreakModeAlignment(dateText(), CGRectMake(0, SBStatusBar::kHeight + 68, width, 20),
-                                             UIFont::boldSystemFontOfSize(15), UILineBreakModeTailTruncation,
-                                             UITextAlignmentCenter);
+        UIFont::boldSystemFontOfSize(15), UILineBreakModeTailTruncation, UITextAlignmentCenter);
 }
 
 void SBLockScreenView::drawSliderBar(CGContext& context) const
@@ -123,10 +122,10 @@ void SBLockScreenView::drawSliderBar(CGContext& context) const
     // The words fade as the knob moves over them.
     const CGFloat fade = 1 - std::min<CGFloat>(knobOffset_ / 60, 1);
     context.setGrayFillColor(1, 0.72 * fade);
-    const CGRect words = CGRectMake(track.origin.x + kKnobWidth + 4, track.origin.y + 14,
-                                    track.size.width - kKnobWidth - 8, 26);
-    drawInRectWithFontLineBreakModeAlignment("slide to unlock", words, UIFont::systemFontOfSize(21),
-                                             UILineBreakModeClip, UITextAlignmentCenter);
+    const CGRect words
+        = CGRectMake(track.origin.x + kKnobWidth + 4, track.origin.y + 14, track.size.width - kKnobWidth - 8, 26);
+    drawInRectWithFontLineBreakModeAlignment(
+        "slide to unlock", words, UIFont::systemFontOfSize(21), UILineBreakModeClip, UITextAlignmentCenter);
     const CGRect knob = knobFrame();
     const auto metal = CGGradient::gradientWithColorComponents(
         {0.98, 0.98, 0.98, 1, 0.84, 0.84, 0.86, 1, 0.7, 0.7, 0.72, 1}, {0, 0.5, 1});

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "SBAwayItemsView.h"
 #include "CGContext.h"
 #include "MinuteTicker.h"
+#include "SBAwayItemsView.h"
 #include "UIView.h"
 
 #include <functional>

@@ -78,7 +78,11 @@ SBShell& SBShell::shared()
     return *shell;
 }
 
-SBShell::SBShell() : soundsBefore_(SBSoundController::sharedInstance().playedSounds().size()) { resetShellClasses(); }
+SBShell::SBShell()
+    : soundsBefore_(SBSoundController::sharedInstance().playedSounds().size())
+{
+    resetShellClasses();
+}
 
 SBShell::~SBShell()
 {
@@ -144,7 +148,8 @@ void SBShell::buildWindows()
         SBUIController::sharedInstance()->activateApplicationAnimated(application);
     });
     applicationScreen_ = std::make_shared<SBApplicationView>();
-    for (const std::shared_ptr<UIView>& view : std::vector<std::shared_ptr<UIView>>{homeScreen_, applicationScreen_, lockScreen_}) {
+    for (const std::shared_ptr<UIView>& view :
+        std::vector<std::shared_ptr<UIView>>{homeScreen_, applicationScreen_, lockScreen_}) {
         screenWindow_->addSubview(view);
     }
 
@@ -204,7 +209,8 @@ bool SBShell::isShellWindow(const UIWindow* window) const
     if (std::find(shell.begin(), shell.end(), window) != shell.end()) {
         return true;
     }
-    return alertPresenter_ && alertPresenter_->visibleAlert() && window == alertPresenter_->visibleAlert()->alertWindow();
+    return alertPresenter_ && alertPresenter_->visibleAlert()
+        && window == alertPresenter_->visibleAlert()->alertWindow();
 }
 
 // A window that a loaded library shows over the shell's screen (the notification panel, say) and that takes
@@ -215,7 +221,8 @@ bool SBShell::libraryWindowTakes(CGPoint screenPoint) const
         if (window->windowLevel() >= UIWindowLevelStatusBar || isShellWindow(window)) {
             continue;
         }
-        const CGPoint point = CGPointApplyAffineTransform(screenPoint, CGAffineTransformInvert(window->transformToSuperview()));
+        const CGPoint point
+            = CGPointApplyAffineTransform(screenPoint, CGAffineTransformInvert(window->transformToSuperview()));
         if (window->hitTestWithEvent(point, nullptr) != nullptr) {
             return true;
         }
@@ -276,8 +283,8 @@ std::optional<NSError> SBShell::fireCalendarAlarm(const std::string& title, cons
     if (auto error = requireLaunched()) {
         return error;
     }
-    return activate(SBCalendarAlertItem::initWithDate(NSDate::date(), text(NSTimeZone::defaultTimeZoneName()), text(title),
-                                                      location ? text(*location) : nullptr, nextEventId_++, false));
+    return activate(SBCalendarAlertItem::initWithDate(NSDate::date(), text(NSTimeZone::defaultTimeZoneName()),
+        text(title), location ? text(*location) : nullptr, nextEventId_++, false));
 }
 
 std::optional<NSError> SBShell::reportBatteryLevel(int percent)
@@ -322,8 +329,8 @@ std::optional<NSError> SBShell::missCall(const std::string& caller, std::optiona
     return std::nullopt;
 }
 
-std::optional<NSError> SBShell::receivePushNotification(const std::string& bundleIdentifier, const std::string& body,
-                                                        bool local)
+std::optional<NSError> SBShell::receivePushNotification(
+    const std::string& bundleIdentifier, const std::string& body, bool local)
 {
     if (auto error = requireLaunched()) {
         return error;
@@ -332,8 +339,8 @@ std::optional<NSError> SBShell::receivePushNotification(const std::string& bundl
     if (!application) {
         return notInstalled(bundleIdentifier);
     }
-    return activate(SBRemoteLocalNotificationAlert::initWithApplication(application, text(body), true,
-                                                                         text(local ? "Launch" : "View")));
+    return activate(SBRemoteLocalNotificationAlert::initWithApplication(
+        application, text(body), true, text(local ? "Launch" : "View")));
 }
 
 std::optional<NSError> SBShell::receiveVoicemail()
@@ -345,7 +352,7 @@ std::optional<NSError> SBShell::receiveVoicemail()
 }
 
 std::optional<NSError> SBShell::setNowPlaying(const std::string& bundleIdentifier, const std::string& title,
-                                              const std::optional<std::string>& artist, bool playing)
+    const std::optional<std::string>& artist, bool playing)
 {
     if (auto error = requireLaunched()) {
         return error;
@@ -358,8 +365,8 @@ std::optional<NSError> SBShell::setNowPlaying(const std::string& bundleIdentifie
     if (artist) {
         info["artist"] = text(*artist);
     }
-    SpringBoard::sharedInstance()->setNowPlayingInfoForApplication(NSDictionary::dictionaryWithEntries(std::move(info)),
-                                                                   application);
+    SpringBoard::sharedInstance()->setNowPlayingInfoForApplication(
+        NSDictionary::dictionaryWithEntries(std::move(info)), application);
     return std::nullopt;
 }
 
@@ -494,7 +501,8 @@ SBShell::State SBShell::state() const
         state.alerts.push_back({alertPresenter_->visibleAlert()->title(), alertPresenter_->visibleAlert()->message()});
     }
     const auto sounds = SBSoundController::sharedInstance().playedSounds();
-    state.sounds.assign(sounds.begin() + static_cast<std::ptrdiff_t>(std::min(soundsBefore_, sounds.size())), sounds.end());
+    state.sounds.assign(
+        sounds.begin() + static_cast<std::ptrdiff_t>(std::min(soundsBefore_, sounds.size())), sounds.end());
     for (const UIWindow* window : UIScreen::mainScreen()->visibleWindows()) {
         state.windows.push_back({window->windowLevel(), nameOfWindow(window)});
     }
@@ -517,7 +525,8 @@ std::string SBShell::nameOfWindow(const UIWindow* window) const
     if (window == statusBarWindow_.get()) {
         return "status bar";
     }
-    if (alertPresenter_ && alertPresenter_->visibleAlert() && window == alertPresenter_->visibleAlert()->alertWindow()) {
+    if (alertPresenter_ && alertPresenter_->visibleAlert()
+        && window == alertPresenter_->visibleAlert()->alertWindow()) {
         return "alert";
     }
     return window->className();
@@ -525,6 +534,6 @@ std::string SBShell::nameOfWindow(const UIWindow* window) const
 
 bool SBShell::isIdle() const
 {
-    return JobThreadTracker::runningCount() == 0 && !CAAnimationScheduler::shared().hasRunningAnimations() &&
-           !NSRunLoop::mainRunLoop().hasWorkDue();
+    return JobThreadTracker::runningCount() == 0 && !CAAnimationScheduler::shared().hasRunningAnimations()
+        && !NSRunLoop::mainRunLoop().hasWorkDue();
 }

@@ -40,17 +40,23 @@ class UIWindow;
 // button), a pointer held down (screen().touches()), state().batteryLevel and state().switcherShown.
 class SBShell {
 public:
-    struct AlertInfo { std::string title; std::string message; };
-    struct WindowInfo { double level = 0; std::string name; };          // name: "status bar", "lock screen", ...
+    struct AlertInfo {
+        std::string title;
+        std::string message;
+    };
+    struct WindowInfo {
+        double level = 0;
+        std::string name;
+    }; // name: "status bar", "lock screen", ...
     struct State {
         bool locked = true;
-        std::optional<std::string> foreground;                          // bundle identifier, or none (home/lock screen)
-        int orientation = 1;                                            // 1..4 as the platform numbers them
-        std::vector<std::string> statusBarImages;                       // names, in order
-        std::vector<AlertInfo> alerts;                                  // pop-ups on screen, oldest first
-        std::vector<std::string> sounds;                                // sound names played since start, in order
-        std::vector<WindowInfo> windows;                                // the visible windows, lowest level first
-        int batteryLevel = 100;                                         // percent
+        std::optional<std::string> foreground; // bundle identifier, or none (home/lock screen)
+        int orientation = 1; // 1..4 as the platform numbers them
+        std::vector<std::string> statusBarImages; // names, in order
+        std::vector<AlertInfo> alerts; // pop-ups on screen, oldest first
+        std::vector<std::string> sounds; // sound names played since start, in order
+        std::vector<WindowInfo> windows; // the visible windows, lowest level first
+        int batteryLevel = 100; // percent
         bool switcherShown = false;
     };
 
@@ -70,17 +76,19 @@ public:
     // e.g. a push for an application that is not installed, a launch of an unknown bundle identifier,
     // an orientation outside 1..4, a battery level outside 0..100, or any of them before finishLaunching.
     [[nodiscard]] std::optional<NSError> receiveTextMessage(const std::string& sender, const std::string& text);
-    [[nodiscard]] std::optional<NSError> fireCalendarAlarm(const std::string& title, const std::optional<std::string>& location);
+    [[nodiscard]] std::optional<NSError> fireCalendarAlarm(
+        const std::string& title, const std::optional<std::string>& location);
     // The battery's charge. Falling to or below 20, 10 or 5 percent raises the low-battery alert.
     [[nodiscard]] std::optional<NSError> reportBatteryLevel(int percent);
     [[nodiscard]] std::optional<NSError> reportLowDiskSpace();
     // date: seconds since 1970 (UTC); none means now. The call is listed on the lock screen until the next
     // unlock, and the list asks for its labels again.
     [[nodiscard]] std::optional<NSError> missCall(const std::string& caller, std::optional<double> unixDate);
-    [[nodiscard]] std::optional<NSError> receivePushNotification(const std::string& bundleIdentifier, const std::string& body, bool local);
+    [[nodiscard]] std::optional<NSError> receivePushNotification(
+        const std::string& bundleIdentifier, const std::string& body, bool local);
     [[nodiscard]] std::optional<NSError> receiveVoicemail();
     [[nodiscard]] std::optional<NSError> setNowPlaying(const std::string& bundleIdentifier, const std::string& title,
-                                                       const std::optional<std::string>& artist, bool playing);
+        const std::optional<std::string>& artist, bool playing);
     [[nodiscard]] std::optional<NSError> lock();
     // Unlocking clears the lock screen's list of missed calls.
     [[nodiscard]] std::optional<NSError> unlock();

@@ -11,10 +11,7 @@
 
 #include <algorithm>
 
-SBStatusBar::SBStatusBar()
-{
-    setOpaque(false);
-}
+SBStatusBar::SBStatusBar() { setOpaque(false); }
 
 void SBStatusBar::drawRect(CGRect)
 {
@@ -68,7 +65,7 @@ void SBStatusBar::drawCentre(CGContext& context) const
     formatter.setTimeStyle(NSDateFormatter::Style::Short);
     const std::string time = formatter.stringFromDate(NSDate::date());
     drawInRectWithFontLineBreakModeAlignment(time, CGRectMake(mid - 60, 2, 120, 16), UIFont::boldSystemFontOfSize(13),
-                                             UILineBreakModeClip, UITextAlignmentCenter);
+        UILineBreakModeClip, UITextAlignmentCenter);
 }
 
 void SBStatusBar::drawBattery(CGContext& context, CGFloat right) const
@@ -84,10 +81,11 @@ void SBStatusBar::drawBattery(CGContext& context, CGFloat right) const
     if (batteryLevel_ <= 20) {
         context.setRGBFillColor(0.95, 0.2, 0.15, 1);
     }
-    context.fillRect(CGRectMake(body.origin.x + 2, body.origin.y + 2, (body.size.width - 4) * level, body.size.height - 4));
+    context.fillRect(
+        CGRectMake(body.origin.x + 2, body.origin.y + 2, (body.size.width - 4) * level, body.size.height - 4));
     context.setGrayFillColor(1, 1);
     drawInRectWithFontLineBreakModeAlignment(std::to_string(batteryLevel_) + "%", CGRectMake(right - 62, 3, 34, 14),
-                                             UIFont::boldSystemFontOfSize(11), UILineBreakModeClip, UITextAlignmentRight);
+        UIFont::boldSystemFontOfSize(11), UILineBreakModeClip, UITextAlignmentRight);
 }
 
 CGFloat SBStatusBar::drawImages(CGContext& context, CGFloat right) const
@@ -122,8 +120,9 @@ void SBStatusBar::drawImageGlyph(CGContext& context, const std::string& name, CG
         context.addRoundedRect(CGRectInset(box, 1, 1), 3);
         context.fillPath();
         context.setGrayFillColor(0, 1);
-        drawInRectWithFontLineBreakModeAlignment(name.substr(0, 1), CGRectMake(box.origin.x, box.origin.y, box.size.width, box.size.height),
-                                                 UIFont::boldSystemFontOfSize(10), UILineBreakModeClip, UITextAlignmentCenter);
+        drawInRectWithFontLineBreakModeAlignment(name.substr(0, 1),
+            CGRectMake(box.origin.x, box.origin.y, box.size.width, box.size.height), UIFont::boldSystemFontOfSize(10),
+            UILineBreakModeClip, UITextAlignmentCenter);
     }
 }
 

@@ -8,8 +8,8 @@
 #include <string>
 
 // The status bar across the top of the screen, 20 points high: signal and carrier on the left, the time
-// in the middle (a padlock while the device is locked; redrawn when the minute changes), the battery on the right, and the status-bar
-// images that libraries add through UIApplication, drawn as small glyphs to the left of the battery.
+// in the middle (a padlock while the device is locked; redrawn when the minute changes), the battery on the right, and
+// the status-bar images that libraries add through UIApplication, drawn as small glyphs to the left of the battery.
 //
 // A finger that comes down on the bar and moves down by more than kSwipeDownDistance is the status-bar
 // swipe-down gesture; it is reported once per touch.

@@ -15,7 +15,10 @@ public:
 
     SBStatusBar& statusBar() const { return *statusBar_; }
     // Asked, with a point of the screen on the bar, whether a touch there goes to the windows beneath.
-    void setLetsTouchThrough(std::function<bool(CGPoint screenPoint)> letsThrough) { letsThrough_ = std::move(letsThrough); }
+    void setLetsTouchThrough(std::function<bool(CGPoint screenPoint)> letsThrough)
+    {
+        letsThrough_ = std::move(letsThrough);
+    }
 
     bool pointInsideWithEvent(CGPoint point, UIEvent* event) override;
     void layoutSubviews() override;

@@ -36,7 +36,7 @@ void SBSwitcherView::layoutSubviews()
         const bool fits = static_cast<int>(index) < fit;
         iconViews_[index]->setHidden(!fits);
         iconViews_[index]->setFrame(CGRectMake(std::round(gap + index * (SBIconView::kWidth + gap)),
-                                               area.size.height - kTrayHeight + 6, SBIconView::kWidth, SBIconView::kHeight));
+            area.size.height - kTrayHeight + 6, SBIconView::kWidth, SBIconView::kHeight));
     }
 }
 

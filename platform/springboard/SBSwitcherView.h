@@ -18,7 +18,10 @@ public:
     SBSwitcherView();
 
     void setApplications(const std::vector<std::shared_ptr<SBApplication>>& applications);
-    void setChooseHandler(std::function<void(const std::shared_ptr<SBApplication>&)> handler) { choose_ = std::move(handler); }
+    void setChooseHandler(std::function<void(const std::shared_ptr<SBApplication>&)> handler)
+    {
+        choose_ = std::move(handler);
+    }
     const std::vector<std::shared_ptr<SBIconView>>& iconViews() const { return iconViews_; }
 
     void layoutSubviews() override;

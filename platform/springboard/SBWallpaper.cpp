@@ -16,6 +16,6 @@ void SBWallpaper::drawInRect(CGContext& context, CGRect rect)
         const CGFloat grow = 26.0 * ring;
         context.setRGBFillColor(0.55, 0.75, 1, 0.035);
         context.fillEllipseInRect(CGRectMake(rect.origin.x + width * 0.2 - grow, rect.origin.y + 40 - grow * 0.6,
-                                             width * 0.6 + 2 * grow, 120 + 1.2 * grow));
+            width * 0.6 + 2 * grow, 120 + 1.2 * grow));
     }
 }

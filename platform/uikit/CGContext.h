@@ -109,8 +109,7 @@ public:
     void clipToRect(CGRect rect);
     CGRect getClipBoundingBox() const;
 
-    void drawLinearGradient(const std::shared_ptr<CGGradient>& gradient, CGPoint start, CGPoint end,
-                            unsigned options);
+    void drawLinearGradient(const std::shared_ptr<CGGradient>& gradient, CGPoint start, CGPoint end, unsigned options);
     // Draws the image filling the rectangle (top-left at the rectangle's origin; nothing is flipped).
     void drawImage(CGRect rect, const std::shared_ptr<UIImage>& image);
 
@@ -128,8 +127,7 @@ private:
     };
 
     void setSource(const Colour& colour);
-    template <class Drawing>
-    void keepingPath(Drawing drawing);
+    template <class Drawing> void keepingPath(Drawing drawing);
     static Colour colourOf(const std::shared_ptr<UIColor>& color);
 
     cairo_t* cairo_;

@@ -9,7 +9,11 @@
 //     context.setBlendMode(kCGBlendModeClear);
 class CGContextStateSaver {
 public:
-    explicit CGContextStateSaver(CGContext& context) : context_(context) { context_.saveGState(); }
+    explicit CGContextStateSaver(CGContext& context)
+        : context_(context)
+    {
+        context_.saveGState();
+    }
     ~CGContextStateSaver() { context_.restoreGState(); }
     CGContextStateSaver(const CGContextStateSaver&) = delete;
     CGContextStateSaver& operator=(const CGContextStateSaver&) = delete;

@@ -11,7 +11,8 @@ constexpr int kSpokes = 12;
 constexpr double kSecondsPerSpoke = 1.0 / 12;
 } // namespace
 
-UIActivityIndicatorView::UIActivityIndicatorView(UIActivityIndicatorViewStyle style) : style_(style)
+UIActivityIndicatorView::UIActivityIndicatorView(UIActivityIndicatorViewStyle style)
+    : style_(style)
 {
     setFrame(CGRectMake(0, 0, side(), side()));
     setOpaque(false);
@@ -83,7 +84,7 @@ void UIActivityIndicatorView::drawRect(CGRect)
     context->setLineWidth(radius * 0.2);
     context->setLineCap(kCGLineCapRound);
     for (int spoke = 0; spoke < kSpokes; ++spoke) {
-        const int behind = (lead - spoke + kSpokes) % kSpokes;  // 0 for the leading spoke
+        const int behind = (lead - spoke + kSpokes) % kSpokes; // 0 for the leading spoke
         const CGFloat angle = -M_PI / 2 + spoke * 2 * M_PI / kSpokes;
         context->setGrayStrokeColor(grey, 1.0 - 0.07 * behind);
         context->beginPath();

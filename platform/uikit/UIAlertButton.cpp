@@ -11,7 +11,8 @@ constexpr CGFloat kCornerRadius = 6;
 } // namespace
 
 UIAlertButton::UIAlertButton(std::string title, bool isCancel)
-    : UIButton(UIButtonTypeCustom, CGRectMake(0, 0, 127, height)), cancel_(isCancel)
+    : UIButton(UIButtonTypeCustom, CGRectMake(0, 0, 127, height))
+    , cancel_(isCancel)
 {
     titleLabel()->setFont(UIFont::boldSystemFontOfSize(18));
     titleLabel()->setShadowOffset(CGSizeMake(0, -1));

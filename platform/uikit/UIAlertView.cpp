@@ -54,22 +54,22 @@ CGFloat textHeight(const UILabel& label, CGFloat width)
     if (label.text().empty()) {
         return 0;
     }
-    return sizeWithFontConstrainedToSizeLineBreakMode(label.text(), label.font(), CGSizeMake(width, 10000),
-                                                      UILineBreakModeWordWrap)
+    return sizeWithFontConstrainedToSizeLineBreakMode(
+        label.text(), label.font(), CGSizeMake(width, 10000), UILineBreakModeWordWrap)
         .height;
 }
 
 } // namespace
 
 UIAlertView::UIAlertView(std::string title, std::string message, UIAlertViewDelegate* delegate,
-                         std::string cancelButtonTitle, std::vector<std::string> otherButtonTitles)
-    : UIView(CGRectMake(0, 0, width, 100)),
-      titleLabel_(makeLabel(UIFont::boldSystemFontOfSize(18))),
-      subtitleLabel_(makeLabel(UIFont::systemFontOfSize(15))),
-      messageLabel_(makeLabel(UIFont::systemFontOfSize(16))),
-      iconView_(std::make_shared<UIImageView>()),
-      imageView_(std::make_shared<UIImageView>()),
-      delegate_(delegate)
+    std::string cancelButtonTitle, std::vector<std::string> otherButtonTitles)
+    : UIView(CGRectMake(0, 0, width, 100))
+    , titleLabel_(makeLabel(UIFont::boldSystemFontOfSize(18)))
+    , subtitleLabel_(makeLabel(UIFont::systemFontOfSize(15)))
+    , messageLabel_(makeLabel(UIFont::systemFontOfSize(16)))
+    , iconView_(std::make_shared<UIImageView>())
+    , imageView_(std::make_shared<UIImageView>())
+    , delegate_(delegate)
 {
     for (const auto& view : {iconView_, imageView_}) {
         view->setContentMode(UIViewContentModeScaleAspectFit);
@@ -253,10 +253,7 @@ void UIAlertView::touchesEndedWithEvent(const UITouchSet& touches, UIEvent*)
     }
 }
 
-void UIAlertView::touchesCancelledWithEvent(const UITouchSet&, UIEvent*)
-{
-    trackingTextTap_ = false;
-}
+void UIAlertView::touchesCancelledWithEvent(const UITouchSet&, UIEvent*) { trackingTextTap_ = false; }
 
 void UIAlertView::dismissWithClickedButtonIndexAnimated(int index, bool animated)
 {
@@ -293,7 +290,8 @@ void UIAlertView::finishDismissal(int index)
     }
     const std::shared_ptr<UIView> keep = sharedView();
     auto& alerts = shownAlerts();
-    const auto shown = std::find_if(alerts.begin(), alerts.end(), [this](const ShownAlert& s) { return s.alert.get() == this; });
+    const auto shown
+        = std::find_if(alerts.begin(), alerts.end(), [this](const ShownAlert& s) { return s.alert.get() == this; });
     std::shared_ptr<UIWindow> window;
     if (shown != alerts.end()) {
         window = shown->window;
@@ -339,8 +337,7 @@ CGFloat UIAlertView::messageHeightThatFits(CGFloat textWidth)
         return whole;
     }
     return sizeWithFontConstrainedToSizeLineBreakMode(messageLabel_->text(), messageLabel_->font(),
-                                                      CGSizeMake(textWidth, std::max<CGFloat>(room, 0)),
-                                                      messageLabel_->lineBreakMode())
+        CGSizeMake(textWidth, std::max<CGFloat>(room, 0)), messageLabel_->lineBreakMode())
         .height;
 }
 
@@ -374,7 +371,8 @@ CGFloat UIAlertView::layOutContents(bool place, CGFloat messageHeight)
     imageView_->setHidden(imageSize.height == 0);
     if (imageSize.height > 0) {
         if (place) {
-            imageView_->setFrame(CGRectMake(std::round((width - imageSize.width) / 2), y, imageSize.width, imageSize.height));
+            imageView_->setFrame(
+                CGRectMake(std::round((width - imageSize.width) / 2), y, imageSize.width, imageSize.height));
         }
         y += imageSize.height + kLineGap;
     }
@@ -430,7 +428,8 @@ CGSize UIAlertView::imageSizeThatFits() const
     }
     const CGSize size = image->size();
     const CGFloat shrink = std::min<CGFloat>({1, kImageSide / size.width, kImageSide / size.height});
-    return CGSizeMake(std::max<CGFloat>(1, std::round(size.width * shrink)), std::max<CGFloat>(1, std::round(size.height * shrink)));
+    return CGSizeMake(
+        std::max<CGFloat>(1, std::round(size.width * shrink)), std::max<CGFloat>(1, std::round(size.height * shrink)));
 }
 
 CGSize UIAlertView::sizeThatFits(CGSize) { return CGSizeMake(width, std::ceil(layOutContents(false))); }
@@ -444,8 +443,8 @@ void UIAlertView::placeInWindow()
     }
     const CGSize size = sizeThatFits(CGSizeZero);
     const CGRect screen = window_->bounds();
-    setFrame(CGRectMake(std::round((screen.size.width - size.width) / 2), std::round((screen.size.height - size.height) / 2),
-                        size.width, size.height));
+    setFrame(CGRectMake(std::round((screen.size.width - size.width) / 2),
+        std::round((screen.size.height - size.height) / 2), size.width, size.height));
 }
 
 void UIAlertView::layoutSubviews() { layOutContents(true); }

@@ -23,8 +23,9 @@ class UIWindow;
 // clickedButtonAtIndex and then dismisses the alert with that index. Two buttons sit side by side (the
 // cancel button on the left); more are stacked, the cancel button last. A text field shows its label as
 // its placeholder while empty. An icon sits left of the title (kIconSide points square) and an image
-// above the message (at most kImageSide points a side, its shape kept). With a message tap handler, a tap on the text (the title, the subtitle and
-// the message) runs the handler and then dismisses the alert with the cancel button's index.
+// above the message (at most kImageSide points a side, its shape kept). With a message tap handler, a tap on the text
+// (the title, the subtitle and the message) runs the handler and then dismisses the alert with the cancel button's
+// index.
 //
 // show() fades the window in (0.2 seconds on the run loop's clock) and keeps the alert alive while it is
 // up, so the caller need not hold it. Dismissing tells the delegate willDismissWithButtonIndex at once,
@@ -39,7 +40,7 @@ public:
     static constexpr CGFloat kImageSide = 64;
 
     UIAlertView(std::string title, std::string message, UIAlertViewDelegate* delegate, std::string cancelButtonTitle,
-                std::vector<std::string> otherButtonTitles);
+        std::vector<std::string> otherButtonTitles);
     ~UIAlertView() override;
 
     const std::string& title() const { return titleLabel_->text(); }

@@ -25,7 +25,8 @@ UINavigationButton::Kind kindOfItem(const UIBarButtonItem& item)
 } // namespace
 
 UINavigationButton::UINavigationButton(Kind kind, std::string title)
-    : UIButton(UIButtonTypeCustom, CGRectMake(0, 0, 50, height)), kind_(kind)
+    : UIButton(UIButtonTypeCustom, CGRectMake(0, 0, 50, height))
+    , kind_(kind)
 {
     titleLabel()->setFont(UIFont::boldSystemFontOfSize(12));
     titleLabel()->setShadowOffset(CGSizeMake(0, -1));
@@ -66,8 +67,8 @@ void UINavigationButton::layoutSubviews()
     UIButton::layoutSubviews();
     if (kind_ == Kind::Back) {
         // The title sits in the body, right of the point.
-        const CGRect body = CGRectMake(kBackPointDepth, 0, std::max<CGFloat>(0, bounds().size.width - kBackPointDepth),
-                                       bounds().size.height);
+        const CGRect body = CGRectMake(
+            kBackPointDepth, 0, std::max<CGFloat>(0, bounds().size.width - kBackPointDepth), bounds().size.height);
         titleLabel()->setFrame(CGRectInset(body, 4, 0));
         titleLabel()->setTextAlignment(UITextAlignmentCenter);
     }
@@ -102,15 +103,16 @@ void UINavigationButton::drawRect(CGRect)
     const CGRect shape = CGRectInset(bounds(), 0.5, 0.5);
     const CGFloat shade = isHighlighted() ? 0.75 : 1.0;
     const bool done = kind_ == Kind::Done;
-    const std::vector<CGFloat> colours =
-        done ? std::vector<CGFloat>{0.36 * shade, 0.55 * shade, 0.90 * shade, 1, 0.13 * shade, 0.34 * shade, 0.80 * shade, 1}
-             : std::vector<CGFloat>{0.55 * shade, 0.63 * shade, 0.74 * shade, 1, 0.33 * shade, 0.43 * shade, 0.57 * shade, 1};
+    const std::vector<CGFloat> colours = done
+        ? std::vector<CGFloat>{0.36 * shade, 0.55 * shade, 0.90 * shade, 1, 0.13 * shade, 0.34 * shade, 0.80 * shade, 1}
+        : std::vector<CGFloat>{
+            0.55 * shade, 0.63 * shade, 0.74 * shade, 1, 0.33 * shade, 0.43 * shade, 0.57 * shade, 1};
     {
         CGContextStateSaver saved(*context);
         addButtonPath(*context, shape);
         context->clip();
         context->drawLinearGradient(CGGradient::gradientWithColorComponents(colours, {0, 1}),
-                                    CGPointMake(0, shape.origin.y), CGPointMake(0, CGRectGetMaxY(shape)), 0);
+            CGPointMake(0, shape.origin.y), CGPointMake(0, CGRectGetMaxY(shape)), 0);
     }
     if (done) {
         context->setRGBStrokeColor(0.08, 0.20, 0.50, 1);

@@ -24,8 +24,8 @@ void applyTransform(cairo_t* cairo, CGAffineTransform t)
     cairo_transform(cairo, &matrix);
 }
 
-std::shared_ptr<UIImage> renderInto(CGSize points, CGFloat scale, bool blackBackground,
-                                    const std::function<void(CGContext&)>& draw)
+std::shared_ptr<UIImage> renderInto(
+    CGSize points, CGFloat scale, bool blackBackground, const std::function<void(CGContext&)>& draw)
 {
     const int width = std::max(1, static_cast<int>(std::ceil(points.width * scale - 1e-9)));
     const int height = std::max(1, static_cast<int>(std::ceil(points.height * scale - 1e-9)));
@@ -134,8 +134,8 @@ void UIRenderer::drawThroughTransition(UIView& view, CGContext& context)
 {
     cairo_t* cairo = context.cairo();
     double progress = 0;
-    const std::shared_ptr<CATransition> transition =
-        view.layer()->activeTransition(Clock::current()->monotonicTime(), &progress);
+    const std::shared_ptr<CATransition> transition
+        = view.layer()->activeTransition(Clock::current()->monotonicTime(), &progress);
     const CGRect bounds = view.presentationBounds();
 
     cairo_push_group(cairo);

@@ -14,9 +14,9 @@ class UIView;
 // group: the view and its subviews are composed first and then faded together), clipped to its bounds
 // when it clips; within it come its background colour, then its own drawRect content (in a layer of its
 // own, so a clear blend mode erases only that content), then its subviews back to front. Hidden views and
-// views with alpha 0 are skipped with their subviews. Layout runs before each picture (the screen's one layout pass, or the view's layoutIfNeeded).
-// What is drawn is the presentation state: running animations show their current values, and a view whose
-// layer runs a transition is drawn through it (a page curl between its previous and current content).
+// views with alpha 0 are skipped with their subviews. Layout runs before each picture (the screen's one layout pass, or
+// the view's layoutIfNeeded). What is drawn is the presentation state: running animations show their current values,
+// and a view whose layer runs a transition is drawn through it (a page curl between its previous and current content).
 // Rendering the screen commits the view trees (CATransaction::flush).
 class UIRenderer {
 public:

@@ -30,7 +30,7 @@ std::vector<UIWindow*> UIScreen::visibleWindows() const
 {
     std::vector<UIWindow*> visible;
     std::copy_if(windows_.begin(), windows_.end(), std::back_inserter(visible),
-                 [](const UIWindow* window) { return !window->isHidden(); });
+        [](const UIWindow* window) { return !window->isHidden(); });
     std::stable_sort(visible.begin(), visible.end(), [](const UIWindow* a, const UIWindow* b) {
         if (a->windowLevel() != b->windowLevel()) {
             return a->windowLevel() < b->windowLevel();
@@ -50,4 +50,7 @@ void UIScreen::layOutVisibleWindows() const
 
 void UIScreen::addWindow(UIWindow* window) { windows_.push_back(window); }
 
-void UIScreen::removeWindow(UIWindow* window) { windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end()); }
+void UIScreen::removeWindow(UIWindow* window)
+{
+    windows_.erase(std::remove(windows_.begin(), windows_.end(), window), windows_.end());
+}

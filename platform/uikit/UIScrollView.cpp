@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
-UIScrollView::UIScrollView() : UIScrollView(CGRectZero) {}
+UIScrollView::UIScrollView()
+    : UIScrollView(CGRectZero)
+{
+}
 
-UIScrollView::UIScrollView(CGRect frame) : UIView(frame)
+UIScrollView::UIScrollView(CGRect frame)
+    : UIView(frame)
 {
     setClipsToBounds(true);
 }
@@ -45,8 +49,8 @@ void UIScrollView::setBounds(CGRect bounds)
 CGPoint UIScrollView::maximumContentOffset() const
 {
     const CGSize size = bounds().size;
-    return CGPointMake(std::max<CGFloat>(0, contentSize_.width - size.width),
-                       std::max<CGFloat>(0, contentSize_.height - size.height));
+    return CGPointMake(
+        std::max<CGFloat>(0, contentSize_.width - size.width), std::max<CGFloat>(0, contentSize_.height - size.height));
 }
 
 bool UIScrollView::canScrollVertically() const
@@ -93,8 +97,8 @@ bool UIScrollView::continueTracking(CGPoint pointInWindow)
         didBeginDragging();
     }
     const CGPoint maximum = maximumContentOffset();
-    setContentOffset(CGPointMake(rubberBanded(offsetAtStart_.x - dx, maximum.x),
-                                 rubberBanded(offsetAtStart_.y - dy, maximum.y)));
+    setContentOffset(
+        CGPointMake(rubberBanded(offsetAtStart_.x - dx, maximum.x), rubberBanded(offsetAtStart_.y - dy, maximum.y)));
     return true;
 }
 
@@ -103,8 +107,8 @@ void UIScrollView::endTracking()
     if (dragging_) {
         const CGPoint maximum = maximumContentOffset();
         const CGPoint offset = contentOffset();
-        setContentOffset(CGPointMake(std::clamp<CGFloat>(offset.x, 0, maximum.x),
-                                     std::clamp<CGFloat>(offset.y, 0, maximum.y)));
+        setContentOffset(
+            CGPointMake(std::clamp<CGFloat>(offset.x, 0, maximum.x), std::clamp<CGFloat>(offset.y, 0, maximum.y)));
     }
     tracking_ = false;
     dragging_ = false;

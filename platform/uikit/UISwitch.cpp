@@ -21,7 +21,7 @@ void fillTrack(CGContext& context, CGRect track, bool on)
         context.addRoundedRect(track, kCornerRadius);
         context.clip();
         context.drawLinearGradient(CGGradient::gradientWithColorComponents(on ? blue : grey, {}), track.origin,
-                                   CGPointMake(track.origin.x, CGRectGetMaxY(track)), 0);
+            CGPointMake(track.origin.x, CGRectGetMaxY(track)), 0);
     }
     context.setRGBStrokeColor(0.55, 0.55, 0.55, 1);
     context.setLineWidth(1);
@@ -39,7 +39,7 @@ void drawKnob(CGContext& context, CGRect knob)
         context.addRoundedRect(knob, kCornerRadius);
         context.clip();
         context.drawLinearGradient(CGGradient::gradientWithColorComponents(white, {}),
-                                   CGPointMake(knob.origin.x, CGRectGetMaxY(knob)), knob.origin, 0);
+            CGPointMake(knob.origin.x, CGRectGetMaxY(knob)), knob.origin, 0);
     }
     context.setRGBStrokeColor(0.60, 0.60, 0.60, 1);
     context.beginPath();
@@ -49,16 +49,15 @@ void drawKnob(CGContext& context, CGRect knob)
 
 } // namespace
 
-UISwitch::UISwitch(CGRect frame) : UIControl(CGRectMake(frame.origin.x, frame.origin.y, width, height))
+UISwitch::UISwitch(CGRect frame)
+    : UIControl(CGRectMake(frame.origin.x, frame.origin.y, width, height))
 {
     setOpaque(false);
-    addTargetActionForControlEvents(this, [this] { flip(); }, UIControlEventTouchUpInside);
+    addTargetActionForControlEvents(
+        this, [this] { flip(); }, UIControlEventTouchUpInside);
 }
 
-void UISwitch::setOn(bool on)
-{
-    setOnAnimated(on, false);
-}
+void UISwitch::setOn(bool on) { setOnAnimated(on, false); }
 
 void UISwitch::setOnAnimated(bool on, bool)
 {
@@ -73,10 +72,7 @@ void UISwitch::setFrame(CGRect frame)
     UIControl::setFrame(CGRectMake(frame.origin.x, frame.origin.y, width, height));
 }
 
-CGSize UISwitch::sizeThatFits(CGSize)
-{
-    return CGSizeMake(width, height);
-}
+CGSize UISwitch::sizeThatFits(CGSize) { return CGSizeMake(width, height); }
 
 void UISwitch::flip()
 {
@@ -94,8 +90,8 @@ void UISwitch::drawRect(CGRect)
     fillTrack(*context, track, on_);
     const CGRect knob = on_ ? CGRectMake(CGRectGetMaxX(track) - kKnobWidth, 0, kKnobWidth, height)
                             : CGRectMake(0, 0, kKnobWidth, height);
-    const CGRect label = on_ ? CGRectMake(0, 0, width - kKnobWidth, height)
-                             : CGRectMake(kKnobWidth, 0, width - kKnobWidth, height);
+    const CGRect label
+        = on_ ? CGRectMake(0, 0, width - kKnobWidth, height) : CGRectMake(kKnobWidth, 0, width - kKnobWidth, height);
     const auto font = UIFont::boldSystemFontOfSize(16);
     if (on_) {
         context->setGrayFillColor(1, 1);
@@ -104,7 +100,7 @@ void UISwitch::drawRect(CGRect)
     }
     const CGFloat textHeight = sizeWithFont(on_ ? "ON" : "OFF", font).height;
     drawInRectWithFontLineBreakModeAlignment(on_ ? "ON" : "OFF",
-                                             CGRectMake(label.origin.x, (height - textHeight) / 2, label.size.width, textHeight),
-                                             font, UILineBreakModeClip, UITextAlignmentCenter);
+        CGRectMake(label.origin.x, (height - textHeight) / 2, label.size.width, textHeight), font, UILineBreakModeClip,
+        UITextAlignmentCenter);
     drawKnob(*context, knob);
 }

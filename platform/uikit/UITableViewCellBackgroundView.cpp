@@ -19,7 +19,9 @@ std::shared_ptr<CGGradient> selectionGradient(UITableViewCellBackgroundView::Fil
 } // namespace
 
 UITableViewCellBackgroundView::UITableViewCellBackgroundView(bool grouped, Fill fill)
-    : grouped_(grouped), fill_(fill), separatorColor_(UIColor::colorWithWhiteAlpha(0.67, 1))
+    : grouped_(grouped)
+    , fill_(fill)
+    , separatorColor_(UIColor::colorWithWhiteAlpha(0.67, 1))
 {
     setOpaque(false);
     setUserInteractionEnabled(false);
@@ -90,8 +92,8 @@ void UITableViewCellBackgroundView::fillPiece(CGContext& context, CGRect rect) c
     }
     CGContextStateSaver saved(context);
     context.clip();
-    context.drawLinearGradient(selectionGradient(fill_), CGPointMake(0, CGRectGetMinY(rect)),
-                               CGPointMake(0, CGRectGetMaxY(rect)), 0);
+    context.drawLinearGradient(
+        selectionGradient(fill_), CGPointMake(0, CGRectGetMinY(rect)), CGPointMake(0, CGRectGetMaxY(rect)), 0);
 }
 
 void UITableViewCellBackgroundView::drawRect(CGRect)
@@ -115,7 +117,7 @@ void UITableViewCellBackgroundView::drawRect(CGRect)
     const bool endsSection = location_ == SectionLocation::Alone || location_ == SectionLocation::Bottom;
     const bool beginsSection = location_ == SectionLocation::Alone || location_ == SectionLocation::Top;
     const CGRect outline = CGRectMake(piece.origin.x, piece.origin.y + (beginsSection ? 0.5 : 0), piece.size.width,
-                                      piece.size.height - (beginsSection ? 0.5 : 0) - (endsSection ? 0.5 : 0));
+        piece.size.height - (beginsSection ? 0.5 : 0) - (endsSection ? 0.5 : 0));
     addPiecePath(*context, outline);
     fillPiece(*context, outline);
     if (separatorColor_ && separatorColor_->alpha() > 0) {

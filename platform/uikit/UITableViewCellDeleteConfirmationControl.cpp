@@ -39,9 +39,10 @@ void UITableViewCellDeleteConfirmationControl::drawRect(CGRect)
         CGContextStateSaver saved(*context);
         context->addRoundedRect(pill, 6);
         context->clip();
-        context->drawLinearGradient(CGGradient::gradientWithColorComponents(
-                                        {0.93 * shade, 0.45 * shade, 0.43 * shade, 1, 0.80 * shade, 0.05, 0.04, 1}, {0, 1}),
-                                    CGPointMake(0, pill.origin.y), CGPointMake(0, CGRectGetMaxY(pill)), 0);
+        context->drawLinearGradient(
+            CGGradient::gradientWithColorComponents(
+                {0.93 * shade, 0.45 * shade, 0.43 * shade, 1, 0.80 * shade, 0.05, 0.04, 1}, {0, 1}),
+            CGPointMake(0, pill.origin.y), CGPointMake(0, CGRectGetMaxY(pill)), 0);
     }
     context->setRGBStrokeColor(0.55, 0.05, 0.04, 1);
     context->setLineWidth(1);

@@ -19,14 +19,15 @@ constexpr CGFloat plainTitleInset = 12;
 
 bool isGrouped(UITableViewSectionTitleView::Kind kind)
 {
-    return kind == UITableViewSectionTitleView::Kind::GroupedHeader ||
-           kind == UITableViewSectionTitleView::Kind::GroupedFooter;
+    return kind == UITableViewSectionTitleView::Kind::GroupedHeader
+        || kind == UITableViewSectionTitleView::Kind::GroupedFooter;
 }
 
 } // namespace
 
 UITableViewSectionTitleView::UITableViewSectionTitleView(Kind kind, std::string title)
-    : kind_(kind), title_(std::move(title))
+    : kind_(kind)
+    , title_(std::move(title))
 {
     setOpaque(false);
     setUserInteractionEnabled(false);
@@ -49,8 +50,8 @@ std::shared_ptr<UIFont> UITableViewSectionTitleView::fontForKind(Kind kind)
 CGFloat UITableViewSectionTitleView::textHeight(Kind kind, const std::string& title, CGFloat tableWidth)
 {
     const CGFloat width = std::max<CGFloat>(1, tableWidth - 2 * groupedTitleInset);
-    return sizeWithFontConstrainedToSizeLineBreakMode(title, fontForKind(kind), CGSizeMake(width, 9999),
-                                                      UILineBreakModeWordWrap)
+    return sizeWithFontConstrainedToSizeLineBreakMode(
+        title, fontForKind(kind), CGSizeMake(width, 9999), UILineBreakModeWordWrap)
         .height;
 }
 
@@ -88,7 +89,7 @@ void UITableViewSectionTitleView::drawRect(CGRect)
         context->fillRect(CGRectMake(0, 0, b.size.width, 1));
         context->fillRect(CGRectMake(0, b.size.height - 1, b.size.width, 1));
         const CGRect line = CGRectMake(plainTitleInset, std::round((b.size.height - font->lineHeight()) / 2),
-                                       b.size.width - 2 * plainTitleInset, font->lineHeight());
+            b.size.width - 2 * plainTitleInset, font->lineHeight());
         context->setGrayFillColor(0.27, 0.6);
         drawInRectWithFontLineBreakMode(title_, CGRectOffset(line, 0, 1), font, UILineBreakModeTailTruncation);
         context->setGrayFillColor(1, 1);
@@ -99,10 +100,11 @@ void UITableViewSectionTitleView::drawRect(CGRect)
     const CGFloat top = header ? headerSpaceAbove : footerSpaceAbove;
     const CGFloat bottom = header ? headerSpaceBelow : footerSpaceBelow;
     const CGRect text = CGRectMake(groupedTitleInset, top, std::max<CGFloat>(1, b.size.width - 2 * groupedTitleInset),
-                                   std::max<CGFloat>(0, b.size.height - top - bottom));
+        std::max<CGFloat>(0, b.size.height - top - bottom));
     const UITextAlignment alignment = header ? UITextAlignmentLeft : UITextAlignmentCenter;
     context->setGrayFillColor(1, 0.9);
-    drawInRectWithFontLineBreakModeAlignment(title_, CGRectOffset(text, 0, 1), font, UILineBreakModeWordWrap, alignment);
+    drawInRectWithFontLineBreakModeAlignment(
+        title_, CGRectOffset(text, 0, 1), font, UILineBreakModeWordWrap, alignment);
     context->setRGBFillColor(0.30, 0.34, 0.42, 1);
     drawInRectWithFontLineBreakModeAlignment(title_, text, font, UILineBreakModeWordWrap, alignment);
 }

@@ -35,8 +35,8 @@ int UITouchRouter::beginTouch(CGPoint screenPoint)
         if (hit->isExclusiveTouch()) {
             window->setExclusiveTouchView(hit);
         }
-        auto touch = std::make_shared<UITouch>(hit->sharedView(),
-                                               std::static_pointer_cast<UIWindow>(window->sharedView()), point, now());
+        auto touch = std::make_shared<UITouch>(
+            hit->sharedView(), std::static_pointer_cast<UIWindow>(window->sharedView()), point, now());
         const int identifier = nextTouch_++;
         touches_.emplace(identifier, touch);
         deliver(touch);
@@ -78,7 +78,10 @@ void UITouchRouter::finish(int identifier, UITouchPhase phase, CGPoint screenPoi
     }
 }
 
-void UITouchRouter::endTouch(int identifier, CGPoint screenPoint) { finish(identifier, UITouchPhaseEnded, screenPoint, true); }
+void UITouchRouter::endTouch(int identifier, CGPoint screenPoint)
+{
+    finish(identifier, UITouchPhaseEnded, screenPoint, true);
+}
 
 void UITouchRouter::cancelTouch(int identifier) { finish(identifier, UITouchPhaseCancelled, CGPointZero, false); }
 

@@ -19,14 +19,13 @@ CGFloat snapped(CGFloat value)
 
 CGRect snapped(CGRect rect)
 {
-    return CGRectMake(snapped(rect.origin.x), snapped(rect.origin.y), snapped(rect.size.width),
-                      snapped(rect.size.height));
+    return CGRectMake(
+        snapped(rect.origin.x), snapped(rect.origin.y), snapped(rect.size.width), snapped(rect.size.height));
 }
 
 double now() { return Clock::current()->monotonicTime(); }
 
-template <class Value>
-Value presented(const CALayer& layer, const char* keyPath, const Value& model)
+template <class Value> Value presented(const CALayer& layer, const char* keyPath, const Value& model)
 {
     if (const std::optional<CAAnimationValue> shown = layer.presentationValue(keyPath, now())) {
         if (const auto* value = std::get_if<Value>(&*shown)) {
@@ -38,9 +37,13 @@ Value presented(const CALayer& layer, const char* keyPath, const Value& model)
 
 } // namespace
 
-UIView::UIView() : UIView(CGRectZero) {}
+UIView::UIView()
+    : UIView(CGRectZero)
+{
+}
 
-UIView::UIView(CGRect frame) : layer_(std::make_unique<CALayer>(this))
+UIView::UIView(CGRect frame)
+    : layer_(std::make_unique<CALayer>(this))
 {
     const CGRect f = CGRectStandardize(frame);
     center_ = CGPointMake(CGRectGetMidX(f), CGRectGetMidY(f));
@@ -57,10 +60,10 @@ UIView::~UIView()
 
 CGRect UIView::frame() const
 {
-    const CGRect local =
-        CGRectMake(-bounds_.size.width / 2, -bounds_.size.height / 2, bounds_.size.width, bounds_.size.height);
-    const CGRect turned =
-        CGAffineTransformIsIdentity(transform_) ? local : CGRectApplyAffineTransform(local, transform_);
+    const CGRect local
+        = CGRectMake(-bounds_.size.width / 2, -bounds_.size.height / 2, bounds_.size.width, bounds_.size.height);
+    const CGRect turned
+        = CGAffineTransformIsIdentity(transform_) ? local : CGRectApplyAffineTransform(local, transform_);
     return snapped(CGRectOffset(turned, center_.x, center_.y));
 }
 
@@ -70,8 +73,8 @@ void UIView::setFrame(CGRect frame)
     const CGRect f = CGRectStandardize(frame);
     CGSize size = f.size;
     if (!CGAffineTransformIsIdentity(transform_)) {
-        const CGRect back =
-            CGRectApplyAffineTransform(CGRectMake(0, 0, f.size.width, f.size.height), CGAffineTransformInvert(transform_));
+        const CGRect back = CGRectApplyAffineTransform(
+            CGRectMake(0, 0, f.size.width, f.size.height), CGAffineTransformInvert(transform_));
         size = CGSizeMake(snapped(back.size.width), snapped(back.size.height));
     }
     applyCenter(CGPointMake(CGRectGetMidX(f), CGRectGetMidY(f)));
@@ -80,7 +83,10 @@ void UIView::setFrame(CGRect frame)
 
 void UIView::setBounds(CGRect bounds) { applyBounds(CGRectStandardize(bounds)); }
 
-void UIView::setBoundsSize(CGSize size) { applyBounds(CGRectMake(bounds_.origin.x, bounds_.origin.y, size.width, size.height)); }
+void UIView::setBoundsSize(CGSize size)
+{
+    applyBounds(CGRectMake(bounds_.origin.x, bounds_.origin.y, size.width, size.height));
+}
 
 void UIView::applyBounds(CGRect bounds)
 {
@@ -151,7 +157,8 @@ CGAffineTransform UIView::presentationTransformToSuperview() const
 {
     const CGRect b = presentationBounds();
     const CGPoint c = presentationCenter();
-    CGAffineTransform t = CGAffineTransformMakeTranslation(-(b.origin.x + b.size.width / 2), -(b.origin.y + b.size.height / 2));
+    CGAffineTransform t
+        = CGAffineTransformMakeTranslation(-(b.origin.x + b.size.width / 2), -(b.origin.y + b.size.height / 2));
     t = CGAffineTransformConcat(t, presentationTransform());
     return CGAffineTransformConcat(t, CGAffineTransformMakeTranslation(c.x, c.y));
 }
@@ -162,8 +169,7 @@ void UIView::beginAnimationsContext(std::string animationID, void* context)
 }
 
 namespace {
-template <class Setting>
-void configureOpenBlock(Setting setting)
+template <class Setting> void configureOpenBlock(Setting setting)
 {
     if (UIViewAnimationGroup* block = UIViewAnimationGroup::recording()) {
         setting(*block);
@@ -259,7 +265,7 @@ void UIView::attach(const std::shared_ptr<UIView>& view, std::size_t index)
     if (!view || view.get() == this || isDescendantOfView(view.get())) {
         return;
     }
-    const std::shared_ptr<UIView> keep = view;  // the old superview may hold the only other reference
+    const std::shared_ptr<UIView> keep = view; // the old superview may hold the only other reference
     const UIWindow* oldWindow = view->window();
     if (view->superview_ == this) {
         const auto found = std::find(subviews_.begin(), subviews_.end(), view);
@@ -289,27 +295,27 @@ void UIView::insertSubviewAtIndex(const std::shared_ptr<UIView>& view, std::size
 
 void UIView::insertSubviewAboveSubview(const std::shared_ptr<UIView>& view, const UIView* sibling)
 {
-    auto found = std::find_if(subviews_.begin(), subviews_.end(), [sibling](const auto& v) { return v.get() == sibling; });
+    auto found
+        = std::find_if(subviews_.begin(), subviews_.end(), [sibling](const auto& v) { return v.get() == sibling; });
     if (found == subviews_.end() || view.get() == sibling) {
         addSubview(view);
         return;
     }
     const std::size_t siblingIndex = static_cast<std::size_t>(found - subviews_.begin());
-    const bool wasBelow = view && view->superview_ == this &&
-                          std::find(subviews_.begin(), found, view) != found;
+    const bool wasBelow = view && view->superview_ == this && std::find(subviews_.begin(), found, view) != found;
     attach(view, wasBelow ? siblingIndex : siblingIndex + 1);
 }
 
 void UIView::insertSubviewBelowSubview(const std::shared_ptr<UIView>& view, const UIView* sibling)
 {
-    auto found = std::find_if(subviews_.begin(), subviews_.end(), [sibling](const auto& v) { return v.get() == sibling; });
+    auto found
+        = std::find_if(subviews_.begin(), subviews_.end(), [sibling](const auto& v) { return v.get() == sibling; });
     if (found == subviews_.end() || view.get() == sibling) {
         addSubview(view);
         return;
     }
     const std::size_t siblingIndex = static_cast<std::size_t>(found - subviews_.begin());
-    const bool wasBelow = view && view->superview_ == this &&
-                          std::find(subviews_.begin(), found, view) != found;
+    const bool wasBelow = view && view->superview_ == this && std::find(subviews_.begin(), found, view) != found;
     attach(view, wasBelow ? siblingIndex - 1 : siblingIndex);
 }
 
@@ -317,8 +323,8 @@ void UIView::detachFromSuperview()
 {
     UIView* parent = superview_;
     parent->willRemoveSubview(this);
-    auto found = std::find_if(parent->subviews_.begin(), parent->subviews_.end(),
-                              [this](const auto& v) { return v.get() == this; });
+    auto found = std::find_if(
+        parent->subviews_.begin(), parent->subviews_.end(), [this](const auto& v) { return v.get() == this; });
     if (found != parent->subviews_.end()) {
         CATransaction::noteRemoval(parent, this, static_cast<std::size_t>(found - parent->subviews_.begin()));
         parent->subviews_.erase(found);
@@ -333,7 +339,7 @@ void UIView::removeFromSuperview()
     if (superview_ == nullptr) {
         return;
     }
-    const std::shared_ptr<UIView> keep = shared_from_this();  // the superview may hold the only reference
+    const std::shared_ptr<UIView> keep = shared_from_this(); // the superview may hold the only reference
     const UIWindow* oldWindow = window();
     detachFromSuperview();
     didMoveToSuperview();
@@ -479,8 +485,8 @@ UIView* UIView::hitTestWithEvent(CGPoint point, UIEvent* event)
     }
     for (auto it = subviews_.rbegin(); it != subviews_.rend(); ++it) {
         const UIView* subview = it->get();
-        const CGPoint inSubview =
-            CGPointApplyAffineTransform(point, CGAffineTransformInvert(subview->transformToSuperview()));
+        const CGPoint inSubview
+            = CGPointApplyAffineTransform(point, CGAffineTransformInvert(subview->transformToSuperview()));
         if (UIView* hit = (*it)->hitTestWithEvent(inSubview, event)) {
             return hit;
         }

@@ -1,5 +1,6 @@
 // The product end to end, as a person uses it: the shell host with the tweak library loaded, on a private
 // bus and a freshly installed device, driven with sbctl; the log files read back from the device.
+#include "ChildProcess.h"
 #include "NSArray.h"
 #include "NSDictionary.h"
 #include "NSFileManager.h"
@@ -11,6 +12,7 @@
 
 #include <cairo.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -316,6 +318,40 @@ TEST_F(ShellAndPanel, ARecordOfOneLongWordIsLoggedWholeAndDrawnInThePanel)
     cairo_surface_destroy(png);
     closePanel(shell);
     EXPECT_TRUE(oldBodies() == justTheWord);
+}
+
+// During a burst of plug-in records into the open panel the shell is never idle, yet it answers its state
+// while the burst still runs: the state is read as its call arrives, and the panel takes the records that
+// arrive together with one table update.
+TEST_F(ShellAndPanel, TheShellAnswersItsStateDuringABurstIntoTheOpenPanel)
+{
+    ShellHost shell;
+    ASSERT_TRUE(shell.isRunning()) << shell.failure();
+    act(shell, {"unlock"});
+    openPanel(shell);
+    ChildProcess::Options options;
+    options.environment = {{"DBUS_SESSION_BUS_ADDRESS", shell.busAddress()}};
+    std::string failure;
+    auto client = ChildProcess::start(
+        {VANTLE_IPC_PEER, "burst", PLWriter::kMessagingCenterName, PLWriter::kNewNotificationMessage, "10000"}, options,
+        failure);
+    ASSERT_NE(client, nullptr) << failure;
+    for (int acknowledged = 0; acknowledged < 100;) {
+        const auto line = client->nextLine();
+        ASSERT_TRUE(line) << "the burst ended early";
+        acknowledged += line->starts_with("acknowledged ") ? 1 : 0;
+    }
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(panelIsShown(shell));
+    }
+    siginfo_t exited{};
+    ASSERT_EQ(::waitid(P_PID, static_cast<id_t>(client->pid()), &exited, WEXITED | WNOHANG | WNOWAIT), 0);
+    EXPECT_EQ(exited.si_pid, 0) << "the state came only once the burst was over";
+    while (client->nextLine()) {
+    }
+    EXPECT_EQ(client->waitForExit(), 0);
+    shell.waitUntilIdle();
+    closePanel(shell);
 }
 
 TEST_F(ShellAndPanel, ThePanelFollowsTheShellIntoLandscape)

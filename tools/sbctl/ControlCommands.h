@@ -23,7 +23,7 @@ public:
 
 private:
     CLI::App* add(const std::string& name, const std::string& description, std::string method,
-                  ControlClient::Arguments arguments = {}, ControlRequest::PrintReply printReply = {})
+        ControlClient::Arguments arguments = {}, ControlRequest::PrintReply printReply = {})
     {
         return table_.add(name, description, std::move(method), std::move(arguments), std::move(printReply));
     }

@@ -24,12 +24,12 @@ public:
 
 private:
     CLI::App* add(const std::string& name, const std::string& description, std::string method,
-                  ControlClient::Arguments arguments = {}, ControlRequest::PrintReply printReply = {})
+        ControlClient::Arguments arguments = {}, ControlRequest::PrintReply printReply = {})
     {
         return table_.add(name, description, std::move(method), std::move(arguments), std::move(printReply));
     }
-    CLI::App* addTitled(const std::string& name, const std::string& description, std::string method,
-                        const std::string& what);
+    CLI::App* addTitled(
+        const std::string& name, const std::string& description, std::string method, const std::string& what);
     void addPages();
 
     ControlCommandTable table_;

@@ -374,10 +374,23 @@ void VTSorter::receivedNotification(const std::shared_ptr<NSDictionary>& record)
         return;
     case Phase::Shown:
         if (insertReceived(record, appendNumber)) {
-            sortOnMainThread();
+            sortReceivedOnNextPass();
         }
         return;
     }
+}
+
+void VTSorter::sortReceivedOnNextPass()
+{
+    if (std::exchange(receivedSortQueued_, true)) {
+        return;
+    }
+    main_.performBlock([weak = weak_from_this()] {
+        const auto self = weak.lock();
+        if (self && std::exchange(self->receivedSortQueued_, false) && self->phase_ == Phase::Shown) {
+            self->sortOnMainThread();
+        }
+    });
 }
 
 bool VTSorter::insertReceived(const std::shared_ptr<NSDictionary>& record, std::uint64_t appendNumber)

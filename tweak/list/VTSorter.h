@@ -54,7 +54,9 @@
 //   - a later one handed in before the load is published waits, and is listed first when it is published;
 //   - a later one after that is listed first at once.
 // So every record is listed once, however the hand-over and the read interleave. A record handed in by
-// someone other than the store (append number 0) is always listed.
+// someone other than the store (append number 0) is always listed. Records handed in one after another (a
+// burst) are sorted and shown together: one sort and one table update on the main loop's next pass for all
+// that came before it, instead of one per record.
 //
 // Closing. `purge` and `clear` change the log files under the store's lock, so a write cannot fall between
 // their read and their rewrite, and through the store (PLWriter::replaceOldNotifications and
@@ -220,6 +222,8 @@ private:
     void publish(Loaded loaded);
     void publishFirstScreen(Loaded loaded);
     void sortOnMainThread();
+    // Sorts (and so updates the table) once on the main loop's next pass for every record received before it.
+    void sortReceivedOnNextPass();
     void scheduleDoneSorting();
     void doneSorting();
     void doneSortingNoReload();
@@ -262,6 +266,7 @@ private:
     bool moreToShow_ = false;
     // Records handed in while the load runs, with their append numbers.
     std::vector<std::pair<std::uint64_t, std::shared_ptr<NSDictionary>>> arrivedDuringLoad_;
+    bool receivedSortQueued_ = false;
     // While the first screen is shown: the whole log's count, and the positions deleted and whether a collapsed
     // state changed since, which the whole log gets too when it is published.
     std::size_t countBeingLoaded_ = 0;

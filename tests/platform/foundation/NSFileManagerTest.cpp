@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -106,6 +107,22 @@ id record(const std::string& body)
     });
 }
 
+// Real calls, except that fstat tells a file's size as `shortBy` bytes less than it is, as if the file grew
+// between fstat and the reads.
+class ShrinkingFstat final : public FileSystemCalls {
+public:
+    explicit ShrinkingFstat(off_t shortBy) : shortBy_(shortBy) {}
+    int fstat(int fd, struct stat* status) override
+    {
+        const int result = FileSystemCalls::fstat(fd, status);
+        status->st_size = std::max<off_t>(0, status->st_size - shortBy_);
+        return result;
+    }
+
+private:
+    off_t shortBy_;
+};
+
 class NSFileManagerTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -121,6 +138,24 @@ protected:
 };
 
 } // namespace
+
+TEST_F(NSFileManagerTest, AFileThatGrewSinceItsSizeWasTakenIsReadWholeWithinTheCap)
+{
+    const std::string bytes(10000, 'x');
+    ASSERT_EQ(manager.createFileAtPath(kLog, bytes), std::nullopt);
+    struct Case {
+        off_t shortBy;
+        std::size_t cap;
+        bool whole;
+    };
+    for (const Case& c : {Case{0, 10000, true}, Case{1, 10000, true}, Case{9000, 10000, true}, Case{10000, 10000, true},
+                          Case{9000, 9999, false}}) {
+        const NSFileManager shrinking(std::make_shared<ShrinkingFstat>(c.shortBy));
+        const auto read = shrinking.contentsAtPath(kLog, c.cap);
+        EXPECT_EQ(read.ok() && read.value() == bytes, c.whole) << c.shortBy << " short, cap " << c.cap;
+        EXPECT_EQ(!read.ok() && read.error().code() == EFBIG, !c.whole) << c.shortBy << " short, cap " << c.cap;
+    }
+}
 
 TEST_F(NSFileManagerTest, FilesAndFoldersAtDevicePaths)
 {
@@ -166,6 +201,29 @@ TEST_F(NSFileManagerTest, FilesAndFoldersAtDevicePaths)
     EXPECT_EQ(manager.removeItemAtPath(kLog)->code(), ENOENT);
     EXPECT_TRUE(manager.removeItemAtPath("/..").has_value());
     EXPECT_TRUE(std::filesystem::exists(root.path()));
+}
+
+// Pieces are written as the file's contents one after another, whatever their sizes; a write that fails
+// part way leaves the previous file.
+TEST_F(NSFileManagerTest, PiecesAreWrittenAsOneFile)
+{
+    const std::string small(100, 's');
+    const std::string large(300 * 1024, 'l');
+    const std::vector<std::vector<std::string_view>> cases{
+        {}, {"one"}, {large}, std::vector<std::string_view>(5000, small), {small, large, small, "", large, "end"}};
+    for (const auto& pieces : cases) {
+        std::string joined;
+        for (const auto piece : pieces) {
+            joined += piece;
+        }
+        ASSERT_EQ(manager.createFileAtPath(kLog, std::span<const std::string_view>(pieces)), std::nullopt);
+        EXPECT_EQ(hostContents(root.hostPath(kLog)), joined) << pieces.size() << " pieces";
+    }
+    const std::string previous = hostContents(root.hostPath(kLog));
+    const std::vector<std::string_view> pieces(5000, small);
+    NSFileManager failing(std::make_shared<FailingCalls>(FailingCalls::Step::ShortWriteThenFail, ENOSPC));
+    EXPECT_TRUE(failing.createFileAtPath(kLog, std::span<const std::string_view>(pieces)).has_value());
+    EXPECT_EQ(hostContents(root.hostPath(kLog)), previous);
 }
 
 TEST_F(NSFileManagerTest, EachFailedWriteStepLeavesThePreviousFileAndReportsIt)
