@@ -38,7 +38,8 @@ void CrossProcessLock::release()
 bool CrossProcessLock::take(int operation)
 {
     release();
-    const int descriptor = ::open(DeviceRoot::resolve(devicePath_).c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a FIFO put at the path would otherwise hold the open until some process writes to it.
+    const int descriptor = ::open(DeviceRoot::resolve(devicePath_).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) {
         return false;
     }

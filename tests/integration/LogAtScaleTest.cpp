@@ -1,5 +1,6 @@
 // The log as other tools leave it, end to end with the real shell: a long history written by Python's
-// plistlib, preference values of the wrong kind, and elements that are not records.
+// plistlib, records of any date in either form, preference values of the wrong kind, and elements that are
+// not records.
 #include "ChildProcess.h"
 #include "NSArray.h"
 #include "NSDate.h"
@@ -9,6 +10,7 @@
 #include "NSString.h"
 #include "PLWriter.h"
 #include "ShellHost.h"
+#include "ToolRun.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -136,6 +138,53 @@ TEST(LogAtScale, AHundredThousandRecordsWrittenByPlistlibOpenWithRowsAndAllSurvi
               "100000 Body0 Body99999");
     EXPECT_THAT(filesInLogFolder(shell), testing::Not(testing::Contains(testing::HasSubstr(".unreadable-"))))
         << "nothing was taken for unreadable and set aside";
+}
+
+// Writes one record per date given as "YYYY-MM-DDTHH:MM:SS", its body the date itself, in the form given.
+constexpr const char* kWriteDatedLogScript = R"(
+import datetime, plistlib, sys
+path, form, dates = sys.argv[1], sys.argv[2], sys.argv[3:]
+records = [{"Application": "Calendar", "Body": d, "Bundle Identifier": "com.apple.mobilecal",
+            "Date": datetime.datetime.strptime(d, "%Y-%m-%dT%H:%M:%S")} for d in dates]
+with open(path, "wb") as out:
+    plistlib.dump(records, out, fmt=plistlib.FMT_BINARY if form == "binary" else plistlib.FMT_XML)
+)";
+
+// Each record of the file as plistlib reads it, "body=date" with the date in the form the bodies are written.
+constexpr const char* kListDatesScript = R"(
+import plistlib, sys
+with open(sys.argv[1], "rb") as f:
+    print(" ".join("%s=%s" % (r["Body"], r["Date"].strftime("%Y-%m-%dT%H:%M:%S").rjust(19, "0")) for r in plistlib.load(f)))
+)";
+
+TEST(LogAtScale, RecordsOfAnyDateKeepTheirDatesThroughAnAppendAndTheCloseInEitherForm)
+{
+    const std::vector<std::string> dates = {"9999-12-31T23:59:59", "2100-01-01T00:00:00", "1932-12-13T20:45:52",
+                                            "1900-01-01T00:00:00", "0001-01-01T00:00:00"};
+    for (const char* form : {"xml", "binary"}) {
+        SCOPED_TRACE(form);
+        ShellHost::Options options;
+        options.prepareDevice = [&](const TemporaryDeviceRoot& device) {
+            std::vector<std::string> arguments{device.hostPath(PLWriter::kNewNotificationsPath).string(), form};
+            arguments.insert(arguments.end(), dates.begin(), dates.end());
+            runPython(kWriteDatedLogScript, arguments);
+        };
+        const ShellHost shell(options);
+        ASSERT_TRUE(shell.isRunning()) << shell.failure();
+        const ToolRun posted = ToolRun::of(
+            "/usr/bin/env", ToolRun::quoted("DBUS_SESSION_BUS_ADDRESS=" + shell.busAddress()) + " " +
+                                ToolRun::quoted(VANTLE_POST_TOOL) +
+                                " --app Calendar --bundle com.apple.mobilecal --body 2100-06-01T12:00:00 --date 2100-06-01T12:00:00Z");
+        ASSERT_EQ(posted.status, 0) << posted.all();
+        openAndClosePanel(shell);
+
+        std::string expected = "2100-06-01T12:00:00=2100-06-01T12:00:00";
+        for (const auto& date : dates) {
+            expected += " " + date + "=" + date;
+        }
+        EXPECT_EQ(runPython(kListDatesScript, {shell.device().hostPath(PLWriter::kOldNotificationsPath).string()}),
+                  expected);
+    }
 }
 
 TEST(LogAtScale, ItemsToKeepOfAnUnusableValueCountsAsFiftyWhileZeroAndNegativeKeepTheirMeaning)

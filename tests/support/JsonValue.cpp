@@ -1,5 +1,7 @@
 #include "JsonValue.h"
 
+#include "TextSanitizer.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <stdexcept>
@@ -171,25 +173,6 @@ private:
         return static_cast<unsigned>(std::strtoul(digits.c_str(), nullptr, 16));
     }
 
-    static void appendUTF8(std::string& out, unsigned code)
-    {
-        if (code < 0x80) {
-            out += static_cast<char>(code);
-        } else if (code < 0x800) {
-            out += static_cast<char>(0xC0 | (code >> 6));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else if (code < 0x10000) {
-            out += static_cast<char>(0xE0 | (code >> 12));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (code >> 18));
-            out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (code & 0x3F));
-        }
-    }
-
     void escape(std::string& out)
     {
         const char e = peek();
@@ -229,7 +212,7 @@ private:
             }
             code = 0x10000 + ((code - 0xD800) << 10) + (low - 0xDC00);
         }
-        appendUTF8(out, code);
+        TextSanitizer::appendUTF8(out, code);
     }
 
     std::string string()

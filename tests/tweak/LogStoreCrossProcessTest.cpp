@@ -1,8 +1,13 @@
 #include "CrossProcessLock.h"
+#include "DeviceRoot.h"
 #include "LogTestSupport.h"
 #include "NSRecursiveLockHolder.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <string>
 
 using namespace logtest;
 
@@ -37,4 +42,12 @@ TEST_F(LogStoreCrossProcess, TheStoresOutermostHoldKeepsOtherProcessesOutUntilIt
     } else {
         ADD_FAILURE() << "the other process's release left the store locked out";
     }
+}
+
+TEST_F(LogStoreCrossProcess, AFifoAtTheLockedPathIsHeldWithoutWaitingForAWriter)
+{
+    const std::string path = std::string(PLWriter::kLogFolder) + "fifo";
+    ASSERT_EQ(::mkfifo(DeviceRoot::resolve(path).c_str(), 0600), 0);
+    CrossProcessLock lock{path};
+    EXPECT_TRUE(lock.tryAcquire());
 }

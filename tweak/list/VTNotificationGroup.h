@@ -33,6 +33,11 @@ public:
     void setCollapsed(bool collapsed) { collapsed_ = collapsed; }
 
     void addItem(std::shared_ptr<VTNotification> entry) { notifications_.push_back(std::move(entry)); }
+    // Puts the entries, in their order, before the ones held.
+    void insertItemsAtFront(const std::vector<std::shared_ptr<VTNotification>>& entries)
+    {
+        notifications_.insert(notifications_.begin(), entries.begin(), entries.end());
+    }
     void toggleCollapsed() { collapsed_ = !collapsed_; }
     std::size_t count() const { return notifications_.size(); }
 

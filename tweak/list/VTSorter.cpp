@@ -306,6 +306,7 @@ void VTSorter::publish(Loaded loaded)
     if (!arrived.empty() || changedOnFirstScreen) {
         notifications_ = sortNotifications({rawNotifications_, unread_, collapsedList()});
     }
+    groupsAsSorted_ = true;
     doneSorting();
 }
 
@@ -321,6 +322,7 @@ void VTSorter::publishFirstScreen(Loaded loaded)
     moreToShow_ = loaded.moreToShow;
     collapsedList_ = std::move(loaded.collapsedList);
     notifications_ = std::move(loaded.groups);
+    groupsAsSorted_ = true;
     doneSorting();
 }
 
@@ -328,6 +330,7 @@ void VTSorter::sortOnMainThread()
 {
     busy_ = true;
     notifications_ = sortNotifications({rawNotifications_, unread_, collapsedList()});
+    groupsAsSorted_ = true;
     scheduleDoneSorting();
 }
 
@@ -375,33 +378,66 @@ void VTSorter::receivedNotification(const std::shared_ptr<NSDictionary>& record)
     case Phase::Flushed:
         return;
     case Phase::Shown:
-        if (insertReceived(record, appendNumber)) {
-            sortReceivedOnNextPass();
+        if (takeReceived(appendNumber)) {
+            received_.push_back(record);
+            listReceivedOnNextPass();
         }
         return;
     }
 }
 
-void VTSorter::sortReceivedOnNextPass()
+void VTSorter::listReceivedOnNextPass()
 {
     if (std::exchange(receivedSortQueued_, true)) {
         return;
     }
     main_.performBlock([weak = weak_from_this()] {
         const auto self = weak.lock();
-        if (self && std::exchange(self->receivedSortQueued_, false) && self->phase_ == Phase::Shown) {
-            self->sortOnMainThread();
+        if (self && std::exchange(self->receivedSortQueued_, false) && self->phase_ == Phase::Shown &&
+            !self->received_.empty()) {
+            self->busy_ = true;
+            self->listReceived();
+            self->scheduleDoneSorting();
         }
     });
 }
 
-bool VTSorter::insertReceived(const std::shared_ptr<NSDictionary>& record, std::uint64_t appendNumber)
+void VTSorter::listReceived()
+{
+    const std::size_t arrived = received_.size();
+    rawNotifications_.insert(rawNotifications_.begin(), received_.rbegin(), received_.rend());
+    received_.clear();
+    unread_ += static_cast<unsigned>(arrived);
+    if (!groupsAsSorted_) {
+        notifications_ = sortNotifications({rawNotifications_, unread_, collapsedList()});
+        groupsAsSorted_ = true;
+        return;
+    }
+    // Every entry held moves down by the number that arrived; only the new ones are sorted.
+    for (const auto& group : notifications_) {
+        for (const auto& entry : group->notifications()) {
+            entry->setIndex(entry->index() + static_cast<std::int32_t>(arrived));
+        }
+    }
+    const Records newest(rawNotifications_.begin(), rawNotifications_.begin() + static_cast<std::ptrdiff_t>(arrived));
+    mergeNewest(sortNotifications({newest, unread_, collapsedList()}), notifications_);
+}
+
+bool VTSorter::takeReceived(std::uint64_t appendNumber)
 {
     if (appendNumber != 0) {
         if (appendNumber <= readThroughAppend_) {
             return false; // it was in the file the load read
         }
         ++takenAfterRead_;
+    }
+    return true;
+}
+
+bool VTSorter::insertReceived(const std::shared_ptr<NSDictionary>& record, std::uint64_t appendNumber)
+{
+    if (!takeReceived(appendNumber)) {
+        return false;
     }
     rawNotifications_.insert(rawNotifications_.begin(), record);
     ++unread_;
@@ -414,6 +450,9 @@ void VTSorter::purge()
 {
     busy_ = true;
     ++generation_;
+    if (!received_.empty()) {
+        listReceived(); // counted as taken from the new-notifications file, so written back with the rest
+    }
     if (accounted_) {
         Closing closing{rawNotifications_, moreToShow_ && phase_ == Phase::Shown, readThroughAppend_,
                         takenAfterRead_, collapsedList_};
@@ -479,6 +518,7 @@ void VTSorter::flush()
     }
     collapsedList_.reset();
     arrivedDuringLoad_.clear();
+    received_.clear();
     deletedOnFirstScreen_.clear();
     unread_ = 0;
 }
@@ -529,6 +569,7 @@ void VTSorter::loadAll()
 void VTSorter::collapseGroup(VTNotificationGroup& group)
 {
     group.setCollapsed(true);
+    groupsAsSorted_ = false;
     collapsedChangedOnFirstScreen_ = collapsedChangedOnFirstScreen_ || phase_ == Phase::FirstScreen;
     if (!collapsedList_) {
         return;
@@ -543,6 +584,7 @@ void VTSorter::collapseGroup(VTNotificationGroup& group)
 void VTSorter::expandGroup(VTNotificationGroup& group)
 {
     group.setCollapsed(false);
+    groupsAsSorted_ = false;
     collapsedChangedOnFirstScreen_ = collapsedChangedOnFirstScreen_ || phase_ == Phase::FirstScreen;
     if (!collapsedList_) {
         return;
@@ -581,13 +623,23 @@ bool VTSorter::isShowOlderSection(int section) const
     return moreToShow_ && static_cast<std::size_t>(section) == notifications_.size();
 }
 
-std::shared_ptr<VTNotification> VTSorter::notificationForIndexPath(const NSIndexPath& path) const
+const std::shared_ptr<VTNotification>* VTSorter::entryAtIndexPath(const NSIndexPath& path) const
 {
-    const auto group = groupAt(path.section());
-    if (!group || path.row() < 1 || static_cast<std::size_t>(path.row()) > group->count()) {
+    const int section = path.section();
+    if (section < 0 || static_cast<std::size_t>(section) >= notifications_.size()) {
         return nullptr;
     }
-    return group->notifications()[path.row() - 1];
+    const auto& entries = notifications_[section]->notifications();
+    if (path.row() < 1 || static_cast<std::size_t>(path.row()) > entries.size()) {
+        return nullptr;
+    }
+    return &entries[path.row() - 1];
+}
+
+std::shared_ptr<VTNotification> VTSorter::notificationForIndexPath(const NSIndexPath& path) const
+{
+    const auto* entry = entryAtIndexPath(path);
+    return entry ? *entry : nullptr;
 }
 
 std::optional<std::int32_t> VTSorter::indexOfRawNotificationForIndexPath(const NSIndexPath& path) const
@@ -649,11 +701,11 @@ int VTSorter::numberOfRowsInSection(UITableView&, int section)
     if (isShowOlderSection(section)) {
         return 1;
     }
-    const auto group = groupAt(section);
-    if (!group) {
+    if (section < 0 || static_cast<std::size_t>(section) >= notifications_.size()) {
         return 0;
     }
-    return group->isCollapsed() ? 1 : 1 + static_cast<int>(group->count());
+    const auto& group = *notifications_[section];
+    return group.isCollapsed() ? 1 : 1 + static_cast<int>(group.count());
 }
 
 double VTSorter::heightForRowAtIndexPath(UITableView&, const NSIndexPath& path)
@@ -681,8 +733,8 @@ double VTSorter::estimatedHeightForRowAtIndexPath(UITableView& table, const NSIn
     if (isShowOlderSection(path.section()) || path.row() == 0) {
         return heightForRowAtIndexPath(table, path);
     }
-    const auto entry = notificationForIndexPath(path);
-    return entry ? estimatedTextHeight(entry->content(), entryTextWidth()) + kEntryRowPadding : 0;
+    const auto* entry = entryAtIndexPath(path);
+    return entry ? estimatedTextHeight((*entry)->content(), entryTextWidth()) + kEntryRowPadding : 0;
 }
 
 double VTSorter::entryTextWidth() const { return (window_ ? window_->listWidth() : 0) - kEntryTextInset; }

@@ -55,8 +55,8 @@
 //   - a later one after that is listed first at once.
 // So every record is listed once, however the hand-over and the read interleave. A record handed in by
 // someone other than the store (append number 0) is always listed. Records handed in one after another (a
-// burst) are sorted and shown together: one sort and one table update on the main loop's next pass for all
-// that came before it, instead of one per record.
+// burst) are listed together: on the main loop's next pass they join the groups (mergeNewest, at a cost in
+// proportion to how many arrived rather than to the list's length) and the table updates once.
 //
 // Closing. `purge` and `clear` change the log files under the store's lock, so a write cannot fall between
 // their read and their rewrite, and through the store (PLWriter::replaceOldNotifications and
@@ -164,6 +164,10 @@ protected:
     // The strategy: the groups of the input, each holding entries built by entryAt. Runs on the loading
     // thread for the first sort and on the main thread afterwards, so it reads nothing but its input.
     virtual Groups sortNotifications(const SortInput& input) const = 0;
+    // Puts `newest`, the groups sortNotifications made of records that arrived (all newer than any held),
+    // into `groups`, the groups of the records held, so that `groups` comes out as a sort of all of them
+    // would make it. The entries' positions are already those of the whole list.
+    virtual void mergeNewest(Groups newest, Groups& groups) const = 0;
     // Whether the first groups of the whole list are the groups of its newest records alone (ending where a
     // group ends), so that a long log's first screen can be shown before the rest is read.
     virtual bool groupsFromNewestRecordsAlone() const { return false; }
@@ -222,11 +226,17 @@ private:
     void publish(Loaded loaded);
     void publishFirstScreen(Loaded loaded);
     void sortOnMainThread();
-    // Sorts (and so updates the table) once on the main loop's next pass for every record received before it.
-    void sortReceivedOnNextPass();
+    // Lists (and so updates the table) once on the main loop's next pass every record received before it.
+    void listReceivedOnNextPass();
+    // Puts the received records first in the list and into the groups, at a cost in proportion to how many
+    // arrived (a whole sort only when a group was collapsed or expanded since the last one).
+    void listReceived();
     void scheduleDoneSorting();
     void doneSorting();
     void doneSortingNoReload();
+    // Whether a record handed in with the append number is not one the load read (and so is to be listed);
+    // counts it as taken when it is the store's.
+    bool takeReceived(std::uint64_t appendNumber);
     // Lists the record first, as new, unless its append number says the load read it; answers whether it did.
     bool insertReceived(const std::shared_ptr<NSDictionary>& record, std::uint64_t appendNumber);
     // What a close writes back, taken on the main thread and written on a job thread.
@@ -246,6 +256,8 @@ private:
     void deleteGroupEntries(const VTNotificationGroup& group);
     void deleteRow(const NSIndexPath& path);
     std::shared_ptr<VTNotificationGroup> groupAt(int section) const;
+    // The entry as notificationForIndexPath finds it, without taking a reference (the table asks every row).
+    const std::shared_ptr<VTNotification>* entryAtIndexPath(const NSIndexPath& path) const;
     bool isShowOlderSection(int section) const;
     double entryTextWidth() const;
 
@@ -266,7 +278,12 @@ private:
     bool moreToShow_ = false;
     // Records handed in while the load runs, with their append numbers.
     std::vector<std::pair<std::uint64_t, std::shared_ptr<NSDictionary>>> arrivedDuringLoad_;
+    // Records received while shown and not yet listed, oldest first.
+    Records received_;
     bool receivedSortQueued_ = false;
+    // Whether every group's collapsed flag is the one the last sort derived from the collapsed list (no group
+    // was collapsed or expanded since), so that records that arrive can join the groups without a sort.
+    bool groupsAsSorted_ = false;
     // While the first screen is shown: the whole log's count, and the positions deleted and whether a collapsed
     // state changed since, which the whole log gets too when it is published.
     std::size_t countBeingLoaded_ = 0;

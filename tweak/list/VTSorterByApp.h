@@ -10,4 +10,5 @@ public:
 
 protected:
     Groups sortNotifications(const SortInput& input) const override;
+    void mergeNewest(Groups newest, Groups& groups) const override;
 };

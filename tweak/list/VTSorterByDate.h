@@ -10,6 +10,7 @@ public:
 
 protected:
     Groups sortNotifications(const SortInput& input) const override;
+    void mergeNewest(Groups newest, Groups& groups) const override;
     // A group is a run of consecutive records, so the newest runs are the first groups.
     bool groupsFromNewestRecordsAlone() const override { return true; }
 };

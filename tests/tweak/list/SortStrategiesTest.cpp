@@ -120,3 +120,99 @@ TEST_F(SortStrategies, AGroupIsCollapsedOnlyWhenAllItsEntriesAreMarked)
     const auto byApp = open<VTSorterByApp>();
     EXPECT_EQ(shapeOf(byApp->notifications()), "A:4 B:1");
 }
+
+namespace {
+
+// Every group's name, bundle identifier and collapsed flag, and each entry's position, text and new mark.
+std::string describe(const VTSorter::Groups& groups)
+{
+    std::string text;
+    for (const auto& group : groups) {
+        text += group->appName().value_or("?") + "/" + group->bundleID().value_or("?") +
+                (group->isCollapsed() ? "-" : "+") + "[";
+        for (const auto& entry : group->notifications()) {
+            text += std::to_string(entry->index()) + entry->content() + (entry->isNewNotification() ? "* " : " ");
+        }
+        text += "] ";
+    }
+    return text;
+}
+
+} // namespace
+
+// Records handed in while the panel shows join the groups held; the groups come out as a sort of the whole
+// list would make them, in both orders, across passes and after a group was collapsed.
+TEST_F(SortStrategies, RecordsThatArriveJoinTheGroupsAsAWholeSortWouldPlaceThem)
+{
+    using Batches = std::vector<std::vector<std::string>>; // "App" or "App@bundle", oldest first; "" no name
+    struct Case {
+        const char* name;
+        std::vector<std::string> log;
+        Batches arrivals;
+        std::vector<std::size_t> collapsedInLog; // positions of the log whose date key is marked collapsed
+        bool collapseFirstGroupBeforeArrivals = false;
+    };
+    const std::vector<Case> cases{
+        {"joins the first group", {"A", "A", "B"}, {{"A"}, {"C", "C"}}, {}},
+        {"an application seen further down", {"A", "B", "A", "C"}, {{"C", "B"}, {"D"}, {"A", "B"}}, {}},
+        {"records without a name", {"A", "", "B"}, {{"", "A"}, {"", ""}}, {}},
+        {"another bundle under the same name", {"A@x", "A@x", "B"}, {{"A@y"}, {"A@x", "B@z"}}, {}},
+        {"a collapsed group that an arrival expands", {"B", "B", "A"}, {{"A"}, {"B"}}, {0, 1, 2}},
+        {"collapsed groups that stay collapsed", {"B", "B", "A"}, {{"C"}}, {0, 1, 2}},
+        {"after the user collapsed a group", {"A", "B", "A"}, {{"B"}, {"A"}}, {}, true},
+    };
+    const auto recordOf = [](const std::string& spec, const std::string& body, double date) {
+        const auto at = spec.find('@');
+        const std::string name = spec.substr(0, at);
+        const std::string bundle = at == std::string::npos ? "com.example." + name : spec.substr(at + 1);
+        if (name.empty()) {
+            return NSDictionary::dictionaryWithEntries(
+                {{"Body", logtest::string(body)}, {"Date", NSDate::dateWithTimeIntervalSinceReferenceDate(date)}});
+        }
+        return makeRecord(name, body, bundle, date);
+    };
+    for (const auto& c : cases) {
+        for (const bool byDate : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (byDate ? " by date" : " by application"));
+            std::vector<std::shared_ptr<NSDictionary>> log;
+            for (std::size_t i = 0; i < c.log.size(); ++i) {
+                log.push_back(recordOf(c.log[i], "log" + std::to_string(i), 800000000.0 - double(i)));
+            }
+            logtest::writeLog(PLWriter::kNewNotificationsPath, log);
+            NSDictionary::Entries marks;
+            for (const std::size_t i : c.collapsedInLog) {
+                marks.emplace(as<NSDate>(log[i]->objectForKey("Date"))->description(), NSNumber::numberWithBool(true));
+            }
+            ASSERT_FALSE(NSFileManager::defaultManager().writePropertyList(
+                NSDictionary::dictionaryWithEntries(marks), VTSorter::kCollapsedPath));
+
+            const auto manager = byDate ? open<VTSorterByDate>() : open<VTSorterByApp>();
+            if (c.collapseFirstGroupBeforeArrivals) {
+                manager->didSelectRowAtIndexPath(*panel.table, NSIndexPath(0, 0));
+            }
+            double date = 800000001.0;
+            for (const auto& batch : c.arrivals) {
+                for (const auto& spec : batch) {
+                    manager->receivedNotification(recordOf(spec, "new" + std::to_string(int(date)), date));
+                    date += 1;
+                }
+                logtest::drain();
+            }
+            const std::string joined = describe(manager->notifications());
+            const auto listed = manager->rawNotifications();
+            const auto collapsed = manager->collapsedList();
+            NSDictionary::Entries keys;
+            for (const auto& key : collapsed ? *collapsed : std::set<std::string>()) {
+                keys.emplace(key, NSNumber::numberWithBool(true));
+            }
+            panel.release();
+
+            logtest::writeLog(PLWriter::kNewNotificationsPath, listed);
+            ASSERT_FALSE(NSFileManager::defaultManager().writePropertyList(
+                NSDictionary::dictionaryWithEntries(keys), VTSorter::kCollapsedPath));
+            const auto sorted = byDate ? open<VTSorterByDate>() : open<VTSorterByApp>();
+            EXPECT_EQ(joined, describe(sorted->notifications()));
+            panel.release();
+        }
+    }
+}
