@@ -90,9 +90,22 @@ void SBApplicationController::rescan()
 
 void SBApplicationController::scanIfChanged()
 {
-    if (scanned_ != fingerprint()) {
+    if (!scanned_ || !unchangedSince(*scanned_)) {
         scan();
     }
+}
+
+bool SBApplicationController::unchangedSince(const Fingerprint& scanned)
+{
+    // A container or bundle added or removed changes the time of the folder that holds it, and each of
+    // those is in the fingerprint; so the folders need not be listed again, only looked at.
+    if (scanned.empty() || scanned.front().first != DeviceRoot::root()) {
+        return false;
+    }
+    return std::all_of(scanned.begin() + 1, scanned.end(), [](const auto& folder) {
+        std::error_code error;
+        return std::filesystem::last_write_time(folder.first, error) == folder.second;
+    });
 }
 
 void SBApplicationController::scan()

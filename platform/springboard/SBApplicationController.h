@@ -46,6 +46,8 @@ private:
     // The root and the modification time of every application folder, container and bundle.
     using Fingerprint = std::vector<std::pair<std::filesystem::path, std::filesystem::file_time_type>>;
     static Fingerprint fingerprint();
+    // Whether the root and every folder of the fingerprint are as they were when it was taken.
+    static bool unchangedSince(const Fingerprint& scanned);
 
     void scanIfChanged() VT_REQUIRES(mutex_);
     void scan() VT_REQUIRES(mutex_);

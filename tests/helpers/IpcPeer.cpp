@@ -16,7 +16,8 @@
 //                                                        one after another; "acknowledged <i>" as each is
 //                                                        answered, the error for each thread that stopped at
 //                                                        one, then "done"
-//   vantle_ipc_peer notify-burst <count>                 the same with the desktop's Notify (summary "<i>")
+//   vantle_ipc_peer notify-burst <count> [<senders>]     the same with the desktop's Notify (summary "<i>"),
+//                                                        from <senders> threads (kBurstSenders by default)
 //   vantle_ipc_peer send-and-leave <center> <message> <app> <count>
 //                                                        sends records "0" ... "<count - 1>" without waiting
 //                                                        for any answer and exits at once, as a script does
@@ -95,15 +96,16 @@ int postHeld(const std::string& name)
 // alone would wait for each in turn.
 constexpr long kBurstSenders = 16;
 
-// Sends 0 ... count - 1 from kBurstSenders threads; `sendOne` answers the error, or nothing once answered.
+// Sends 0 ... count - 1 from `senders` threads; `sendOne` answers the error, or nothing once answered.
 // `connect` runs first on each thread.
-int burst(long count, const std::function<std::function<std::optional<std::string>(long)>()>& connect)
+int burst(long count, long senders,
+          const std::function<std::function<std::optional<std::string>(long)>()>& connect)
 {
     std::atomic<long> next{0};
     std::atomic<bool> failed{false};
-    std::vector<std::thread> senders;
-    for (long sender = 0; sender < kBurstSenders; ++sender) {
-        senders.emplace_back([&] {
+    std::vector<std::thread> threads;
+    for (long sender = 0; sender < senders; ++sender) {
+        threads.emplace_back([&] {
             const auto sendOne = connect();
             for (long index = next++; index < count; index = next++) {
                 if (const auto error = sendOne(index)) {
@@ -115,8 +117,8 @@ int burst(long count, const std::function<std::function<std::optional<std::strin
             }
         });
     }
-    for (auto& sender : senders) {
-        sender.join();
+    for (auto& thread : threads) {
+        thread.join();
     }
     say("done");
     return failed ? 1 : 0;
@@ -125,7 +127,7 @@ int burst(long count, const std::function<std::function<std::optional<std::strin
 int messageBurst(const std::string& center, const std::string& message, long count)
 {
     const auto centre = CPDistributedMessagingCenter::centerNamed(center);
-    return burst(count, [&] {
+    return burst(count, kBurstSenders, [&] {
         return [&](long index) -> std::optional<std::string> {
             const auto error = centre->sendMessageName(message, record("Burst", std::to_string(index)));
             return error ? std::optional<std::string>(error->description()) : std::nullopt;
@@ -133,9 +135,9 @@ int messageBurst(const std::string& center, const std::string& message, long cou
     });
 }
 
-int notifyBurst(long count)
+int notifyBurst(long count, long senders)
 {
-    return burst(count, [] {
+    return burst(count, senders, [] {
         std::shared_ptr<sdbus::IConnection> connection = sdbus::createSessionBusConnection();
         std::shared_ptr<sdbus::IProxy> proxy =
             sdbus::createProxy(*connection, "org.freedesktop.Notifications", "/org/freedesktop/Notifications");
@@ -245,8 +247,9 @@ int main(int argc, char** argv)
     if (args.size() == 5 && args[0] == "send-and-leave") {
         return sendAndLeave(args[1], args[2], args[3], std::strtol(args[4].c_str(), nullptr, 10));
     }
-    if (args.size() == 2 && args[0] == "notify-burst") {
-        return notifyBurst(std::strtol(args[1].c_str(), nullptr, 10));
+    if ((args.size() == 2 || args.size() == 3) && args[0] == "notify-burst") {
+        const long senders = args.size() == 3 ? std::strtol(args[2].c_str(), nullptr, 10) : kBurstSenders;
+        return notifyBurst(std::strtol(args[1].c_str(), nullptr, 10), senders > 0 ? senders : kBurstSenders);
     }
     if (args.size() == 3 && args[0] == "serve") {
         return serve(args[1], args[2]);

@@ -95,3 +95,17 @@ TEST_F(InstalledApplications, IconFormatZeroIsTheSmallIconAndOthersTheHomeScreen
     ASSERT_NE(plain->getIconImage(0), nullptr) << "without a small icon, the home-screen icon";
     EXPECT_EQ(plain->getIconImage(0)->size().width, 57);
 }
+
+TEST_F(InstalledApplications, ABundleAddedToOrRemovedFromAScannedContainerIsSeenWhenAskedFor)
+{
+    device.writeInfo("/var/mobile/Applications/1234/First.app",
+                     "<key>CFBundleIdentifier</key><string>com.example.first</string>");
+    ASSERT_NE(applications.applicationWithDisplayIdentifier("com.example.first"), nullptr);
+
+    device.writeInfo("/var/mobile/Applications/1234/Second.app",
+                     "<key>CFBundleIdentifier</key><string>com.example.second</string>");
+    EXPECT_NE(applications.applicationWithDisplayIdentifier("com.example.second"), nullptr);
+
+    std::filesystem::remove_all(device.hostPath("/var/mobile/Applications/1234/First.app"));
+    EXPECT_EQ(applications.applicationWithDisplayIdentifier("com.example.first"), nullptr);
+}
