@@ -1025,7 +1025,7 @@ void VTSorter::didSelectRowAtIndexPath(UITableView& table, const NSIndexPath& pa
 std::shared_ptr<VTNotification> VTSorter::entryAt(const SortInput& input, std::size_t i)
 {
     const NSDictionary& record = *input.records[i];
-    return std::make_shared<VTNotification>(textOf(NSDictionaryVantle::body(record)).value_or(""),
+    return std::make_shared<VTNotification>(as<NSString>(NSDictionaryVantle::body(record)),
         static_cast<std::int32_t>(i), as<NSDate>(NSDictionaryVantle::date(record)), i < input.unread);
 }
 
