@@ -398,6 +398,37 @@ TEST_F(ListManager, ClosingBeforeTheLoadIsPublishedChangesNoFileAndDropsTheLoad)
     EXPECT_FALSE(exists(PLWriter::kOldNotificationsPath));
 }
 
+// An entry's estimate counts characters and line breaks, not bytes: a text of two- to four-byte characters
+// is estimated as the same number of plain ones.
+TEST_F(ListManager, AnEntrysEstimateCountsCharactersAndLineBreaks)
+{
+    const auto repeat = [](const std::string& piece, int times) {
+        std::string text;
+        for (int i = 0; i < times; ++i) {
+            text += piece;
+        }
+        return text;
+    };
+    const std::vector<std::pair<std::string, std::string>> alike{
+        {repeat("\xC3\xA9", 61), repeat("e", 61)},
+        {repeat("\xE6\x97\xA5", 45) + "\n" + repeat("\xF0\x9F\x98\x80", 9), repeat("x", 45) + "\n" + repeat("y", 9)},
+        {repeat("a\n", 13) + "\xC3\xA9", repeat("a\n", 13) + "e"},
+        {repeat("word ", 70), repeat("text ", 70)},
+    };
+    std::vector<std::shared_ptr<NSDictionary>> records;
+    for (const auto& [text, plain] : alike) {
+        records.push_back(makeRecord("Mail", text, "com.example.mail"));
+        records.push_back(makeRecord("Mail", plain, "com.example.mail"));
+    }
+    writeLog(PLWriter::kNewNotificationsPath, records);
+    const auto manager = open<VTSorterByDate>();
+    for (int row = 1; row <= static_cast<int>(records.size()); row += 2) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(manager->estimatedHeightForRowAtIndexPath(*panel.table, NSIndexPath(row, 0)),
+                  manager->estimatedHeightForRowAtIndexPath(*panel.table, NSIndexPath(row + 1, 0)));
+    }
+}
+
 // A long log in date order shows its newest groups, whole, with the whole log's count, before the rest is
 // read; what the user deletes or collapses there holds in the whole log.
 TEST_F(ListManager, ALongLogShowsItsFirstScreenFirstAndKeepsWhatWasChangedThere)
