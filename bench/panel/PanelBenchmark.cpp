@@ -78,12 +78,14 @@ void writeLog(const char* path, int first, int end)
     (void)NSFileManager::defaultManager().writePropertyList(NSArray::arrayWithObjects(records), path);
 }
 
-// The preferences of a person who keeps everything and reads it all: "Hide Read" off, no item limit.
-void writeKeepEverythingPreferences()
+// The preferences of a person who keeps everything and reads it all: "Hide Read" off, no item limit, the
+// list grouped as given ("Date" or "Application").
+void writeKeepEverythingPreferences(const char* groupBy = "Date")
 {
     (void)NSFileManager::defaultManager().writePropertyList(
         NSDictionary::dictionaryWithEntries({{"Hide Read", NSNumber::numberWithBool(false)},
-                                             {"Items To Keep", NSNumber::numberWithInteger(-1)}}),
+                                             {"Items To Keep", NSNumber::numberWithInteger(-1)},
+                                             {"Group By", NSString::stringWithString(groupBy)}}),
         PLWriter::kPreferencesPath);
 }
 
@@ -157,10 +159,19 @@ void logSizes(benchmark::internal::Benchmark* benchmark)
     }
 }
 
+// Records, and the order: 0 by date, 1 by application.
+void logSizesInBothOrders(benchmark::internal::Benchmark* benchmark)
+{
+    for (const int records : {1'000, 10'000, 100'000, 1'000'000}) {
+        benchmark->Args({records, 0})->Args({records, 1});
+    }
+}
+
 void BM_PanelOpenToFirstFrameWithRows(benchmark::State& state)
 {
     CrossProcessChannels::useLoopback();
     const PanelDevice device(static_cast<int>(state.range(0)));
+    writeKeepEverythingPreferences(state.range(1) == 0 ? "Date" : "Application");
     const auto controller = VTWindowController::sharedController();
     PLWriter::reloadSettings();
     // The gesture opens the panel as on a new device.
@@ -177,7 +188,7 @@ void BM_PanelOpenToFirstFrameWithRows(benchmark::State& state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_PanelOpenToFirstFrameWithRows)->Apply(logSizes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PanelOpenToFirstFrameWithRows)->Apply(logSizesInBothOrders)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_FloorReadTheLogFilesBytes(benchmark::State& state)
 {

@@ -4,9 +4,12 @@
 #include "NSFileManager.h"
 #include "NSPropertyListSerialization.h"
 #include "PLWriter.h"
+#include "TextSanitizer.h"
 #include "VTEncodedLog.h"
 
 #include <cerrno>
+#include <cstdint>
+#include <cstdlib>
 
 VTLogSnapshot VTLogSnapshot::read(bool withOldNotifications)
 {
@@ -81,4 +84,74 @@ std::shared_ptr<NSDictionary> VTLogSnapshot::Outline::recordAt(std::size_t posit
 {
     const auto value = NSPropertyListSerialization::propertyListWithData(elements_.at(position));
     return value ? as<NSDictionary>(value.value()) : nullptr;
+}
+
+std::optional<std::string> VTLogSnapshot::Outline::unescaped(std::string_view raw)
+{
+    std::string text;
+    text.reserve(raw.size());
+    while (!raw.empty()) {
+        const auto amp = raw.find('&');
+        text.append(raw.substr(0, amp));
+        if (amp == std::string_view::npos) {
+            break;
+        }
+        raw.remove_prefix(amp);
+        const auto semicolon = raw.find(';');
+        if (semicolon == std::string_view::npos) {
+            return std::nullopt;
+        }
+        const std::string_view entity = raw.substr(1, semicolon - 1);
+        raw.remove_prefix(semicolon + 1);
+        static constexpr std::pair<std::string_view, char> kNamed[] = {
+            {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+        bool named = false;
+        for (const auto& [name, character] : kNamed) {
+            if (entity == name) {
+                text += character;
+                named = true;
+            }
+        }
+        if (named) {
+            continue;
+        }
+        if (entity.size() < 2 || entity[0] != '#') {
+            return std::nullopt;
+        }
+        const bool hex = entity[1] == 'x';
+        const std::string digits(entity.substr(hex ? 2 : 1));
+        char* end = nullptr;
+        const unsigned long code = std::strtoul(digits.c_str(), &end, hex ? 16 : 10);
+        if (digits.empty() || *end != '\0' || code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+            return std::nullopt;
+        }
+        TextSanitizer::appendUTF8(text, static_cast<std::uint32_t>(code));
+    }
+    return text;
+}
+
+VTLogSnapshot::Outline::LaidOutName VTLogSnapshot::Outline::applicationAt(std::size_t position) const
+{
+    static constexpr std::string_view kKey = "\n\t\t<key>Application</key>\n\t\t";
+    static constexpr std::string_view kOpen = "<string>";
+    static constexpr std::string_view kClose = "</string>\n";
+    const std::string_view element = elements_.at(position);
+    const auto key = element.find(kKey);
+    if (key == std::string_view::npos) {
+        return {true, std::nullopt}; // no "Application"
+    }
+    std::string_view value = element.substr(key + kKey.size());
+    if (value.starts_with("<string/>")) {
+        return {true, std::string_view()};
+    }
+    if (!value.starts_with(kOpen)) {
+        // A value of another kind, unless the key has none: then the layout is not the writer's.
+        return {!value.starts_with("<key>") && !value.starts_with("</dict>"), std::nullopt};
+    }
+    value.remove_prefix(kOpen.size());
+    const auto close = value.find('<');
+    if (close == std::string_view::npos || value.substr(close, kClose.size()) != kClose) {
+        return {}; // CDATA, a comment or another writer's layout
+    }
+    return {true, value.substr(0, close)};
 }

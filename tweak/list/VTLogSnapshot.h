@@ -35,6 +35,17 @@ public:
         // The record at the position, parsed on its own; null when it does not parse as a dictionary (then
         // the outline was wrong, and only records() tells what the files hold).
         std::shared_ptr<NSDictionary> recordAt(std::size_t position) const;
+        // What the writer's layout of a record (its keys at two tabs, each value on the line after its key)
+        // says of its "Application", found without parsing the record: its text as written, XML references
+        // unresolved (see unescaped), or none when the record has no "Application" that is text; not
+        // understood when the key is laid out otherwise. Only a parse tells for sure.
+        struct LaidOutName {
+            bool understood = false;
+            std::optional<std::string_view> escaped;
+        };
+        LaidOutName applicationAt(std::size_t position) const;
+        // Text as written in a string element, its references resolved; absent when XML does not allow it.
+        static std::optional<std::string> unescaped(std::string_view escaped);
 
     private:
         friend class VTLogSnapshot;

@@ -1,6 +1,7 @@
 #include "VTSorter.h"
 
 #include "Assertions.h"
+#include "HeapMemory.h"
 #include "NSArray.h"
 #include "NSDate.h"
 #include "NSDictionary-Vantle.h"
@@ -18,8 +19,6 @@
 #include "VTNotificationCell.h"
 #include "VTNotificationListWindow.h"
 #include "VTShowMoreCell.h"
-
-#include <malloc.h>
 
 #include <algorithm>
 #include <cmath>
@@ -168,6 +167,9 @@ void VTSorter::reloadNotifications(bool fromDisk)
     loaded.groups =
         sortNotifications({loaded.records, loaded.unread, loaded.collapsedList ? &*loaded.collapsedList : nullptr});
     post(std::move(loaded));
+    // The files' bytes and the parse's scratch, freed between the records and entries that stay, would
+    // otherwise stay with the process, a long log's worth at each opening.
+    HeapMemory::returnFreedMemoryToTheSystem();
 }
 
 void VTSorter::post(Loaded loaded)
@@ -198,40 +200,41 @@ std::optional<std::pair<VTLogSnapshot, VTSorter::Loaded>> VTSorter::readNotifica
 
 std::optional<VTSorter::Loaded> VTSorter::firstScreen(const VTLogSnapshot& snapshot, const Loaded& loaded) const
 {
-    if (!groupsFromNewestRecordsAlone()) {
-        return std::nullopt;
-    }
     const auto outline = snapshot.outline();
     if (!outline) {
         return std::nullopt;
     }
+    const bool wholeGroups = groupsFromNewestRecordsAlone();
     const std::set<std::string>* collapsed = loaded.collapsedList ? &*loaded.collapsedList : nullptr;
     Records records;
     for (std::size_t wanted = kFirstScreenRows; wanted <= kFirstScreenRecordsAtMost; wanted *= 4) {
-        if (!readWholeGroups(*outline, wanted, records) || records.size() > kFirstScreenRecordsAtMost) {
+        if (!readNewest(*outline, wanted, wholeGroups, records) || records.size() > kFirstScreenRecordsAtMost) {
             return std::nullopt;
         }
         if (records.size() == outline->count()) {
             return std::nullopt; // the whole log: the complete load shows it as soon
         }
-        auto groups = sortNotifications({records, outline->newRecords(), collapsed});
-        if (rowsOf(groups) >= kFirstScreenRows) {
-            Loaded first;
-            first.generation = loaded.generation;
-            first.firstScreen = true;
-            first.count = outline->count();
-            first.records = std::move(records);
-            first.unread = outline->newRecords();
-            first.moreToShow = loaded.moreToShow;
-            first.collapsedList = loaded.collapsedList;
-            first.groups = std::move(groups);
+        Loaded first;
+        first.generation = loaded.generation;
+        first.firstScreen = true;
+        first.count = outline->count();
+        first.records = records;
+        first.unread = outline->newRecords();
+        first.moreToShow = loaded.moreToShow;
+        first.collapsedList = loaded.collapsedList;
+        first.groups = sortNotifications({records, outline->newRecords(), collapsed});
+        if (!wholeGroups && !findBeyond(*outline, collapsed, first)) {
+            return std::nullopt;
+        }
+        if (rowsOf(first.groups) >= kFirstScreenRows) {
             return first;
         }
     }
     return std::nullopt;
 }
 
-bool VTSorter::readWholeGroups(const VTLogSnapshot::Outline& outline, std::size_t wanted, Records& records)
+bool VTSorter::readNewest(const VTLogSnapshot::Outline& outline, std::size_t wanted, bool wholeLastRun,
+                          Records& records)
 {
     while (records.size() < std::min(wanted, outline.count())) {
         auto record = outline.recordAt(records.size());
@@ -240,8 +243,9 @@ bool VTSorter::readWholeGroups(const VTLogSnapshot::Outline& outline, std::size_
         }
         records.push_back(std::move(record));
     }
-    // The last group must hold every record it will hold: its header counts them.
-    while (!records.empty() && records.size() < outline.count() && records.size() <= kFirstScreenRecordsAtMost) {
+    // In date order the last group must hold every record it will hold: its header counts them.
+    while (wholeLastRun && !records.empty() && records.size() < outline.count() &&
+           records.size() <= kFirstScreenRecordsAtMost) {
         auto record = outline.recordAt(records.size());
         if (!record) {
             return false;
@@ -253,6 +257,145 @@ bool VTSorter::readWholeGroups(const VTLogSnapshot::Outline& outline, std::size_
         records.push_back(std::move(record));
     }
     return true;
+}
+
+bool VTSorter::findBeyond(const VTLogSnapshot::Outline& outline, const std::set<std::string>* collapsedList,
+                          Loaded& first)
+{
+    using Outline = VTLogSnapshot::Outline;
+    // The name as the layout gives it; false when the layout is not understood.
+    const auto nameAt = [&outline](std::size_t position, std::optional<std::string>& decoded,
+                                   std::optional<std::string_view>& name) {
+        const auto laid = outline.applicationAt(position);
+        name = laid.escaped;
+        if (laid.understood && name && name->find('&') != std::string_view::npos) {
+            decoded = Outline::unescaped(*name);
+            name = decoded ? std::optional<std::string_view>(*decoded) : std::nullopt;
+            return decoded.has_value();
+        }
+        return laid.understood;
+    };
+    std::optional<std::string> decoded;
+    std::optional<std::string_view> name;
+    const std::size_t end = first.records.size();
+    for (std::size_t i = 0; i < end; ++i) {
+        const auto parsed = applicationNameOf(*first.records[i]);
+        if (!nameAt(i, decoded, name) || name.has_value() != parsed.has_value() || (name && *name != *parsed)) {
+            return false; // the layout was misread
+        }
+    }
+    // The positions further down of each application shown.
+    std::unordered_map<std::string_view, std::vector<std::size_t>> positions;
+    for (const auto& group : first.groups) {
+        if (group->appName()) {
+            positions.emplace(*group->appName(), std::vector<std::size_t>());
+        }
+    }
+    for (std::size_t i = end; i < outline.count(); ++i) {
+        if (!nameAt(i, decoded, name)) {
+            return false;
+        }
+        if (name) {
+            if (const auto found = positions.find(*name); found != positions.end()) {
+                found->second.push_back(i);
+            }
+        }
+    }
+    std::size_t parsed = end;
+    const auto parse = [&](std::size_t position, std::string_view expected) -> std::shared_ptr<NSDictionary> {
+        auto record = ++parsed <= kFirstScreenRecordsAtMost ? outline.recordAt(position) : nullptr;
+        const auto recordName = record ? applicationNameOf(*record) : std::nullopt;
+        return recordName && *recordName == expected ? record : nullptr;
+    };
+    const bool anyMarked = collapsedList && !collapsedList->empty();
+    for (const auto& [application, further] : positions) {
+        if (further.empty()) {
+            continue;
+        }
+        Beyond beyond;
+        beyond.count = further.size();
+        const auto oldest = parse(further.back(), application);
+        if (!oldest) {
+            return false;
+        }
+        beyond.bundleID = bundleIdentifierOf(*oldest);
+        // Marked until one is found that is not: most often the first one looked at.
+        beyond.marked = anyMarked;
+        for (std::size_t i = 0; beyond.marked && i < further.size(); ++i) {
+            const auto record = i + 1 == further.size() ? oldest : parse(further[i], application);
+            if (!record) {
+                return false;
+            }
+            beyond.marked = isRecordMarkedCollapsed(collapsedList, *record);
+        }
+        first.beyond.emplace(std::string(application), std::move(beyond));
+    }
+    applyBeyond(first.beyond, first.groups);
+    return true;
+}
+
+void VTSorter::applyBeyond(const BeyondFirstScreen& beyond, const Groups& groups)
+{
+    for (const auto& group : groups) {
+        const auto found = group->appName() ? beyond.find(*group->appName()) : beyond.end();
+        if (found != beyond.end()) {
+            group->setBundleID(found->second.bundleID);
+            group->setCollapsed(group->isCollapsed() && found->second.marked);
+        }
+    }
+}
+
+bool VTSorter::isRecordMarkedCollapsed(const std::set<std::string>* collapsedList, const NSDictionary& record)
+{
+    const auto date = as<NSDate>(NSDictionaryVantle::date(record));
+    return collapsedList && date && collapsedList->contains(date->description());
+}
+
+VTSorter::Groups VTSorter::sortHeld() const
+{
+    auto groups = sortNotifications({rawNotifications_, unread_, collapsedList()});
+    if (phase_ == Phase::FirstScreen) {
+        applyBeyond(beyond_, groups);
+    }
+    return groups;
+}
+
+std::size_t VTSorter::entriesCountedBy(const VTNotificationGroup& group) const
+{
+    if (phase_ == Phase::FirstScreen && group.appName()) {
+        if (const auto found = beyond_.find(*group.appName()); found != beyond_.end()) {
+            return group.count() + found->second.count;
+        }
+    }
+    return group.count();
+}
+
+void VTSorter::carryOverBeyond(std::size_t shownEnd)
+{
+    if (beyond_.empty()) {
+        return;
+    }
+    std::size_t kept = shownEnd;
+    unsigned deletedNew = 0;
+    for (std::size_t i = shownEnd; i < rawNotifications_.size(); ++i) {
+        const auto name = applicationNameOf(*rawNotifications_[i]);
+        const auto found = name ? beyond_.find(*name) : beyond_.end();
+        if (found != beyond_.end() && found->second.deleted) {
+            deletedNew += i < unread_ ? 1 : 0;
+            continue;
+        }
+        if (found != beyond_.end() && found->second.changed && collapsedList_) {
+            const auto date = as<NSDate>(NSDictionaryVantle::date(*rawNotifications_[i]));
+            if (date && found->second.marked) {
+                collapsedList_->insert(date->description());
+            } else if (date) {
+                collapsedList_->erase(date->description());
+            }
+        }
+        rawNotifications_[kept++] = std::move(rawNotifications_[i]);
+    }
+    rawNotifications_.resize(kept);
+    unread_ -= deletedNew;
 }
 
 std::size_t VTSorter::rowsOf(const Groups& groups)
@@ -278,6 +421,7 @@ void VTSorter::publish(Loaded loaded)
     }
     const bool changedOnFirstScreen = phase_ == Phase::FirstScreen && (collapsedChangedOnFirstScreen_ ||
                                                                        !deletedOnFirstScreen_.empty());
+    const std::size_t shownEnd = firstScreenEnd_ - deletedOnFirstScreen_.size();
     if (phase_ == Phase::FirstScreen) {
         loaded.collapsedList = std::move(collapsedList_); // as read, with what the user changed since
     }
@@ -296,6 +440,9 @@ void VTSorter::publish(Loaded loaded)
     for (const std::int32_t index : std::exchange(deletedOnFirstScreen_, {})) {
         deleteNotificationAtIndex(index);
     }
+    carryOverBeyond(shownEnd);
+    beyond_.clear();
+    deletedBeyond_ = 0;
     collapsedChangedOnFirstScreen_ = false;
     const auto arrived = std::exchange(arrivedDuringLoad_, {});
     for (const auto& [appendNumber, record] : arrived) {
@@ -315,6 +462,9 @@ void VTSorter::publishFirstScreen(Loaded loaded)
     }
     phase_ = Phase::FirstScreen;
     countBeingLoaded_ = loaded.count;
+    firstScreenEnd_ = loaded.records.size();
+    beyond_ = std::move(loaded.beyond);
+    deletedBeyond_ = 0;
     rawNotifications_ = std::move(loaded.records);
     unread_ = loaded.unread;
     moreToShow_ = loaded.moreToShow;
@@ -327,7 +477,7 @@ void VTSorter::publishFirstScreen(Loaded loaded)
 void VTSorter::sortOnMainThread()
 {
     busy_ = true;
-    notifications_ = sortNotifications({rawNotifications_, unread_, collapsedList()});
+    notifications_ = sortHeld();
     groupsAsSorted_ = true;
     scheduleDoneSorting();
 }
@@ -464,26 +614,6 @@ void VTSorter::purge()
     busy_ = false;
 }
 
-namespace {
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kMallocIsTheCLibrarys = false;
-#elif defined(__has_feature)
-constexpr bool kMallocIsTheCLibrarys = !__has_feature(address_sanitizer) && !__has_feature(thread_sanitizer);
-#else
-constexpr bool kMallocIsTheCLibrarys = true;
-#endif
-
-// Hands the C library's free memory back to the system. The sanitizers bring allocators of their own, and
-// trimming the C library's arenas under them reads arenas that were never set up.
-void returnFreedMemoryToTheSystem()
-{
-    if constexpr (kMallocIsTheCLibrarys) {
-        (void)::malloc_trim(0);
-    }
-}
-
-} // namespace
 
 void VTSorter::writeBack(Closing closing)
 {
@@ -500,7 +630,7 @@ void VTSorter::writeBack(Closing closing)
         writeCollapsedList(*closing.collapsedList);
     }
     closing.records.clear();
-    returnFreedMemoryToTheSystem(); // the rewrite's buffers, as the release of the list does
+    HeapMemory::returnFreedMemoryToTheSystem(); // the rewrite's buffers, as the release of the list does
 }
 
 void VTSorter::trimToItemsToKeep(Records& records)
@@ -531,13 +661,15 @@ void VTSorter::flush()
                 records.clear();
                 groups.clear();
                 // What a long list took goes back to the system, so the shell does not grow with each opening.
-                returnFreedMemoryToTheSystem();
+                HeapMemory::returnFreedMemoryToTheSystem();
             });
     }
     collapsedList_.reset();
     arrivedDuringLoad_.clear();
     received_.clear();
     deletedOnFirstScreen_.clear();
+    beyond_.clear();
+    deletedBeyond_ = 0;
     unread_ = 0;
 }
 
@@ -588,7 +720,7 @@ void VTSorter::collapseGroup(VTNotificationGroup& group)
 {
     group.setCollapsed(true);
     groupsAsSorted_ = false;
-    collapsedChangedOnFirstScreen_ = collapsedChangedOnFirstScreen_ || phase_ == Phase::FirstScreen;
+    noteFoldedOnFirstScreen(group, true);
     if (!collapsedList_) {
         return;
     }
@@ -603,12 +735,24 @@ void VTSorter::expandGroup(VTNotificationGroup& group)
 {
     group.setCollapsed(false);
     groupsAsSorted_ = false;
-    collapsedChangedOnFirstScreen_ = collapsedChangedOnFirstScreen_ || phase_ == Phase::FirstScreen;
+    noteFoldedOnFirstScreen(group, false);
     if (!collapsedList_) {
         return;
     }
     for (const auto& entry : group.notifications()) {
         collapsedList_->erase(entry->collapsedKey());
+    }
+}
+
+void VTSorter::noteFoldedOnFirstScreen(const VTNotificationGroup& group, bool collapsed)
+{
+    if (phase_ != Phase::FirstScreen) {
+        return;
+    }
+    collapsedChangedOnFirstScreen_ = true;
+    if (const auto found = group.appName() ? beyond_.find(*group.appName()) : beyond_.end(); found != beyond_.end()) {
+        found->second.marked = collapsed;
+        found->second.changed = true;
     }
 }
 
@@ -682,6 +826,12 @@ void VTSorter::deleteNotificationAtIndex(std::int32_t index)
 
 void VTSorter::deleteGroupEntries(const VTNotificationGroup& group)
 {
+    if (phase_ == Phase::FirstScreen && group.appName()) {
+        if (const auto found = beyond_.find(*group.appName()); found != beyond_.end() && !found->second.deleted) {
+            found->second.deleted = true;
+            deletedBeyond_ += found->second.count;
+        }
+    }
     // Last to first: the entries are in ascending position order, so the positions still to delete stay valid.
     const auto& entries = group.notifications();
     for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
@@ -777,7 +927,7 @@ std::shared_ptr<UITableViewCell> VTSorter::cellForRowAtIndexPath(UITableView& ta
 std::shared_ptr<UITableViewCell> VTSorter::headerCell(UITableView& table, VTNotificationGroup& group)
 {
     auto cell = dequeueOrMake<VTHeaderCell>(table, kHeaderCellIdentifier);
-    cell->setCount(static_cast<std::int32_t>(group.count()));
+    cell->setCount(static_cast<std::int32_t>(entriesCountedBy(group)));
     cell->title()->setText(group.appName().value_or(""));
     if (PLWriter::customIcons()) {
         const id name = group.appName() ? NSString::stringWithString(*group.appName()) : nullptr;

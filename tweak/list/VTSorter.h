@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <unordered_map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,13 +35,18 @@
 // result of an older generation is dropped). Only one load runs per manager; later sorts run on the main
 // thread and never read the files again.
 //
-// First screen. Parsing a long log takes far longer than the panel may take to show it. When the strategy
-// can group the newest records alone (date order) and the files are laid out as the store writes them, the
-// load first parses only the newest records, in whole groups, enough for a screen, and publishes them with
-// the whole log's count; the whole log follows and replaces them. Until then a record handed in waits as
+// First screen. Parsing a long log takes far longer than the panel may take to show it. When the files are
+// laid out as the store writes them, the load first parses only the newest records, enough for a screen,
+// and publishes them with the whole log's count; the whole log follows and replaces them. In date order the
+// newest records are taken in whole groups. In application order the newest records make the first groups,
+// in their order, with their newest entries; what each holds further down the log (how many entries, its
+// oldest record's bundle identifier, whether they all carry the collapsed mark) is found from the records'
+// application names, read from the layout without parsing, and the few records that decide it, so headers
+// count and fold as the whole log's do. Until the whole log is published a record handed in waits as
 // during the load, "Show Older" waits, and a purge changes no file (the whole log was never held, so it
 // cannot be written back); deletions and collapsed states changed on the first screen are carried over to
-// the whole log, whose first records are the same at the same positions.
+// the whole log, whose first records are the same at the same positions (a group deleted or folded in
+// application order takes its older entries with it).
 //
 // Row heights. An entry's height costs a text measurement; the table asks it only for the rows it shows
 // when it has an estimated row height (the panel's has), and asks the estimate, which costs no
@@ -141,8 +147,9 @@ public:
     // While the first screen is shown, the count of the whole log being loaded.
     unsigned count() const
     {
-        return static_cast<unsigned>(phase_ == Phase::FirstScreen ? countBeingLoaded_ - deletedOnFirstScreen_.size()
-                                                                  : rawNotifications_.size());
+        return static_cast<unsigned>(phase_ == Phase::FirstScreen
+                                         ? countBeingLoaded_ - deletedOnFirstScreen_.size() - deletedBeyond_
+                                         : rawNotifications_.size());
     }
     bool moreToShow() const { return moreToShow_; }
     // The date keys of collapsed entries; null when the collapsed file did not read as a dictionary.
@@ -169,7 +176,7 @@ protected:
     // would make it. The entries' positions are already those of the whole list.
     virtual void mergeNewest(Groups newest, Groups& groups) const = 0;
     // Whether the first groups of the whole list are the groups of its newest records alone (ending where a
-    // group ends), so that a long log's first screen can be shown before the rest is read.
+    // group ends); otherwise a group of the newest records may hold older ones further down the list.
     virtual bool groupsFromNewestRecordsAlone() const { return false; }
 
     // Helpers of the strategies.
@@ -197,8 +204,20 @@ private:
     static constexpr std::size_t kFirstScreenRows = 32;
     static constexpr std::size_t kFirstScreenRecordsAtMost = 2048;
 
+    // In application order, while the first screen shows: of a group shown, its entries beyond the records
+    // parsed (further down the log), the bundle identifier of its oldest record (the group's), whether they
+    // all carry the collapsed mark, and whether the user deleted, or collapsed or expanded, the group since.
+    struct Beyond {
+        std::size_t count = 0;
+        std::optional<std::string> bundleID;
+        bool marked = false;
+        bool deleted = false;
+        bool changed = false;
+    };
+    using BeyondFirstScreen = std::unordered_map<std::string, Beyond>;
+
     // A load's result, made on the loading thread and published on the main thread: the whole log, or first
-    // its first screen (the newest records, in whole groups), which the whole log then replaces.
+    // its first screen (its newest records), which the whole log then replaces.
     struct Loaded {
         std::uint64_t generation = 0;
         bool firstScreen = false;
@@ -209,6 +228,7 @@ private:
         bool moreToShow = false;
         std::optional<std::set<std::string>> collapsedList;
         Groups groups;
+        BeyondFirstScreen beyond; // of a first screen in application order
     };
 
     // The files' bytes and what goes with them, read under the store's lock; nothing when the manager was
@@ -218,9 +238,28 @@ private:
     // part alone, when the files are not laid out as the store writes them, or when the part would be the
     // whole log anyway.
     std::optional<Loaded> firstScreen(const VTLogSnapshot& snapshot, const Loaded& loaded) const;
-    // Parses the outline's records into `records` through position `wanted`, then on to the end of the last
-    // record's group in date order; false when a record does not parse.
-    static bool readWholeGroups(const VTLogSnapshot::Outline& outline, std::size_t wanted, Records& records);
+    // Parses the outline's records into `records` through position `wanted`, then, with `wholeLastRun`, on
+    // to the end of the last record's run of one application; false when a record does not parse.
+    static bool readNewest(const VTLogSnapshot::Outline& outline, std::size_t wanted, bool wholeLastRun,
+                           Records& records);
+    // Finds what the first screen's groups hold beyond its records, from the records' application names as
+    // laid out and the few records that decide a bundle identifier or a collapsed state, and gives the
+    // groups those; false when the layout disagrees with the records parsed or too many would be parsed.
+    static bool findBeyond(const VTLogSnapshot::Outline& outline, const std::set<std::string>* collapsedList,
+                           Loaded& first);
+    static void applyBeyond(const BeyondFirstScreen& beyond, const Groups& groups);
+    // The record's date key is in the collapsed list.
+    static bool isRecordMarkedCollapsed(const std::set<std::string>* collapsedList, const NSDictionary& record);
+    // The groups of the records held, as the strategy sorts them (on a first screen, with what lies beyond).
+    Groups sortHeld() const;
+    // The number of entries a group's header counts: its own, and on a first screen those beyond.
+    std::size_t entriesCountedBy(const VTNotificationGroup& group) const;
+    // On publishing the whole log after a first screen in application order: removes the older records of
+    // groups deleted there and marks or unmarks those of groups folded there. `shownEnd` is where the
+    // records the first screen held end, after its deletions.
+    void carryOverBeyond(std::size_t shownEnd);
+    // On a first screen: notes that the user collapsed or expanded the group, entries beyond it included.
+    void noteFoldedOnFirstScreen(const VTNotificationGroup& group, bool collapsed);
     static std::size_t rowsOf(const Groups& groups);
     void post(Loaded loaded);
     void publish(Loaded loaded);
@@ -289,6 +328,11 @@ private:
     std::size_t countBeingLoaded_ = 0;
     std::vector<std::int32_t> deletedOnFirstScreen_;
     bool collapsedChangedOnFirstScreen_ = false;
+    // In application order: the number of records the first screen was published with, what its groups hold
+    // beyond them, and how many of those went with a deleted group.
+    std::size_t firstScreenEnd_ = 0;
+    BeyondFirstScreen beyond_;
+    std::size_t deletedBeyond_ = 0;
     // Whether the append count below is known (a load was published, or a clear set it).
     bool accounted_ = false;
     std::uint64_t readThroughAppend_ = 0;

@@ -5,6 +5,7 @@
 #include "NSNumber.h"
 #include "NSPropertyListSerialization.h"
 #include "NSString-UIStringDrawing.h"
+#include "VTHeaderCell.h"
 #include "VTNotificationCell.h"
 #include "VTShowMoreCell.h"
 #include "VTSorterByApp.h"
@@ -16,6 +17,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <functional>
+#include <map>
 
 using namespace listtest;
 using logtest::bodies;
@@ -397,8 +399,7 @@ TEST_F(ListManager, ClosingBeforeTheLoadIsPublishedChangesNoFileAndDropsTheLoad)
 }
 
 // A long log in date order shows its newest groups, whole, with the whole log's count, before the rest is
-// read; what the user deletes or collapses there holds in the whole log. In application order every group
-// may hold records from anywhere in the log, so it shows the whole log at once.
+// read; what the user deletes or collapses there holds in the whole log.
 TEST_F(ListManager, ALongLogShowsItsFirstScreenFirstAndKeepsWhatWasChangedThere)
 {
     usePreferences({{"Hide Read", NSNumber::numberWithBool(false)}});
@@ -431,14 +432,75 @@ TEST_F(ListManager, ALongLogShowsItsFirstScreenFirstAndKeepsWhatWasChangedThere)
     EXPECT_EQ(bodiesOf(byDate->rawNotifications())[0], "new1");
     EXPECT_EQ(panel.count, 299u);
     close();
+}
 
-    shown.clear();
-    writeLog(PLWriter::kNewNotificationsPath, runsOfSeven("new", 200, 800000000.0));
-    panel.onReload = [&] { shown.push_back({panel.listManager->rawNotifications().size(), panel.count, ""}); };
+// In application order a long log's first screen shows the groups of its newest records with their newest
+// entries; each header counts, and each group folds, as in the whole log, and a group deleted or collapsed
+// there takes its entries further down the log with it.
+TEST_F(ListManager, ALongLogInApplicationOrderShowsGroupsAsTheWholeLogHasThem)
+{
+    usePreferences({{"Hide Read", NSNumber::numberWithBool(false)}, {"Items To Keep", NSNumber::numberWithInteger(-1)}});
+    const auto newer = runsOfSeven("new", 200, 800000000.0);
+    const auto older = runsOfSeven("old", 100, 700000000.0);
+    writeLog(PLWriter::kNewNotificationsPath, newer);
+    writeLog(PLWriter::kOldNotificationsPath, older);
+    std::map<std::string, int> perApplication;
+    for (const auto* records : {&newer, &older}) {
+        for (const auto& record : *records) {
+            ++perApplication[record->stringForKey("Application").value_or("")];
+        }
+    }
+    // App0's newest entries carry the collapsed mark, its older ones do not: the group is expanded.
+    NSDictionary::Entries marks;
+    for (int i = 0; i < 7; ++i) {
+        marks.emplace(as<NSDate>(newer[i]->objectForKey("Date"))->description(), NSNumber::numberWithBool(true));
+    }
+    ASSERT_FALSE(NSFileManager::defaultManager().writePropertyList(NSDictionary::dictionaryWithEntries(marks),
+                                                                   VTSorter::kCollapsedPath));
+    struct Shown {
+        std::size_t records = 0;
+        unsigned count = 0;
+        std::string shape;
+        std::vector<int> headerCounts;
+    };
+    std::vector<Shown> shown;
+    panel.onReload = [&] {
+        auto& manager = *panel.listManager;
+        if (!shown.empty()) {
+            return;
+        }
+        Shown first{manager.rawNotifications().size(), panel.count, shapeOf(manager.notifications()), {}};
+        for (int section = 0; section < 3; ++section) {
+            const auto header = std::dynamic_pointer_cast<VTHeaderCell>(
+                manager.cellForRowAtIndexPath(*panel.table, NSIndexPath(0, section)));
+            first.headerCounts.push_back(header ? header->count() : -1);
+        }
+        shown.push_back(first);
+        // On the first screen: delete the newest entry, collapse the second group, delete the third.
+        manager.commitEditingStyleForRowAtIndexPath(*panel.table, UITableViewCellEditingStyle::Delete, NSIndexPath(1, 0));
+        manager.didSelectRowAtIndexPath(*panel.table, NSIndexPath(0, 1));
+        manager.commitEditingStyleForRowAtIndexPath(*panel.table, UITableViewCellEditingStyle::Delete, NSIndexPath(0, 2));
+        EXPECT_EQ(manager.count(), 300u - 1 - perApplication["App2"]);
+    };
     const auto byApp = open<VTSorterByApp>();
-    ASSERT_FALSE(shown.empty());
-    EXPECT_GT(shown[0].records, 200u);
-    EXPECT_EQ(shown[0].records, byApp->rawNotifications().size());
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_LT(shown[0].records, 100u);
+    EXPECT_EQ(shown[0].count, 300u);
+    EXPECT_EQ(shown[0].shape.substr(0, 21), "App0:7 App1:7 App2:7 ");
+    EXPECT_EQ(shown[0].headerCounts, (std::vector<int>{perApplication["App0"], perApplication["App1"],
+                                                       perApplication["App2"]}));
+
+    const std::string whole = shapeOf(byApp->notifications());
+    EXPECT_TRUE(whole.starts_with("App0:" + std::to_string(perApplication["App0"] - 1) + " App1-" +
+                                  std::to_string(perApplication["App1"]) + " App3:"))
+        << whole;
+    EXPECT_EQ(whole.find("App2"), std::string::npos);
+    EXPECT_EQ(byApp->count(), 300u - 1 - perApplication["App2"]);
+    EXPECT_EQ(panel.count, byApp->count());
+    close();
+    // Every entry of App1 was marked, so it opens collapsed.
+    const auto reopened = open<VTSorterByApp>();
+    EXPECT_TRUE(shapeOf(reopened->notifications()).starts_with(whole.substr(0, whole.find(" App3"))));
 }
 
 // A first screen is not the whole log, so a close while it shows writes nothing back.
