@@ -6,6 +6,9 @@
 #include "NSPropertyListSerialization.h"
 #include "NSString.h"
 
+#include <climits>
+#include <cstdint>
+
 #include <algorithm>
 #include <iterator>
 
@@ -79,25 +82,6 @@ bool pieceFits(std::string_view piece, const id& record)
 
 } // namespace
 
-std::optional<std::vector<VTEncodedLog::Piece>> VTEncodedLog::piecesOf(const std::vector<std::string_view>& found,
-                                                                        const std::vector<id>& records)
-{
-    if (found.size() != records.size()) {
-        return std::nullopt;
-    }
-    std::vector<Piece> pieces;
-    pieces.reserve(found.size());
-    // Newest first in the file, oldest first in memory.
-    for (std::size_t index = found.size(); index-- > 0;) {
-        if (!pieceFits(found[index], records[index])) {
-            return std::nullopt;
-        }
-        pieces.push_back(Piece{std::string(found[index]), bundleIdentifierOf(records[index]),
-                               as<NSDictionary>(records[index]) != nullptr});
-    }
-    return pieces;
-}
-
 std::optional<std::vector<std::string_view>> VTEncodedLog::elementsOf(std::string_view bytes)
 {
     const Frame& known = frame();
@@ -108,16 +92,34 @@ std::optional<std::vector<std::string_view>> VTEncodedLog::elementsOf(std::strin
     return elementsIn(bytes.substr(known.head.size(), bytes.size() - known.head.size() - known.tail.size()));
 }
 
-std::optional<VTEncodedLog> VTEncodedLog::split(std::string_view bytes, const std::vector<id>& records)
+std::optional<VTEncodedLog> VTEncodedLog::split(std::string_view bytes, const std::vector<id>& records, Source source)
 {
-    const auto elements = records.empty() ? std::nullopt : elementsOf(bytes);
-    auto pieces = elements ? piecesOf(*elements, records) : std::nullopt;
-    if (!pieces) {
+    const auto found = records.empty() ? std::nullopt : elementsOf(bytes);
+    if (!found || found->size() != records.size()) {
         return std::nullopt;
     }
     VTEncodedLog log;
-    log.oldestFirst_ = std::move(*pieces);
+    log.sources_.push_back(std::move(source));
+    log.oldestFirst_.reserve(found->size());
+    // Newest first in the file, oldest first in memory.
+    for (std::size_t index = found->size(); index-- > 0;) {
+        const std::string_view element = (*found)[index];
+        if (!pieceFits(element, records[index]) || element.size() > UINT32_MAX) {
+            return std::nullopt;
+        }
+        const auto identifier = bundleIdentifierOf(records[index]);
+        log.oldestFirst_.push_back(Piece{static_cast<std::uint64_t>(element.data() - bytes.data()),
+                                         static_cast<std::uint32_t>(element.size()), 0,
+                                         identifier ? log.bundleIdentifierNumber(*identifier) : kNoBundleIdentifier,
+                                         as<NSDictionary>(records[index]) != nullptr});
+    }
     return log;
+}
+
+std::optional<VTEncodedLog> VTEncodedLog::split(std::string_view bytes, const std::vector<id>& records,
+                                                std::shared_ptr<NSFileHandle> file)
+{
+    return split(bytes, records, Source{nullptr, std::move(file)});
 }
 
 Result<VTEncodedLog> VTEncodedLog::encode(const std::vector<id>& records)
@@ -125,27 +127,69 @@ Result<VTEncodedLog> VTEncodedLog::encode(const std::vector<id>& records)
     if (records.empty()) {
         return VTEncodedLog();
     }
-    const auto xml = NSPropertyListSerialization::dataWithPropertyList(NSArray::arrayWithObjects(records));
+    auto xml = NSPropertyListSerialization::dataWithPropertyList(NSArray::arrayWithObjects(records));
     if (!xml) {
         return xml.error();
     }
-    auto log = split(xml.value(), records);
+    const auto bytes = std::make_shared<const std::string>(std::move(xml).value());
+    auto log = split(*bytes, records, Source{bytes, nullptr});
     if (!log) {
         return NSError("the property-list writer laid the list out in an unexpected way");
     }
     return std::move(*log);
 }
 
+std::uint32_t VTEncodedLog::bundleIdentifierNumber(const std::string& bundleIdentifier)
+{
+    const auto [at, added] =
+        bundleIdentifierNumbers_.try_emplace(bundleIdentifier, static_cast<std::uint32_t>(bundleIdentifiers_.size()));
+    if (added) {
+        bundleIdentifiers_.push_back(bundleIdentifier);
+    }
+    return at->second;
+}
+
 void VTEncodedLog::prepend(VTEncodedLog&& newer)
 {
-    auto& pieces = newer.oldestFirst_;
-    oldestFirst_.insert(oldestFirst_.end(), std::make_move_iterator(pieces.begin()), std::make_move_iterator(pieces.end()));
-    pieces.clear();
+    const auto firstSource = static_cast<std::uint32_t>(sources_.size());
+    sources_.insert(sources_.end(), std::make_move_iterator(newer.sources_.begin()),
+                    std::make_move_iterator(newer.sources_.end()));
+    std::vector<std::uint32_t> numbers;
+    numbers.reserve(newer.bundleIdentifiers_.size());
+    for (const auto& identifier : newer.bundleIdentifiers_) {
+        numbers.push_back(bundleIdentifierNumber(identifier));
+    }
+    oldestFirst_.reserve(oldestFirst_.size() + newer.oldestFirst_.size());
+    for (Piece piece : newer.oldestFirst_) {
+        piece.source += firstSource;
+        if (piece.bundleIdentifier != kNoBundleIdentifier) {
+            piece.bundleIdentifier = numbers[piece.bundleIdentifier];
+        }
+        oldestFirst_.push_back(piece);
+    }
+    newer = VTEncodedLog();
 }
 
 std::size_t VTEncodedLog::removeRecordsOf(const std::string& bundleIdentifier)
 {
-    return std::erase_if(oldestFirst_, [&](const Piece& piece) { return piece.bundleIdentifier == bundleIdentifier; });
+    const auto number = bundleIdentifierNumbers_.find(bundleIdentifier);
+    if (number == bundleIdentifierNumbers_.end()) {
+        return 0;
+    }
+    return std::erase_if(oldestFirst_, [&](const Piece& piece) { return piece.bundleIdentifier == number->second; });
+}
+
+std::optional<std::string> VTEncodedLog::bytesOf(const Piece& piece) const
+{
+    const Source& source = sources_[piece.source];
+    if (source.bytes) {
+        return source.bytes->substr(piece.offset, piece.length);
+    }
+    std::string bytes(piece.length, '\0');
+    if (source.file->readAtOffset(piece.offset, bytes)) {
+        return std::nullopt;
+    }
+    return bytes;
 }
 
 bool VTEncodedLog::removeNewestRecordLike(const VTEncodedLog& record)
@@ -153,9 +197,13 @@ bool VTEncodedLog::removeNewestRecordLike(const VTEncodedLog& record)
     if (record.oldestFirst_.size() != 1) {
         return false;
     }
-    const std::string& wanted = record.oldestFirst_.front().xml;
-    const auto found = std::find_if(oldestFirst_.rbegin(), oldestFirst_.rend(),
-                                    [&](const Piece& piece) { return piece.xml == wanted; });
+    const auto wanted = record.bytesOf(record.oldestFirst_.front());
+    if (!wanted) {
+        return false;
+    }
+    const auto found = std::find_if(oldestFirst_.rbegin(), oldestFirst_.rend(), [&](const Piece& piece) {
+        return piece.length == wanted->size() && bytesOf(piece) == wanted;
+    });
     if (found == oldestFirst_.rend()) {
         return false;
     }
@@ -176,15 +224,38 @@ bool VTEncodedLog::othersAmongOldest(std::size_t count) const
     return std::any_of(oldestFirst_.begin(), end, [](const Piece& piece) { return !piece.isRecord; });
 }
 
-std::vector<std::string_view> VTEncodedLog::pieces() const
+std::vector<NSFileManager::Piece> VTEncodedLog::pieces() const
 {
     const Frame& known = frame();
-    std::vector<std::string_view> inOrder;
-    inOrder.reserve(oldestFirst_.size() + 2);
-    inOrder.push_back(known.head);
+    std::vector<NSFileManager::Piece> inOrder;
+    inOrder.push_back(NSFileManager::Piece::inMemory(known.head));
+    const Piece* last = nullptr;
     for (auto piece = oldestFirst_.rbegin(); piece != oldestFirst_.rend(); ++piece) {
-        inOrder.push_back(piece->xml);
+        const Source& source = sources_[piece->source];
+        if (last && last->source == piece->source && last->offset + last->length == piece->offset) {
+            // Side by side in the same place: one piece (a long run of unchanged records is one copy).
+            auto& joined = inOrder.back();
+            joined.bytes = source.bytes ? std::string_view(joined.bytes.data(), joined.bytes.size() + piece->length)
+                                        : joined.bytes;
+            joined.length += source.bytes ? 0 : piece->length;
+        } else if (source.bytes) {
+            inOrder.push_back(NSFileManager::Piece::inMemory(std::string_view(*source.bytes).substr(piece->offset, piece->length)));
+        } else {
+            inOrder.push_back(NSFileManager::Piece::inFile(*source.file, piece->offset, piece->length));
+        }
+        last = &*piece;
     }
-    inOrder.push_back(known.tail);
+    inOrder.push_back(NSFileManager::Piece::inMemory(known.tail));
     return inOrder;
+}
+
+void VTEncodedLog::nowIn(std::shared_ptr<NSFileHandle> file)
+{
+    std::uint64_t offset = frame().head.size();
+    for (auto piece = oldestFirst_.rbegin(); piece != oldestFirst_.rend(); ++piece) {
+        piece->offset = offset;
+        piece->source = 0;
+        offset += piece->length;
+    }
+    sources_.assign(1, Source{nullptr, std::move(file)});
 }

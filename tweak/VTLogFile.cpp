@@ -3,6 +3,7 @@
 #include "NSArray.h"
 #include "NSLog.h"
 #include "NSPropertyListSerialization.h"
+#include "PropertyListLimits.h"
 
 #include <cerrno>
 
@@ -28,12 +29,17 @@ Result<VTLogFile::State> VTLogFile::load()
 
 Result<VTLogFile::State> VTLogFile::readAfresh()
 {
-    const auto contents = files().contentsAtPath(path_);
-    if (!contents) {
-        const int code = contents.error().code();
+    auto opened = files().fileHandleForReadingAtPath(path_);
+    if (!opened) {
+        const int code = opened.error().code();
         if (code == ENOENT || code == ENOTDIR) {
             return State::Missing;
         }
+        return unreadable(opened.error().reason());
+    }
+    const std::shared_ptr<NSFileHandle> file = std::move(opened).value();
+    const auto contents = file->readDataToEndOfFile(PropertyListLimits{}.maxBytes);
+    if (!contents) {
         return unreadable(contents.error().reason());
     }
     const auto value = NSPropertyListSerialization::propertyListWithData(contents.value());
@@ -42,8 +48,9 @@ Result<VTLogFile::State> VTLogFile::readAfresh()
         return unreadable(value ? std::string("not a list") : value.error().reason());
     }
     const auto& records = list->objects();
-    // Files this system wrote are cut into pieces as they are; only others need encoding again.
-    if (auto pieces = VTEncodedLog::split(contents.value(), records)) {
+    // Files this system wrote are cut into pieces as they are, which stay in the file; only others need
+    // encoding again.
+    if (auto pieces = VTEncodedLog::split(contents.value(), records, file)) {
         log_ = std::move(*pieces);
         return State::Ok;
     }
@@ -59,17 +66,15 @@ Result<VTLogFile::State> VTLogFile::readAfresh()
 std::optional<NSError> VTLogFile::save()
 {
     const auto pieces = log_.pieces();
+    std::shared_ptr<NSFileHandle> written;
     // Replaced but not flushed counts as written: every reader sees the new file, and so does this
     // process after a crash.
-    if (auto error = NSFileManager::failureToChange(files().createFileAtPath(path_, pieces))) {
+    if (auto error = NSFileManager::failureToChange(files().createFileAtPath(path_, pieces, &written))) {
         forget();
         return error;
     }
-    std::size_t size = 0;
-    for (const auto piece : pieces) {
-        size += piece.size();
-    }
-    remember(size);
+    log_.nowIn(written);
+    remember(*written);
     return std::nullopt;
 }
 
@@ -170,10 +175,12 @@ std::optional<NSError> VTLogFile::takeOffPath(const Result<State>& found)
     return found && found.value() == State::Ok ? remove() : moveAside();
 }
 
-void VTLogFile::remember(std::size_t size)
+void VTLogFile::remember(const NSFileHandle& written)
 {
     const auto attributes = files().attributesOfItemAtPath(path_);
-    if (!attributes || attributes.value().size != static_cast<off_t>(size)) {
+    const auto status = written.status();
+    if (!attributes || !status || attributes.value().device != status.value().st_dev ||
+        attributes.value().inode != status.value().st_ino) {
         forget(); // someone replaced the file already
         return;
     }

@@ -12,17 +12,19 @@
 //
 // The store is the only writer of the log files in the shell: the list manager's writes go through it too
 // (PLWriter::replaceOldNotifications, keepNewestNewNotifications), all under the store's lock. After each
-// write this object keeps the log it wrote together with the file's attributes just after the write (device,
-// inode, size, modification and change times to the nanosecond). While the file on disk still has those
+// write this object keeps the log it wrote, as where its records lie in the file written, which it holds
+// open (see VTEncodedLog), together with the file's attributes just after the write (device, inode, size,
+// modification and change times to the nanosecond). While the file on disk still has those
 // attributes, load() trusts the log in memory and reads nothing; anything that changed the file since
 // (another process, a person) shows as different attributes and the file is read afresh.
 //
 // What the check cannot see: a write in place that keeps the size and the inode and lands within the same
 // tick of the file system's clock as the store's own write, so that neither the modification nor the change
 // time moves (setting the times back afterwards moves the change time, which cannot be set). Every writer
-// of this system replaces a file by renaming a new one over it, which always makes a new inode. Nor can it
-// see a replacement by another process in the moment between the store's rename and its look at the
-// attributes: that file would be taken for the store's own, unless its size differs.
+// of this system replaces a file by renaming a new one over it, which always makes a new inode. Such a write
+// would also change the bytes the log copies from the file it holds open. A replacement by another process
+// in the moment between the store's rename and its look at the attributes shows as another file (device
+// and inode) than the one held open, and that file is read afresh.
 //
 // Not thread-safe: the store uses it under its lock.
 class VTLogFile {
@@ -68,7 +70,8 @@ private:
     std::optional<NSError> setAsideWithOtherElements();
     // Moves the file aside when `found` says it does not read, leaves it when missing, else removes it.
     std::optional<NSError> takeOffPath(const Result<State>& found);
-    void remember(std::size_t size);
+    // Takes `written`, just written at the path, as the file there, unless another has replaced it already.
+    void remember(const NSFileHandle& written);
     void forget();
 
     std::string path_;

@@ -3,6 +3,7 @@
 #include "CFNotificationCenter.h"
 #include "CKSMSMessage.h"
 #include "DSDisplayController.h"
+#include "HeapMemory.h"
 #include "MSHookMessage.h"
 #include "NSBundle.h"
 #include "NSNumber.h"
@@ -273,6 +274,7 @@ extern "C" __attribute__((constructor)) void VantleInitialize()
         return;
     }
     hooked = true;
+    HeapMemory::keepLargeBlocksOutOfTheArenas(); // the log's buffers, freed, go back to the system
     installHooks();
     UIApplicationVantle::registerCategoryMethods();
     CFNotificationCenter::getDarwinNotifyCenter().addObserver(PLWriter::kLoadSettingsDarwinName, loadSettings);

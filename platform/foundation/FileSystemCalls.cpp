@@ -25,6 +25,11 @@ ssize_t FileSystemCalls::read(int fd, void* buffer, size_t size)
     return ::read(fd, buffer, size);
 }
 
+ssize_t FileSystemCalls::pread(int fd, void* buffer, size_t size, off_t offset)
+{
+    return ::pread(fd, buffer, size, offset);
+}
+
 ssize_t FileSystemCalls::write(int fd, const void* buffer, size_t size)
 {
     return ::write(fd, buffer, size);

@@ -14,6 +14,7 @@ public:
     virtual int open(const char* path, int flags, mode_t mode);
     virtual int close(int fd);
     virtual ssize_t read(int fd, void* buffer, size_t size);
+    virtual ssize_t pread(int fd, void* buffer, size_t size, off_t offset);
     virtual ssize_t write(int fd, const void* buffer, size_t size);
     virtual int fsync(int fd);
     virtual int fstat(int fd, struct stat* status);

@@ -14,6 +14,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <random>
@@ -84,29 +85,102 @@ std::optional<NSError> writeAll(FileSystemCalls& calls, int fd, std::string_view
     return std::nullopt;
 }
 
-// Writes the pieces one after another: small ones gathered into a buffer of a bounded size, so a file of
-// many small pieces costs few system calls and no copy of the whole; large ones as they are.
-std::optional<NSError> writeAll(FileSystemCalls& calls, int fd, std::span<const std::string_view> pieces)
-{
-    constexpr std::size_t kGathered = 256 * 1024;
-    std::string gathered;
-    gathered.reserve(pieces.size() > 1 ? kGathered : 0);
-    for (const std::string_view piece : pieces) {
-        if (gathered.size() + piece.size() > kGathered && !gathered.empty()) {
-            if (auto error = writeAll(calls, fd, gathered)) {
+// Writes the pieces one after another through a buffer of a bounded size: small pieces in memory are
+// gathered, so a file of many small pieces costs few system calls and no copy of the whole; large ones are
+// written as they are; parts of other files are read into the buffer and written from it.
+class PieceWriter {
+public:
+    PieceWriter(FileSystemCalls& calls, int fd) : calls_(calls), fd_(fd) {}
+
+    std::optional<NSError> write(std::span<const NSFileManager::Piece> pieces)
+    {
+        if (pieces.size() == 1 && !pieces.front().file) {
+            return writeAll(calls_, fd_, pieces.front().bytes); // nothing to gather
+        }
+        for (const auto& piece : pieces) {
+            if (auto error = piece.file ? copy(*piece.file, piece.offset, piece.length) : add(piece.bytes)) {
                 return error;
             }
-            gathered.clear();
         }
-        if (piece.size() >= kGathered) {
-            if (auto error = writeAll(calls, fd, piece)) {
-                return error;
-            }
-        } else {
-            gathered += piece;
-        }
+        return flush();
     }
-    return writeAll(calls, fd, gathered);
+
+private:
+    static constexpr std::size_t kGathered = 256 * 1024;
+
+    std::optional<NSError> add(std::string_view bytes)
+    {
+        if (filled_ + bytes.size() > kGathered && filled_ > 0) {
+            if (auto error = flush()) {
+                return error;
+            }
+        }
+        if (bytes.size() >= kGathered) {
+            return writeAll(calls_, fd_, bytes);
+        }
+        std::memcpy(buffer().data() + filled_, bytes.data(), bytes.size());
+        filled_ += bytes.size();
+        return std::nullopt;
+    }
+
+    std::optional<NSError> copy(const NSFileHandle& file, std::uint64_t offset, std::uint64_t length)
+    {
+        while (length > 0) {
+            if (filled_ == kGathered) {
+                if (auto error = flush()) {
+                    return error;
+                }
+            }
+            const std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(length, kGathered - filled_));
+            if (auto error = file.readAtOffset(offset, std::span<char>(buffer().data() + filled_, part))) {
+                return error;
+            }
+            filled_ += part;
+            offset += part;
+            length -= part;
+        }
+        return std::nullopt;
+    }
+
+    std::optional<NSError> flush()
+    {
+        const auto error = writeAll(calls_, fd_, std::string_view(buffer().data(), filled_));
+        filled_ = 0;
+        return error;
+    }
+
+    std::string& buffer()
+    {
+        if (buffer_.empty()) {
+            buffer_.resize(kGathered);
+        }
+        return buffer_;
+    }
+
+    FileSystemCalls& calls_;
+    int fd_;
+    std::string buffer_;
+    std::size_t filled_ = 0;
+};
+
+// The file just written at `temporary` (whose descriptor `fd` is open for writing only), opened again for
+// reading before it is renamed, so the handle holds exactly the file written.
+Result<std::shared_ptr<NSFileHandle>> reopenForReading(const std::shared_ptr<FileSystemCalls>& calls, int fd,
+                                                       const fs::path& temporary)
+{
+    const int reading = calls->open(temporary.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW, 0);
+    if (reading < 0) {
+        return NSError::fromErrno("cannot open the new file for reading", errno);
+    }
+    auto handle = std::make_shared<NSFileHandle>(reading, calls);
+    struct stat written {}, opened {};
+    if (calls->fstat(fd, &written) != 0 || calls->fstat(reading, &opened) != 0) {
+        return NSError::fromErrno("cannot open the new file for reading", errno);
+    }
+    if (written.st_dev != opened.st_dev || written.st_ino != opened.st_ino) {
+        return NSError("cannot open the new file for reading: another file took its name", EEXIST);
+    }
+    return handle;
 }
 
 // Flushes the folder after a change of one of its names (`change`: "replaced", "removed"). A failure leaves
@@ -227,7 +301,7 @@ Result<NSFileManager::Attributes> NSFileManager::attributesOfItemAtPath(std::str
     return Attributes{status.st_dev, status.st_ino, status.st_size, status.st_mtim, status.st_ctim};
 }
 
-Result<std::string> NSFileManager::contentsAtPath(std::string_view path, std::size_t maxBytes) const
+Result<std::shared_ptr<NSFileHandle>> NSFileManager::fileHandleForReadingAtPath(std::string_view path) const
 {
     const auto syscalls = calls();
     const fs::path host = DeviceRoot::resolve(path);
@@ -238,75 +312,46 @@ Result<std::string> NSFileManager::contentsAtPath(std::string_view path, std::si
     if (fd < 0) {
         return NSError::fromErrno("cannot open", errno);
     }
+    auto handle = std::make_shared<NSFileHandle>(fd, syscalls);
     struct stat status {};
-    std::string contents;
-    int error = 0;
     if (syscalls->fstat(fd, &status) != 0) {
-        error = errno;
-    } else if (S_ISDIR(status.st_mode)) {
-        error = EISDIR;
-    } else if (!S_ISREG(status.st_mode)) {
-        syscalls->close(fd);
+        return NSError::fromErrno("cannot read", errno);
+    }
+    if (S_ISDIR(status.st_mode)) {
+        return NSError::fromErrno("cannot read", EISDIR);
+    }
+    if (!S_ISREG(status.st_mode)) {
         return NSError("not a regular file", EINVAL);
-    } else if (static_cast<std::uint64_t>(status.st_size) > maxBytes) {
-        syscalls->close(fd);
-        return NSError(fmt::format("larger than {} bytes", maxBytes), EFBIG);
-    } else {
-        contents.resize(static_cast<std::size_t>(status.st_size));
-        std::size_t filled = 0;
-        while (true) {
-            // At the size fstat gave, a small read tells whether the file grew since (read on, within the
-            // cap) or ends there, as nearly every file does, without growing a large buffer to find out.
-            char probe[4096];
-            const bool atSize = filled == contents.size();
-            const ssize_t got = atSize ? syscalls->read(fd, probe, sizeof probe)
-                                       : syscalls->read(fd, contents.data() + filled, contents.size() - filled);
-            if (got < 0 && errno == EINTR) {
-                continue;
-            }
-            if (got < 0) {
-                error = errno;
-                break;
-            }
-            if (got == 0) {
-                break;
-            }
-            if (atSize) {
-                if (contents.size() + static_cast<std::size_t>(got) > maxBytes) {
-                    error = EFBIG;
-                    break;
-                }
-                contents.append(probe, static_cast<std::size_t>(got));
-            }
-            filled += static_cast<std::size_t>(got);
-        }
-        contents.resize(filled);
     }
-    syscalls->close(fd);
-    if (error == EFBIG) {
-        return NSError(fmt::format("larger than {} bytes", maxBytes), EFBIG);
+    return handle;
+}
+
+Result<std::string> NSFileManager::contentsAtPath(std::string_view path, std::size_t maxBytes) const
+{
+    const auto handle = fileHandleForReadingAtPath(path);
+    if (!handle) {
+        return handle.error();
     }
-    if (error != 0) {
-        return NSError::fromErrno("cannot read", error);
-    }
-    return contents;
+    return handle.value()->readDataToEndOfFile(maxBytes);
 }
 
 std::optional<NSError> NSFileManager::createFileAtPath(std::string_view path, std::string_view contents)
 {
-    const auto syscalls = calls();
-    return writeAtomically(*syscalls, DeviceRoot::resolve(path), std::span<const std::string_view>(&contents, 1));
+    const Piece whole = Piece::inMemory(contents);
+    return writeAtomically(calls(), DeviceRoot::resolve(path), std::span<const Piece>(&whole, 1), nullptr);
 }
 
-std::optional<NSError> NSFileManager::createFileAtPath(std::string_view path, std::span<const std::string_view> pieces)
+std::optional<NSError> NSFileManager::createFileAtPath(std::string_view path, std::span<const Piece> pieces,
+                                                       std::shared_ptr<NSFileHandle>* written)
 {
-    const auto syscalls = calls();
-    return writeAtomically(*syscalls, DeviceRoot::resolve(path), pieces);
+    return writeAtomically(calls(), DeviceRoot::resolve(path), pieces, written);
 }
 
-std::optional<NSError> NSFileManager::writeAtomically(FileSystemCalls& calls, const fs::path& target,
-                                                      std::span<const std::string_view> contents)
+std::optional<NSError> NSFileManager::writeAtomically(const std::shared_ptr<FileSystemCalls>& syscalls,
+                                                      const fs::path& target, std::span<const Piece> contents,
+                                                      std::shared_ptr<NSFileHandle>* written)
 {
+    FileSystemCalls& calls = *syscalls;
     removeStaleTemporaryFilesOnce(calls, target.parent_path());
     auto created = createLockedTemporary(calls, target);
     if (!created) {
@@ -318,17 +363,28 @@ std::optional<NSError> NSFileManager::writeAtomically(FileSystemCalls& calls, co
         calls.close(temporary.fd);
         return error;
     };
-    if (auto error = writeAll(calls, temporary.fd, contents)) {
+    if (auto error = PieceWriter(calls, temporary.fd).write(contents)) {
         return failed(*error);
     }
     if (calls.fsync(temporary.fd) != 0) {
         return failed(NSError::fromErrno("cannot flush to disk", errno));
+    }
+    std::shared_ptr<NSFileHandle> reading;
+    if (written) {
+        auto reopened = reopenForReading(syscalls, temporary.fd, temporary.path);
+        if (!reopened) {
+            return failed(reopened.error());
+        }
+        reading = std::move(reopened).value();
     }
     if (calls.rename(temporary.path.c_str(), target.c_str()) != 0) {
         return failed(NSError::fromErrno("cannot replace the file", errno));
     }
     // Closing releases the lock; the temporary name is gone by now, so no cleaner can mistake it.
     calls.close(temporary.fd);
+    if (written) {
+        *written = std::move(reading);
+    }
     return flushDirectory(calls, target, "replaced");
 }
 

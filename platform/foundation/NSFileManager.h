@@ -2,6 +2,7 @@
 
 #include "FileSystemCalls.h"
 #include "Mutex.h"
+#include "NSFileHandle.h"
 #include "NSError.h"
 #include "NSObject.h"
 #include "PropertyListLimits.h"
@@ -9,6 +10,7 @@
 #include "Result.h"
 #include "ThreadSafety.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -75,10 +77,32 @@ public:
     // The whole file; refuses a file larger than `maxBytes` without reading it, and anything but a regular
     // file (a FIFO, a device, a socket) without waiting on it ("not a regular file", EINVAL).
     Result<std::string> contentsAtPath(std::string_view path, std::size_t maxBytes = PropertyListLimits{}.maxBytes) const;
+    // The file opened for reading, refused as contentsAtPath refuses it (no waiting on a FIFO, regular files
+    // only).
+    Result<std::shared_ptr<NSFileHandle>> fileHandleForReadingAtPath(std::string_view path) const;
     // Creates or atomically replaces the file with `contents`.
     [[nodiscard]] std::optional<NSError> createFileAtPath(std::string_view path, std::string_view contents);
-    // The same with the contents given as pieces, written one after another without joining them first.
-    [[nodiscard]] std::optional<NSError> createFileAtPath(std::string_view path, std::span<const std::string_view> pieces);
+
+    // A part of a file's contents: bytes in memory, or `length` bytes at `offset` of an open file.
+    struct Piece {
+        std::string_view bytes;
+        const NSFileHandle* file = nullptr;
+        std::uint64_t offset = 0;
+        std::uint64_t length = 0;
+
+        static Piece inMemory(std::string_view bytes) { return Piece{bytes}; }
+        static Piece inFile(const NSFileHandle& file, std::uint64_t offset, std::uint64_t length)
+        {
+            return Piece{{}, &file, offset, length};
+        }
+        std::uint64_t size() const { return file ? length : bytes.size(); }
+    };
+    // The same with the contents given as pieces, written one after another without joining them first (the
+    // files' parts are copied through a bounded buffer). With `written`, also answers the new file opened for
+    // reading: the very file written, whatever later happens to the path. A piece of a file that cannot be
+    // read fails the write.
+    [[nodiscard]] std::optional<NSError> createFileAtPath(std::string_view path, std::span<const Piece> pieces,
+                                                          std::shared_ptr<NSFileHandle>* written = nullptr);
 
     // Removes a file (or a folder with everything in it), then flushes the folder that held it. Nothing
     // there: an error with code ENOENT. Any other failure leaves the file in place, answers the error and
@@ -108,8 +132,8 @@ public:
 
 private:
     std::shared_ptr<FileSystemCalls> calls() const;
-    std::optional<NSError> writeAtomically(FileSystemCalls& calls, const std::filesystem::path& target,
-                                           std::span<const std::string_view> contents);
+    std::optional<NSError> writeAtomically(const std::shared_ptr<FileSystemCalls>& calls, const std::filesystem::path& target,
+                                           std::span<const Piece> contents, std::shared_ptr<NSFileHandle>* written);
     std::optional<NSError> removeDurably(FileSystemCalls& calls, const std::filesystem::path& target);
     void removeStaleTemporaryFilesOnce(FileSystemCalls& calls, const std::filesystem::path& directory);
     static void removeStaleTemporaryFilesIn(FileSystemCalls& calls, const std::filesystem::path& directory);

@@ -28,12 +28,17 @@ const char* kOld = PLWriter::kOldNotificationsPath;
 // System calls of which one kind fails with a chosen error.
 class FailingCalls final : public FileSystemCalls {
 public:
-    enum class Step { Write, Fsync, FolderFsync, Rename, MoveAside, Unlink };
+    enum class Step { Write, Fsync, FolderFsync, Rename, MoveAside, Unlink, ReadBack };
     FailingCalls(Step step, int error) : step_(step), error_(error) {}
 
     ssize_t write(int fd, const void* buffer, size_t size) override
     {
         return step_ == Step::Write ? fail() : FileSystemCalls::write(fd, buffer, size);
+    }
+    // How the store reads back the records it copies from the file it holds open.
+    ssize_t pread(int fd, void* buffer, size_t size, off_t offset) override
+    {
+        return step_ == Step::ReadBack ? fail() : FileSystemCalls::pread(fd, buffer, size, offset);
     }
     int fsync(int fd) override
     {
@@ -111,7 +116,8 @@ class LogStoreFailures : public LogFixture {};
 TEST_F(LogStoreFailures, AFailedWriteLeavesThePreviousFileIntact)
 {
     using Step = FailingCalls::Step;
-    const std::pair<Step, const char*> steps[] = {{Step::Write, "write"}, {Step::Fsync, "fsync"}, {Step::Rename, "rename"}};
+    const std::pair<Step, const char*> steps[] = {
+        {Step::Write, "write"}, {Step::Fsync, "fsync"}, {Step::Rename, "rename"}, {Step::ReadBack, "read back"}};
     for (const auto& [step, name] : steps) {
         for (const int error : {ENOSPC, EIO}) {
             SCOPED_TRACE(std::string(name) + " fails with " + std::to_string(error));

@@ -1,6 +1,7 @@
 #include "VTSorter.h"
 
 #include "Assertions.h"
+#include "HeapMemory.h"
 #include "NSArray.h"
 #include "NSDate.h"
 #include "NSDictionary-Vantle.h"
@@ -18,8 +19,6 @@
 #include "VTNotificationCell.h"
 #include "VTNotificationListWindow.h"
 #include "VTShowMoreCell.h"
-
-#include <malloc.h>
 
 #include <algorithm>
 #include <bit>
@@ -193,6 +192,9 @@ void VTSorter::reloadNotifications(bool fromDisk)
     loaded.groups =
         sortNotifications({loaded.records, loaded.unread, loaded.collapsedList ? &*loaded.collapsedList : nullptr});
     post(std::move(loaded));
+    // The files' bytes and the parse's scratch, freed between the records and entries that stay, would
+    // otherwise stay with the process, a long log's worth at each opening.
+    HeapMemory::returnFreedMemoryToTheSystem();
 }
 
 void VTSorter::post(Loaded loaded)
@@ -637,26 +639,6 @@ void VTSorter::purge()
     busy_ = false;
 }
 
-namespace {
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kMallocIsTheCLibrarys = false;
-#elif defined(__has_feature)
-constexpr bool kMallocIsTheCLibrarys = !__has_feature(address_sanitizer) && !__has_feature(thread_sanitizer);
-#else
-constexpr bool kMallocIsTheCLibrarys = true;
-#endif
-
-// Hands the C library's free memory back to the system. The sanitizers bring allocators of their own, and
-// trimming the C library's arenas under them reads arenas that were never set up.
-void returnFreedMemoryToTheSystem()
-{
-    if constexpr (kMallocIsTheCLibrarys) {
-        (void)::malloc_trim(0);
-    }
-}
-
-} // namespace
 
 void VTSorter::writeBack(Closing closing)
 {
@@ -673,7 +655,7 @@ void VTSorter::writeBack(Closing closing)
         writeCollapsedList(*closing.collapsedList);
     }
     closing.records.clear();
-    returnFreedMemoryToTheSystem(); // the rewrite's buffers, as the release of the list does
+    HeapMemory::returnFreedMemoryToTheSystem(); // the rewrite's buffers, as the release of the list does
 }
 
 void VTSorter::trimToItemsToKeep(Records& records)
@@ -704,7 +686,7 @@ void VTSorter::flush()
                 records.clear();
                 groups.clear();
                 // What a long list took goes back to the system, so the shell does not grow with each opening.
-                returnFreedMemoryToTheSystem();
+                HeapMemory::returnFreedMemoryToTheSystem();
             });
     }
     collapsedList_.reset();

@@ -203,26 +203,49 @@ TEST_F(NSFileManagerTest, FilesAndFoldersAtDevicePaths)
     EXPECT_TRUE(std::filesystem::exists(root.path()));
 }
 
-// Pieces are written as the file's contents one after another, whatever their sizes; a write that fails
-// part way leaves the previous file.
+// Pieces, in memory or parts of an open file, are written as the file's contents one after another,
+// whatever their sizes; the handle answered is the file written, whatever replaces the path later. A write
+// that fails part way, or a part that cannot be read, leaves the previous file.
 TEST_F(NSFileManagerTest, PiecesAreWrittenAsOneFile)
 {
+    using Piece = NSFileManager::Piece;
     const std::string small(100, 's');
     const std::string large(300 * 1024, 'l');
-    const std::vector<std::vector<std::string_view>> cases{
-        {}, {"one"}, {large}, std::vector<std::string_view>(5000, small), {small, large, small, "", large, "end"}};
-    for (const auto& pieces : cases) {
-        std::string joined;
-        for (const auto piece : pieces) {
-            joined += piece;
-        }
-        ASSERT_EQ(manager.createFileAtPath(kLog, std::span<const std::string_view>(pieces)), std::nullopt);
+    ASSERT_EQ(manager.createFileAtPath("/var/mobile/Library/Vantle/Source", small + large + "end"), std::nullopt);
+    const auto source = manager.fileHandleForReadingAtPath("/var/mobile/Library/Vantle/Source");
+    ASSERT_TRUE(source);
+    const NSFileHandle& file = *source.value();
+    const std::vector<std::pair<std::vector<Piece>, std::string>> cases{
+        {{}, ""},
+        {{Piece::inMemory("one")}, "one"},
+        {{Piece::inMemory(large)}, large},
+        {std::vector<Piece>(5000, Piece::inMemory(small)), [&] {
+             std::string joined;
+             for (int i = 0; i < 5000; ++i) {
+                 joined += small;
+             }
+             return joined;
+         }()},
+        {{Piece::inMemory(small), Piece::inMemory(large), Piece::inMemory(""), Piece::inMemory("end")}, small + large + "end"},
+        {{Piece::inMemory("<"), Piece::inFile(file, 0, small.size() + large.size() + 3), Piece::inMemory(">")},
+         "<" + small + large + "end>"},
+        {{Piece::inFile(file, small.size() + large.size(), 3), Piece::inMemory(small), Piece::inFile(file, 0, 0)},
+         "end" + small},
+    };
+    for (const auto& [pieces, joined] : cases) {
+        std::shared_ptr<NSFileHandle> written;
+        ASSERT_EQ(manager.createFileAtPath(kLog, pieces, &written), std::nullopt);
         EXPECT_EQ(hostContents(root.hostPath(kLog)), joined) << pieces.size() << " pieces";
+        ASSERT_EQ(manager.createFileAtPath(kLog, "replaced"), std::nullopt);
+        ASSERT_TRUE(written);
+        EXPECT_EQ(written->readDataToEndOfFile(SIZE_MAX).value(), joined) << pieces.size() << " pieces";
     }
     const std::string previous = hostContents(root.hostPath(kLog));
-    const std::vector<std::string_view> pieces(5000, small);
+    const std::vector<Piece> pieces(5000, Piece::inMemory(small));
     NSFileManager failing(std::make_shared<FailingCalls>(FailingCalls::Step::ShortWriteThenFail, ENOSPC));
-    EXPECT_TRUE(failing.createFileAtPath(kLog, std::span<const std::string_view>(pieces)).has_value());
+    EXPECT_TRUE(failing.createFileAtPath(kLog, pieces).has_value());
+    const std::vector<Piece> beyondTheEnd{Piece::inMemory(small), Piece::inFile(file, large.size(), small.size() + 4)};
+    EXPECT_EQ(manager.createFileAtPath(kLog, beyondTheEnd)->code(), EIO);
     EXPECT_EQ(hostContents(root.hostPath(kLog)), previous);
 }
 
