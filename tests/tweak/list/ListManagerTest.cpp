@@ -234,6 +234,19 @@ TEST_F(ListManager, ARecordLoggedWhileOpenIsListedFirstAsNewAndListedOnce)
     EXPECT_FALSE(exists(PLWriter::kNewNotificationsPath));
 }
 
+// A record handed in is listed on the main loop's next pass; a deletion before then deletes the entry the
+// table shows, not the record that has just arrived.
+TEST_F(ListManager, ADeletionBeforeAnArrivalIsListedDeletesTheEntryShown)
+{
+    writeLog(PLWriter::kNewNotificationsPath, {makeRecord("Mail", "shown", "com.example.mail", 9)});
+    const auto manager = open<VTSorterByDate>();
+    manager->receivedNotification(makeRecord("Mail", "arrived", "com.example.mail", 10));
+    manager->commitEditingStyleForRowAtIndexPath(*panel.table, UITableViewCellEditingStyle::Delete, NSIndexPath(1, 0));
+    logtest::drain();
+    EXPECT_EQ(bodiesOf(manager->rawNotifications()), (std::vector<std::string>{"arrived"}));
+    EXPECT_EQ(shapeOf(manager->notifications()), "Mail:1");
+}
+
 TEST_F(ListManager, DeletingAHeaderInDateOrderDeletesOnlyThatRun)
 {
     writeLog(PLWriter::kNewNotificationsPath,
