@@ -451,14 +451,10 @@ void VTSorter::publish(Loaded loaded)
         loaded.collapsedList = std::move(collapsedList_); // as read, with what the user changed since
     }
     phase_ = Phase::Shown;
-    rawNotifications_ = std::move(loaded.records);
-    unread_ = loaded.unread;
-    moreToShow_ = loaded.moreToShow;
-    collapsedList_ = std::move(loaded.collapsedList);
-    notifications_ = std::move(loaded.groups);
     accounted_ = true;
     readThroughAppend_ = loaded.appendCount;
     takenAfterRead_ = 0;
+    hold(std::move(loaded));
 
     // The first screen's records are the first of the whole list, at the same positions, so its deletions
     // apply again in the order they were made.
@@ -476,7 +472,6 @@ void VTSorter::publish(Loaded loaded)
     if (!arrived.empty() || changedOnFirstScreen) {
         notifications_ = sortNotifications({rawNotifications_, unread_, collapsedList()});
     }
-    groupsAsSorted_ = true;
     doneSorting();
 }
 
@@ -490,13 +485,18 @@ void VTSorter::publishFirstScreen(Loaded loaded)
     firstScreenEnd_ = loaded.records.size();
     beyond_ = std::move(loaded.beyond);
     deletedBeyond_ = 0;
+    hold(std::move(loaded));
+    doneSorting();
+}
+
+void VTSorter::hold(Loaded loaded)
+{
     rawNotifications_ = std::move(loaded.records);
     unread_ = loaded.unread;
     moreToShow_ = loaded.moreToShow;
     collapsedList_ = std::move(loaded.collapsedList);
     notifications_ = std::move(loaded.groups);
     groupsAsSorted_ = true;
-    doneSorting();
 }
 
 void VTSorter::sortOnMainThread()
