@@ -10,6 +10,7 @@
 #include "NSNotificationCenter.h"
 #include "NSRecursiveLockHolder.h"
 #include "NSRunLoop.h"
+#include "NSThread.h"
 #include "SpringBoard-Vantle.h"
 #include "UIApplication.h"
 #include "VTAppendQueue.h"
@@ -273,6 +274,35 @@ void announce(const std::vector<Entry>& written)
     }
 }
 
+// Puts the record among those waiting to be written. Answers whether the caller has become the writer,
+// which must then call writeArrivedRecords(); otherwise the thread writing now takes the record with its
+// next rewrite (or the record was answered already: nothing to write, or refused).
+bool queueRecord(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply)
+{
+    if (!record) {
+        reply.succeed();
+        return false;
+    }
+    auto plainRecord = NSDictionaryVantle::simpleNotification(*record);
+    if (const auto refusal = refusalOfPlainRecord(plainRecord)) {
+        // Queued, it would fail the rewrite of every record written with it.
+        NSLog("Vantle: {} of {}", *refusal, record->stringForKey("Application").value_or("?"));
+        reply.refuse(*refusal);
+        return false;
+    }
+    return appendQueue().add({record, std::move(plainRecord), reply});
+}
+
+// The writer's work: rewrites until no record is waiting.
+void writeArrivedRecords()
+{
+    while (const auto written = commitArrivedRecords()) {
+        // The broadcasts wait for the main thread, which may itself be waiting for the store's lock (the
+        // list manager rewrites the files there), so they come after the lock is released.
+        announce(*written);
+    }
+}
+
 } // namespace
 
 PLWriter::PLWriter(Private) {}
@@ -341,24 +371,15 @@ std::optional<std::string> PLWriter::refusalOf(const NSDictionary& record)
 
 void PLWriter::write(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply)
 {
-    if (!record) {
-        reply.succeed();
-        return;
+    if (queueRecord(record, reply)) {
+        writeArrivedRecords();
     }
-    auto plainRecord = NSDictionaryVantle::simpleNotification(*record);
-    if (const auto refusal = refusalOfPlainRecord(plainRecord)) {
-        // Queued, it would fail the rewrite of every record written with it.
-        NSLog("Vantle: {} of {}", *refusal, record->stringForKey("Application").value_or("?"));
-        reply.refuse(*refusal);
-        return;
-    }
-    if (!appendQueue().add({record, std::move(plainRecord), reply})) {
-        return; // the thread writing now takes it with its next rewrite
-    }
-    while (const auto written = commitArrivedRecords()) {
-        // The broadcasts wait for the main thread, which may itself be waiting for the store's lock (the
-        // list manager rewrites the files there), so they come after the lock is released.
-        announce(*written);
+}
+
+void PLWriter::writeLater(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply)
+{
+    if (queueRecord(record, reply)) {
+        NSThread::detachNewThread(writeArrivedRecords);
     }
 }
 

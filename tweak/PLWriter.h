@@ -68,6 +68,10 @@ public:
     // A record that no file form can hold (a date no property list can write, say) is refused at once, before
     // anything else: the reason goes to the system log and to `reply`.
     static void write(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply = CPMessageReply());
+    // As write, but returns at once: the record joins those waiting to be written on the calling thread, so
+    // records handed in one after another are written in that order, and the thread writing now takes it,
+    // or, when none is, a job thread started for it. A burst thus costs no thread per record. Any thread.
+    static void writeLater(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& reply = CPMessageReply());
     // Why the record's plain form cannot be logged; nothing when it can. Any thread.
     static std::optional<std::string> refusalOf(const NSDictionary& record);
     // An update of a record written before (`replaced`, as it was handed to write): while the new-notifications

@@ -210,7 +210,7 @@ bool VTCapture::isIgnored(const std::string& bundleIdentifier)
 
 void VTCapture::writeInBackground(const std::shared_ptr<NSDictionary>& record, const CPMessageReply& logged)
 {
-    NSThread::detachNewThread([record, logged] { PLWriter::write(record, logged); });
+    PLWriter::writeLater(record, logged);
 }
 
 void VTCapture::writeUpdateInBackground(const std::shared_ptr<NSDictionary>& record,
@@ -218,13 +218,14 @@ void VTCapture::writeUpdateInBackground(const std::shared_ptr<NSDictionary>& rec
 {
     auto written = std::make_shared<std::promise<void>>();
     const auto replaced = updates_.exchange(notificationIdentifier, {record, written->get_future().share()});
+    if (!replaced.record) {
+        PLWriter::writeLater(record, logged);
+        written->set_value(); // in the store's hands: an update's rewrite writes the records waiting first
+        return;
+    }
     NSThread::detachNewThread([record, replaced, written, logged] {
-        if (replaced.record) {
-            replaced.written.wait(); // the replaced record is in the store's hands once its write has returned
-            PLWriter::writeReplacing(record, replaced.record, logged);
-        } else {
-            PLWriter::write(record, logged);
-        }
+        replaced.written.wait(); // the replaced record is in the store's hands once its write has returned
+        PLWriter::writeReplacing(record, replaced.record, logged);
         written->set_value();
     });
 }

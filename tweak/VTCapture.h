@@ -17,8 +17,9 @@ class SBApplication;
 // then hand what it saw to one of the `capture…` operations; the alert gate asks `takeGateDecision` when
 // the shell activates the alert.
 //
-// Main thread only: the shell calls every hook there. Each logged record is written by PLWriter::write on
-// a job thread of its own, which the capture does not wait for.
+// Main thread only: the shell calls every hook there. Each logged record is handed to PLWriter::writeLater,
+// which the capture does not wait for (an update of an earlier record, to PLWriter::writeReplacing on a job
+// thread of its own, once the earlier record is in the store's hands).
 class VTCapture {
 public:
     // Whether the notification panel is shown now (it holds back home-screen pop-ups).
