@@ -1,5 +1,6 @@
 #include "VTLogFile.h"
 
+#include "HeapMemory.h"
 #include "NSArray.h"
 #include "NSLog.h"
 #include "NSPropertyListSerialization.h"
@@ -28,6 +29,15 @@ Result<VTLogFile::State> VTLogFile::load()
 }
 
 Result<VTLogFile::State> VTLogFile::readAfresh()
+{
+    const auto found = readAndSplit();
+    // Reading a long log parses every record only to find where each lies; what the parse took goes back
+    // to the system, or the shell would keep a log's worth of it after the first append.
+    HeapMemory::returnFreedMemoryToTheSystem();
+    return found;
+}
+
+Result<VTLogFile::State> VTLogFile::readAndSplit()
 {
     auto opened = files().fileHandleForReadingAtPath(path_);
     if (!opened) {

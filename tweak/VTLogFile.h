@@ -65,6 +65,7 @@ public:
 
 private:
     Result<State> readAfresh();
+    Result<State> readAndSplit();
     Result<State> unreadable(std::string reason);
     // Moves the file aside, for a change that would drop elements of it that are not records.
     std::optional<NSError> setAsideWithOtherElements();
