@@ -6,9 +6,7 @@
 #include "NSPropertyListSerialization.h"
 #include "NSString.h"
 
-#include <climits>
 #include <cstdint>
-
 #include <algorithm>
 #include <iterator>
 
@@ -141,12 +139,8 @@ Result<VTEncodedLog> VTEncodedLog::encode(const std::vector<id>& records)
 
 std::uint32_t VTEncodedLog::bundleIdentifierNumber(const std::string& bundleIdentifier)
 {
-    const auto [at, added] =
-        bundleIdentifierNumbers_.try_emplace(bundleIdentifier, static_cast<std::uint32_t>(bundleIdentifiers_.size()));
-    if (added) {
-        bundleIdentifiers_.push_back(bundleIdentifier);
-    }
-    return at->second;
+    const auto number = static_cast<std::uint32_t>(bundleIdentifierNumbers_.size());
+    return bundleIdentifierNumbers_.try_emplace(bundleIdentifier, number).first->second;
 }
 
 void VTEncodedLog::prepend(VTEncodedLog&& newer)
@@ -154,12 +148,10 @@ void VTEncodedLog::prepend(VTEncodedLog&& newer)
     const auto firstSource = static_cast<std::uint32_t>(sources_.size());
     sources_.insert(sources_.end(), std::make_move_iterator(newer.sources_.begin()),
                     std::make_move_iterator(newer.sources_.end()));
-    std::vector<std::uint32_t> numbers;
-    numbers.reserve(newer.bundleIdentifiers_.size());
-    for (const auto& identifier : newer.bundleIdentifiers_) {
-        numbers.push_back(bundleIdentifierNumber(identifier));
+    std::vector<std::uint32_t> numbers(newer.bundleIdentifierNumbers_.size());
+    for (const auto& [identifier, number] : newer.bundleIdentifierNumbers_) {
+        numbers[number] = bundleIdentifierNumber(identifier);
     }
-    oldestFirst_.reserve(oldestFirst_.size() + newer.oldestFirst_.size());
     for (Piece piece : newer.oldestFirst_) {
         piece.source += firstSource;
         if (piece.bundleIdentifier != kNoBundleIdentifier) {
@@ -235,9 +227,11 @@ std::vector<NSFileManager::Piece> VTEncodedLog::pieces() const
         if (last && last->source == piece->source && last->offset + last->length == piece->offset) {
             // Side by side in the same place: one piece (a long run of unchanged records is one copy).
             auto& joined = inOrder.back();
-            joined.bytes = source.bytes ? std::string_view(joined.bytes.data(), joined.bytes.size() + piece->length)
-                                        : joined.bytes;
-            joined.length += source.bytes ? 0 : piece->length;
+            if (joined.file) {
+                joined.length += piece->length;
+            } else {
+                joined.bytes = std::string_view(joined.bytes.data(), joined.bytes.size() + piece->length);
+            }
         } else if (source.bytes) {
             inOrder.push_back(NSFileManager::Piece::inMemory(std::string_view(*source.bytes).substr(piece->offset, piece->length)));
         } else {

@@ -84,7 +84,7 @@ private:
         std::uint64_t offset = 0;
         std::uint32_t length = 0;
         std::uint32_t source = 0;
-        std::uint32_t bundleIdentifier = kNoBundleIdentifier; // in bundleIdentifiers_
+        std::uint32_t bundleIdentifier = kNoBundleIdentifier; // its number in bundleIdentifierNumbers_
         bool isRecord = true;
     };
     // An encode's output, or a file.
@@ -101,6 +101,5 @@ private:
     // Kept oldest first, so adding the newest records appends.
     std::vector<Piece> oldestFirst_;
     std::vector<Source> sources_;
-    std::vector<std::string> bundleIdentifiers_;
     std::unordered_map<std::string, std::uint32_t> bundleIdentifierNumbers_;
 };

@@ -76,8 +76,10 @@ def timed(step, shell, action):
 
 def post(shell, body):
     def send():
-        shell.run(shell.tool("vantle-post"), "--app", "Late", "--bundle", "com.example.late", "--body", body,
-                  check=True, timeout=600)
+        sent = shell.run(shell.tool("vantle-post"), "--app", "Late", "--bundle", "com.example.late", "--body", body,
+                         timeout=600)
+        if sent.returncode != 0:
+            raise RuntimeError(f"vantle-post exited {sent.returncode}: {sent.stderr.strip()}")
     return send
 
 

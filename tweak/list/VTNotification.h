@@ -2,6 +2,7 @@
 
 #include "NSDate.h"
 #include "NSObject.h"
+#include "NSString.h"
 
 #include <cstdint>
 #include <memory>
@@ -9,13 +10,19 @@
 
 // One entry of the panel's list: the text of one logged record, its date (null for a record whose "Date"
 // is missing or not a date: such an entry is shown undated), its position in the list manager's records
-// at the time of the sort, and whether it came from the new-notifications file.
+// at the time of the sort, and whether it came from the new-notifications file. The text is the record's
+// own string, shared rather than copied: a long log has an entry for every record.
 class VTNotification final : public NSObject {
 public:
-    VTNotification(std::string content, std::int32_t index, std::shared_ptr<NSDate> date, bool isNew);
+    // `body` null: an entry without text (its record's "Body" is missing or not text).
+    VTNotification(std::shared_ptr<NSString> body, std::int32_t index, std::shared_ptr<NSDate> date, bool isNew);
+    VTNotification(std::string content, std::int32_t index, std::shared_ptr<NSDate> date, bool isNew)
+        : VTNotification(NSString::stringWithString(std::move(content)), index, std::move(date), isNew)
+    {
+    }
 
-    const std::string& content() const { return content_; }
-    void setContent(std::string content) { content_ = std::move(content); }
+    const std::string& content() const;
+    void setContent(std::string content) { body_ = NSString::stringWithString(std::move(content)); }
     std::int32_t index() const { return index_; }
     void setIndex(std::int32_t index) { index_ = index; }
     const std::shared_ptr<NSDate>& date() const { return date_; }
@@ -30,7 +37,7 @@ public:
     std::string className() const override { return "VTNotification"; }
 
 private:
-    std::string content_;
+    std::shared_ptr<NSString> body_;
     std::shared_ptr<NSDate> date_;
     bool newNotification_ = false;
     std::int32_t index_ = 0;

@@ -21,7 +21,9 @@
 #include "VTShowMoreCell.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -45,16 +47,39 @@ const EntryTextMetrics& entryTextMetrics()
     return metrics;
 }
 
+// How many bytes of the word equal the byte (each of the word's eight is compared on its own).
+int bytesEqual(std::uint64_t word, unsigned char byte)
+{
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7FULL;
+    const std::uint64_t diff = word ^ (0x0101010101010101ULL * byte); // a zero byte where they are equal
+    return std::popcount(~(((diff & kLow7) + kLow7) | diff | kLow7));
+}
+
+// The text's characters (bytes that do not continue a UTF-8 sequence) and line breaks, eight bytes at a
+// time: the table asks every row's estimate at each reload.
+std::pair<std::size_t, std::size_t> charactersAndBreaks(std::string_view text)
+{
+    std::size_t continuations = 0;
+    std::size_t breaks = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, text.data() + i, sizeof word);
+        continuations += bytesEqual(word & 0xC0C0C0C0C0C0C0C0ULL, 0x80);
+        breaks += bytesEqual(word, '\n');
+    }
+    for (; i < text.size(); ++i) {
+        continuations += (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80 ? 1 : 0;
+        breaks += text[i] == '\n' ? 1 : 0;
+    }
+    return {text.size() - continuations, breaks};
+}
+
 // A guess at the height of the text wrapped to the width, from its length alone: as many lines as its
 // characters take at the mean advance, plus one for each line break.
 double estimatedTextHeight(std::string_view text, double width)
 {
-    std::size_t characters = 0;
-    std::size_t breaks = 0;
-    for (const char byte : text) {
-        characters += (static_cast<unsigned char>(byte) & 0xC0) != 0x80 ? 1 : 0;
-        breaks += byte == '\n' ? 1 : 0;
-    }
+    const auto [characters, breaks] = charactersAndBreaks(text);
     const auto& metrics = entryTextMetrics();
     const double perLine = width > 0 ? std::max(1.0, std::floor(width / metrics.advance)) : 1;
     const double lines = std::max(1.0, std::ceil(static_cast<double>(characters) / perLine)) + breaks;
@@ -426,14 +451,10 @@ void VTSorter::publish(Loaded loaded)
         loaded.collapsedList = std::move(collapsedList_); // as read, with what the user changed since
     }
     phase_ = Phase::Shown;
-    rawNotifications_ = std::move(loaded.records);
-    unread_ = loaded.unread;
-    moreToShow_ = loaded.moreToShow;
-    collapsedList_ = std::move(loaded.collapsedList);
-    notifications_ = std::move(loaded.groups);
     accounted_ = true;
     readThroughAppend_ = loaded.appendCount;
     takenAfterRead_ = 0;
+    hold(std::move(loaded));
 
     // The first screen's records are the first of the whole list, at the same positions, so its deletions
     // apply again in the order they were made.
@@ -451,7 +472,6 @@ void VTSorter::publish(Loaded loaded)
     if (!arrived.empty() || changedOnFirstScreen) {
         notifications_ = sortNotifications({rawNotifications_, unread_, collapsedList()});
     }
-    groupsAsSorted_ = true;
     doneSorting();
 }
 
@@ -465,13 +485,18 @@ void VTSorter::publishFirstScreen(Loaded loaded)
     firstScreenEnd_ = loaded.records.size();
     beyond_ = std::move(loaded.beyond);
     deletedBeyond_ = 0;
+    hold(std::move(loaded));
+    doneSorting();
+}
+
+void VTSorter::hold(Loaded loaded)
+{
     rawNotifications_ = std::move(loaded.records);
     unread_ = loaded.unread;
     moreToShow_ = loaded.moreToShow;
     collapsedList_ = std::move(loaded.collapsedList);
     notifications_ = std::move(loaded.groups);
     groupsAsSorted_ = true;
-    doneSorting();
 }
 
 void VTSorter::sortOnMainThread()
@@ -1025,7 +1050,7 @@ void VTSorter::didSelectRowAtIndexPath(UITableView& table, const NSIndexPath& pa
 std::shared_ptr<VTNotification> VTSorter::entryAt(const SortInput& input, std::size_t i)
 {
     const NSDictionary& record = *input.records[i];
-    return std::make_shared<VTNotification>(textOf(NSDictionaryVantle::body(record)).value_or(""),
+    return std::make_shared<VTNotification>(as<NSString>(NSDictionaryVantle::body(record)),
         static_cast<std::int32_t>(i), as<NSDate>(NSDictionaryVantle::date(record)), i < input.unread);
 }
 

@@ -264,6 +264,8 @@ private:
     void post(Loaded loaded);
     void publish(Loaded loaded);
     void publishFirstScreen(Loaded loaded);
+    // Takes the load's lists and counts as the ones shown.
+    void hold(Loaded loaded);
     void sortOnMainThread();
     // Lists (and so updates the table) once on the main loop's next pass every record received before it.
     void listReceivedOnNextPass();

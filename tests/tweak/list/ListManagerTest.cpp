@@ -234,6 +234,19 @@ TEST_F(ListManager, ARecordLoggedWhileOpenIsListedFirstAsNewAndListedOnce)
     EXPECT_FALSE(exists(PLWriter::kNewNotificationsPath));
 }
 
+// A record handed in is listed on the main loop's next pass; a deletion before then deletes the entry the
+// table shows, not the record that has just arrived.
+TEST_F(ListManager, ADeletionBeforeAnArrivalIsListedDeletesTheEntryShown)
+{
+    writeLog(PLWriter::kNewNotificationsPath, {makeRecord("Mail", "shown", "com.example.mail", 9)});
+    const auto manager = open<VTSorterByDate>();
+    manager->receivedNotification(makeRecord("Mail", "arrived", "com.example.mail", 10));
+    manager->commitEditingStyleForRowAtIndexPath(*panel.table, UITableViewCellEditingStyle::Delete, NSIndexPath(1, 0));
+    logtest::drain();
+    EXPECT_EQ(bodiesOf(manager->rawNotifications()), (std::vector<std::string>{"arrived"}));
+    EXPECT_EQ(shapeOf(manager->notifications()), "Mail:1");
+}
+
 TEST_F(ListManager, DeletingAHeaderInDateOrderDeletesOnlyThatRun)
 {
     writeLog(PLWriter::kNewNotificationsPath,
@@ -396,6 +409,37 @@ TEST_F(ListManager, ClosingBeforeTheLoadIsPublishedChangesNoFileAndDropsTheLoad)
     manager->clear(); // the user cleared what was logged, shown or not
     EXPECT_FALSE(exists(PLWriter::kNewNotificationsPath));
     EXPECT_FALSE(exists(PLWriter::kOldNotificationsPath));
+}
+
+// An entry's estimate counts characters and line breaks, not bytes: a text of two- to four-byte characters
+// is estimated as the same number of plain ones.
+TEST_F(ListManager, AnEntrysEstimateCountsCharactersAndLineBreaks)
+{
+    const auto repeat = [](const std::string& piece, int times) {
+        std::string text;
+        for (int i = 0; i < times; ++i) {
+            text += piece;
+        }
+        return text;
+    };
+    const std::vector<std::pair<std::string, std::string>> alike{
+        {repeat("\xC3\xA9", 61), repeat("e", 61)},
+        {repeat("\xE6\x97\xA5", 45) + "\n" + repeat("\xF0\x9F\x98\x80", 9), repeat("x", 45) + "\n" + repeat("y", 9)},
+        {repeat("a\n", 13) + "\xC3\xA9", repeat("a\n", 13) + "e"},
+        {repeat("word ", 70), repeat("text ", 70)},
+    };
+    std::vector<std::shared_ptr<NSDictionary>> records;
+    for (const auto& [text, plain] : alike) {
+        records.push_back(makeRecord("Mail", text, "com.example.mail"));
+        records.push_back(makeRecord("Mail", plain, "com.example.mail"));
+    }
+    writeLog(PLWriter::kNewNotificationsPath, records);
+    const auto manager = open<VTSorterByDate>();
+    for (int row = 1; row <= static_cast<int>(records.size()); row += 2) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(manager->estimatedHeightForRowAtIndexPath(*panel.table, NSIndexPath(row, 0)),
+                  manager->estimatedHeightForRowAtIndexPath(*panel.table, NSIndexPath(row + 1, 0)));
+    }
 }
 
 // A long log in date order shows its newest groups, whole, with the whole log's count, before the rest is
