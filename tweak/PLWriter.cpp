@@ -94,7 +94,9 @@ Result<VTEncodedLog> encodeDroppingWhatCannotBeWritten(std::vector<Entry>& oldes
     return VTEncodedLog::encode(newestFirst(oldestFirst));
 }
 
-std::optional<NSError> prependRecords(VTLogFile& file, VTEncodedLog&& records)
+// `replaced` is left holding the log as it was, and with it the file being replaced, so that the caller
+// decides when that file goes (see commitArrivedRecords).
+std::optional<NSError> prependRecords(VTLogFile& file, VTEncodedLog&& records, VTEncodedLog& replaced)
 {
     const auto state = file.load();
     if (!state || state.value() == VTLogFile::State::Unreadable) {
@@ -104,6 +106,7 @@ std::optional<NSError> prependRecords(VTLogFile& file, VTEncodedLog&& records)
             return error;
         }
     }
+    replaced = file.log();
     file.log().prepend(std::move(records));
     return file.save();
 }
@@ -227,7 +230,11 @@ std::optional<std::vector<Entry>> commitArrivedRecords()
     if (batch.empty()) {
         return std::vector<Entry>();
     }
-    const auto error = encoded ? prependRecords(state.newFile, std::move(encoded).value()) : encoded.error();
+    // The file replaced goes only once the senders are on their way to be answered: freeing a large file's
+    // blocks keeps the file system busy for milliseconds, and the calls they send next meanwhile join the
+    // next rewrite instead of waiting for one more.
+    VTEncodedLog replaced;
+    const auto error = encoded ? prependRecords(state.newFile, std::move(encoded).value(), replaced) : encoded.error();
     if (error) {
         keepUnwritten(state, std::move(batch), *error);
         return std::vector<Entry>();
