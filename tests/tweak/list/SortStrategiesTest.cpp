@@ -161,10 +161,10 @@ TEST_F(SortStrategies, RecordsThatArriveJoinTheGroupsAsAWholeSortWouldPlaceThem)
         {"collapsed groups that stay collapsed", {"B", "B", "A"}, {{"C"}}, {0, 1, 2}},
         {"after the user collapsed a group", {"A", "B", "A"}, {{"B"}, {"A"}}, {}, true},
     };
-    const auto recordOf = [](const std::string& spec, const std::string& body, double date) {
-        const auto at = spec.find('@');
-        const std::string name = spec.substr(0, at);
-        const std::string bundle = at == std::string::npos ? "com.example." + name : spec.substr(at + 1);
+    const auto recordOf = [](const std::string& application, const std::string& body, double date) {
+        const auto at = application.find('@');
+        const std::string name = application.substr(0, at);
+        const std::string bundle = at == std::string::npos ? "com.example." + name : application.substr(at + 1);
         if (name.empty()) {
             return NSDictionary::dictionaryWithEntries(
                 {{"Body", logtest::string(body)}, {"Date", NSDate::dateWithTimeIntervalSinceReferenceDate(date)}});
@@ -192,8 +192,8 @@ TEST_F(SortStrategies, RecordsThatArriveJoinTheGroupsAsAWholeSortWouldPlaceThem)
             }
             double date = 800000001.0;
             for (const auto& batch : c.arrivals) {
-                for (const auto& spec : batch) {
-                    manager->receivedNotification(recordOf(spec, "new" + std::to_string(int(date)), date));
+                for (const auto& application : batch) {
+                    manager->receivedNotification(recordOf(application, "new" + std::to_string(int(date)), date));
                     date += 1;
                 }
                 logtest::drain();
