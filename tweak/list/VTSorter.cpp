@@ -370,10 +370,16 @@ void VTSorter::applyBeyond(const BeyondFirstScreen& beyond, const Groups& groups
     }
 }
 
-bool VTSorter::isRecordMarkedCollapsed(const std::set<std::string>* collapsedList, const NSDictionary& record)
+std::string VTSorter::collapsedKeyOf(const NSDictionary& record)
 {
     const auto date = as<NSDate>(NSDictionaryVantle::date(record));
-    return collapsedList && date && collapsedList->contains(date->description());
+    return date ? date->description() : std::string();
+}
+
+bool VTSorter::isRecordMarkedCollapsed(const std::set<std::string>* collapsedList, const NSDictionary& record)
+{
+    const auto key = collapsedKeyOf(record);
+    return collapsedList && !key.empty() && collapsedList->contains(key);
 }
 
 VTSorter::Groups VTSorter::sortHeld() const
@@ -410,11 +416,11 @@ void VTSorter::carryOverBeyond(std::size_t shownEnd)
             continue;
         }
         if (found != beyond_.end() && found->second.changed && collapsedList_) {
-            const auto date = as<NSDate>(NSDictionaryVantle::date(*rawNotifications_[i]));
-            if (date && found->second.marked) {
-                collapsedList_->insert(date->description());
-            } else if (date) {
-                collapsedList_->erase(date->description());
+            const auto key = collapsedKeyOf(*rawNotifications_[i]);
+            if (!key.empty() && found->second.marked) {
+                collapsedList_->insert(key);
+            } else if (!key.empty()) {
+                collapsedList_->erase(key);
             }
         }
         rawNotifications_[kept++] = std::move(rawNotifications_[i]);
@@ -638,7 +644,6 @@ void VTSorter::purge()
     }
     busy_ = false;
 }
-
 
 void VTSorter::writeBack(Closing closing)
 {

@@ -248,7 +248,9 @@ private:
     static bool findBeyond(const VTLogSnapshot::Outline& outline, const std::set<std::string>* collapsedList,
                            Loaded& first);
     static void applyBeyond(const BeyondFirstScreen& beyond, const Groups& groups);
-    // The record's date key is in the collapsed list.
+    // The key that marks the record's group collapsed in the collapsed list (its date), empty without a date.
+    static std::string collapsedKeyOf(const NSDictionary& record);
+    // The record's key is in the collapsed list.
     static bool isRecordMarkedCollapsed(const std::set<std::string>* collapsedList, const NSDictionary& record);
     // The groups of the records held, as the strategy sorts them (on a first screen, with what lies beyond).
     Groups sortHeld() const;
